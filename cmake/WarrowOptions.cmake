@@ -1,0 +1,22 @@
+# One interface target carries the language standard, warnings, hardening and
+# the include root; every target of the project links it.
+add_library(warrow_build_options INTERFACE)
+target_compile_features(warrow_build_options INTERFACE cxx_std_20)
+target_include_directories(warrow_build_options INTERFACE ${PROJECT_SOURCE_DIR})
+target_compile_options(warrow_build_options INTERFACE
+  -Wall -Wextra -Wpedantic
+  -fstack-protector-strong
+  $<$<BOOL:${WARROW_WERROR}>:-Werror>)
+target_compile_definitions(warrow_build_options INTERFACE
+  $<$<NOT:$<CONFIG:Debug>>:_FORTIFY_SOURCE=2>
+  QT_NO_CAST_FROM_ASCII
+  QT_NO_CONTEXTLESS_CONNECT
+  WARROW_VERSION_TEXT="${PROJECT_VERSION_MAJOR}_${PROJECT_VERSION_MINOR}_${PROJECT_VERSION_PATCH}_0")
+if(WARROW_SANITIZE)
+  target_compile_options(warrow_build_options INTERFACE
+    -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(warrow_build_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+set(CMAKE_CXX_EXTENSIONS OFF)
+set(CMAKE_POSITION_INDEPENDENT_CODE ON)

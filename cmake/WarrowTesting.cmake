@@ -1,0 +1,21 @@
+# warrow_add_test(<name> SOURCES ... [LIBS ...] [ENVIRONMENT K=V ...] [QT] [TIMEOUT s])
+#
+# Registers one GoogleTest program with the environment every test needs:
+# a UTF-8 locale, Qt on the offscreen platform, the source and binary roots
+# and a private scratch folder. No test can forget these.
+function(warrow_add_test name)
+  cmake_parse_arguments(T "QT" "TIMEOUT" "SOURCES;LIBS;ENVIRONMENT;DEPENDS" ${ARGN})
+  find_package(GTest REQUIRED)
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE warrow_build_options GTest::gtest GTest::gmock GTest::gtest_main ${T_LIBS})
+  if(T_DEPENDS)
+    add_dependencies(${name} ${T_DEPENDS})
+  endif()
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES
+    TIMEOUT ${T_TIMEOUT}
+    ENVIRONMENT "LANG=C.UTF-8;LC_ALL=C.UTF-8;QT_QPA_PLATFORM=offscreen;WARROW_SOURCE_DIR=${PROJECT_SOURCE_DIR};WARROW_BINARY_DIR=${PROJECT_BINARY_DIR};${T_ENVIRONMENT}")
+endfunction()
