@@ -1,0 +1,104 @@
+#include "core/CIEListMng.h"
+
+#include "core/CDBRecordset.h"
+#include "core/CDataBase.h"
+#include "ltl/IniDocument.h"
+
+#include <string_view>
+
+namespace {
+
+bool ContainsNoCase(std::string_view haystack, std::string_view needle) {
+    if (needle.size() > haystack.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i + needle.size() <= haystack.size(); ++i) {
+        if (ltl::EqualsNoCase(haystack.substr(i, needle.size()), needle)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+bool CIEListMng::Load() {
+    CDBRecordset rs;
+    if (m_pDB == nullptr || !m_pDB->OpenRecordset("SELECT * FROM[IEInfo] ORDER BY [Left]", rs)) {
+        return false;
+    }
+    for (int i = rs.Count(); i > 0; --i, rs.MoveNext()) {
+        int left = 0, right = 0;
+        tagIEInfo info;
+        rs.GetField("Left", left);
+        rs.GetField("Right", right);
+        rs.GetField("Name", info.Name);
+        rs.GetField("Url", info.Url);
+        rs.GetField("Level", info.Level);
+        rs.GetField("Key", info.Key);
+        rs.GetField("IsDir", info.IsDir);
+        m_tree.Append(left, right, info);
+    }
+    m_tree.Sort();
+    return m_tree.CheckNumbering();
+}
+
+bool CIEListMng::Save() {
+    if (m_pDB == nullptr) {
+        return false;
+    }
+    // The whole tree is rewritten in one transaction, so a failure part-way
+    // leaves the table as it was instead of empty.
+    m_pDB->Execute("BEGIN IMMEDIATE");
+    CDBRecordset rs;
+    bool ok = m_pDB->Execute("DELETE * FROM[IEInfo]") && m_pDB->OpenRecordset("SELECT * FROM[IEInfo]", rs);
+    m_tree.Sort();
+    for (auto it = m_tree.begin(); ok && it != m_tree.end(); ++it) {
+        ok = rs.AddNew() && rs.PutField("Left", it->Left) && rs.PutField("Right", it->Right) &&
+             rs.PutField("Name", it->Data.Name) && rs.PutField("Url", it->Data.Url) &&
+             rs.PutField("Level", it->Data.Level) && rs.PutField("Key", it->Data.Key) &&
+             rs.PutField("IsDir", it->Data.IsDir) && rs.Update();
+    }
+    rs.Close();
+    m_pDB->Execute(ok ? "COMMIT" : "ROLLBACK");
+    return ok;
+}
+
+CIEListMng::Tree::Node* CIEListMng::FindNode(const char* name) {
+    if (name == nullptr) {
+        return nullptr;
+    }
+    return m_tree.FindIf([name](const tagIEInfo& info) { return info.Name == name; });
+}
+
+tagIEInfo* CIEListMng::Find(const char* name) {
+    Tree::Node* node = FindNode(name);
+    return node ? &node->Data : nullptr;
+}
+
+tagIEInfo* CIEListMng::Insert(const char* anchorName, const tagIEInfo& info, Tree::INSERT_TYPE type) {
+    return m_tree.Insert(FindNode(anchorName), info, type);
+}
+
+void CIEListMng::Erase(const char* name) {
+    if (Tree::Node* node = FindNode(name)) {
+        m_tree.Erase(*node);
+    }
+}
+
+bool CIEListMng::IsValid(const char* address) const {
+    if (address == nullptr) {
+        return false;
+    }
+    const std::string_view url(address);
+    for (const auto& node : m_tree) {
+        const tagIEInfo& info = node.Data;
+        if (info.IsDir || info.Key.empty() || info.Key == "http://") {
+            continue;
+        }
+        if (info.Level != 0 ? ContainsNoCase(url, info.Key) : ltl::EqualsNoCase(url, info.Key)) {
+            return true;
+        }
+    }
+    return false;
+}

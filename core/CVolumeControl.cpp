@@ -1,0 +1,41 @@
+#include "core/CVolumeControl.h"
+
+#include "platform/audio/VolumeBackend.h"
+
+namespace {
+constexpr long kFullScale = 65535;
+}
+
+CVolumeControl::CVolumeControl() = default;
+CVolumeControl::~CVolumeControl() = default;
+
+bool CVolumeControl::Init(bool vista) {
+    isVista = vista;
+    return vista ? InitVista() : InitXp();
+}
+
+bool CVolumeControl::InitXp() {
+    m_backend = platform::OpenAlsaMasterVolume();
+    return m_backend != nullptr;
+}
+
+bool CVolumeControl::InitVista() {
+    m_backend = platform::OpenPulseVolume();
+    return m_backend != nullptr;
+}
+
+long CVolumeControl::GetVolume() {
+    double level = 0.0;
+    if (m_backend == nullptr || !m_backend->Get(level)) {
+        return 0;
+    }
+    return static_cast<long>(level * kFullScale); // truncated toward zero
+}
+
+void CVolumeControl::SetVolume(long value) {
+    if (m_backend == nullptr) {
+        return;
+    }
+    value = value < 0 ? 0 : (value > kFullScale ? kFullScale : value);
+    m_backend->Set(static_cast<double>(value) / kFullScale);
+}

@@ -1,0 +1,136 @@
+#include "platform/ProcessLauncher.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
+#include <signal.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace platform {
+namespace {
+
+std::vector<char*> PointerList(std::vector<std::string>& texts) {
+    std::vector<char*> list;
+    for (auto& text : texts) {
+        list.push_back(text.data());
+    }
+    list.push_back(nullptr);
+    return list;
+}
+
+// Only async-signal-safe calls from here on: the caller may have threads.
+[[noreturn]] void ExecChild(int errorPipe, const LaunchRequest& request, char* const* argv, char* const* envp,
+                            const std::vector<gid_t>& groups) {
+    auto fail = [errorPipe](int stage) {
+        const int err[2] = {stage, errno};
+        ssize_t ignored = ::write(errorPipe, err, sizeof err);
+        (void)ignored;
+        ::_exit(127);
+    };
+    sigset_t all;
+    sigemptyset(&all);
+    ::sigprocmask(SIG_SETMASK, &all, nullptr);
+    if (request.asUser && (::setgroups(groups.size(), groups.data()) != 0 || ::setgid(request.gid) != 0 ||
+                           ::setuid(request.uid) != 0)) {
+        fail(1);
+    }
+    if (!request.workingDirectory.empty() && ::chdir(request.workingDirectory.c_str()) != 0) {
+        fail(2);
+    }
+    // Keep only the standard streams and the error pipe (closed by exec).
+    if (errorPipe > 3) {
+        ::syscall(SYS_close_range, 3u, static_cast<unsigned>(errorPipe - 1), 0u);
+    }
+    ::syscall(SYS_close_range, static_cast<unsigned>(errorPipe + 1), ~0u, 0u);
+    ::execve(request.program.c_str(), argv, envp);
+    fail(3);
+    ::_exit(127);
+}
+
+std::string Describe(int stage, int err) {
+    static const char* const kStages[] = {"", "cannot switch user", "cannot enter working directory",
+                                          "cannot execute"};
+    return std::string(kStages[stage >= 1 && stage <= 3 ? stage : 3]) + ": " + std::strerror(err);
+}
+
+} // namespace
+
+bool StartDetached(const LaunchRequest& request, std::string* error) {
+    std::vector<std::string> argvText{request.program};
+    argvText.insert(argvText.end(), request.arguments.begin(), request.arguments.end());
+    auto argv = PointerList(argvText);
+    std::vector<std::string> envText = request.environment;
+    auto envList = PointerList(envText);
+    char* const* envp = request.environment.empty() ? environ : envList.data();
+
+    std::vector<gid_t> groups;
+    if (request.asUser) {
+        if (const passwd* pw = ::getpwuid(request.uid)) {
+            int count = 64;
+            groups.resize(static_cast<std::size_t>(count));
+            if (::getgrouplist(pw->pw_name, request.gid, groups.data(), &count) < 0) {
+                groups.resize(static_cast<std::size_t>(count));
+                ::getgrouplist(pw->pw_name, request.gid, groups.data(), &count);
+            }
+            groups.resize(static_cast<std::size_t>(count));
+        } else {
+            groups.push_back(request.gid);
+        }
+    }
+
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) {
+        if (error) {
+            *error = std::strerror(errno);
+        }
+        return false;
+    }
+    const pid_t middle = ::fork();
+    if (middle < 0) {
+        if (error) {
+            *error = std::strerror(errno);
+        }
+        ::close(fds[0]);
+        ::close(fds[1]);
+        return false;
+    }
+    if (middle == 0) {
+        ::close(fds[0]);
+        ::setsid();
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ExecChild(fds[1], request, argv.data(), envp, groups);
+        }
+        ::_exit(child < 0 ? 1 : 0);
+    }
+    ::close(fds[1]);
+    int status = 0;
+    while (::waitpid(middle, &status, 0) < 0 && errno == EINTR) {
+    }
+    int report[2] = {0, 0};
+    ssize_t n;
+    while ((n = ::read(fds[0], report, sizeof report)) < 0 && errno == EINTR) {
+    }
+    ::close(fds[0]);
+    if (n == static_cast<ssize_t>(sizeof report)) {
+        if (error) {
+            *error = Describe(report[0], report[1]);
+        }
+        return false;
+    }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        if (error) {
+            *error = "fork failed";
+        }
+        return false;
+    }
+    return true;
+}
+
+} // namespace platform

@@ -1,0 +1,299 @@
+// warrowctl: the administrator's command-line tool over the settings library.
+// Output is one record per line, fields separated by a tab. Exit status: 0 on
+// success, 1 for "not found / refused", 2 for usage or I/O errors (with one
+// line on standard error).
+#include "core/AppAdder.h"
+#include "core/CDBManager.h"
+#include "core/CWarrowCoreInterface.h"
+#include "core/InstallationSetup.h"
+#include "core/WebKey.h"
+#include "platform/Paths.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kOk = 0;
+constexpr int kRefused = 1;
+constexpr int kError = 2;
+
+const char* const kUsage =
+    "usage: warrowctl [--dir FOLDER] COMMAND\n"
+    "  init                              create missing Config.ini and database files\n"
+    "  config                            show the settings of Config.ini\n"
+    "  apps list | add PATH | del APPNAME | match PATH\n"
+    "  web list | add-folder NAME | add-page FOLDER NAME URL LEVEL | erase NAME | check URL\n"
+    "  log list | add TEXT | clear\n"
+    "  account                           show the account (never its passwords)\n"
+    "  volume [VALUE]                    show (and set) the master volume, 0..65535\n";
+
+using Args = std::vector<std::string>;
+
+std::vector<std::string> g_libraryErrors;
+
+// Keeps records one per line whatever the stored text holds.
+std::string Field(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+        case '\t': out += "\\t"; break;
+        case '\n': out += "\\n"; break;
+        case '\\': out += "\\\\"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+void PrintRecord(const std::vector<std::string>& fields) {
+    std::string line;
+    for (const auto& f : fields) {
+        line += (line.empty() ? "" : "\t") + Field(f);
+    }
+    std::printf("%s\n", line.c_str());
+}
+
+int Fail(int status, const std::string& message) {
+    std::fprintf(stderr, "warrowctl: %s\n", message.c_str());
+    return status;
+}
+
+bool ParseInt(const std::string& text, long& value) {
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtol(text.c_str(), &end, 10);
+    return !text.empty() && *end == '\0' && errno == 0;
+}
+
+CWarrowCoreInterface& Core() { return *CWarrowCoreInterface::Get(); }
+
+int Init(const Args&) {
+    const auto result = core::CreateMissingInstallationFiles(platform::CurrentDirectory());
+    for (const auto& created : result.created) {
+        std::printf("created\t%s\n", created.c_str());
+    }
+    return result.error.empty() ? kOk : Fail(kError, result.error);
+}
+
+int ShowConfig(const Args&) {
+    CWarrowControl control;
+    if (!control.Peek()) {
+        return Fail(kError, "cannot read Config.ini");
+    }
+    const tagConfig& c = control.GetConfig();
+    std::printf("ID=%d\nIsAutoStart=%d\nStartStyle=%d\nUpdateStyle=%d\nIp=%s\nPort=%d\nVersion=%llu\n"
+                "PlayTime=%d\nRestTime=%d\nTimeStyle=%d\nCountTime=%d\n",
+                c.ID, c.IsAutoStart, c.StartStyle, c.UpdateStyle, c.Ip.c_str(), c.Port,
+                static_cast<unsigned long long>(c.Version), c.PlayTime, c.RestTime, c.TimeStyle, c.CountTime);
+    return kOk;
+}
+
+void PrintApp(const tagAppInfo& app) { PrintRecord({app.AppName, app.AppPath, app.Name, app.Icon, app.AppParam}); }
+
+int Apps(const Args& a) {
+    CWriteListMng& list = *Core().GetWLMng();
+    if (a.size() == 1 && a[0] == "list") {
+        list.ForEach([](tagAppInfo& app) { PrintApp(app); });
+        return kOk;
+    }
+    if (a.size() != 2) {
+        return Fail(kError, "apps: expected list, add PATH, del APPNAME or match PATH");
+    }
+    if (a[0] == "add") {
+        tagAppInfo added;
+        if (!AddApp(list, a[1], &added)) {
+            return Fail(kRefused, a[1] + ": not an executable file or application launcher");
+        }
+        PrintApp(added);
+        return kOk;
+    }
+    if (a[0] == "del") {
+        if (list.Find(a[1].c_str()) == nullptr) {
+            return Fail(kRefused, a[1] + ": no such application");
+        }
+        list.Del(a[1].c_str(), true);
+        return kOk;
+    }
+    if (a[0] == "match") {
+        const tagAppInfo* app = list.FindPath(a[1].c_str());
+        if (app == nullptr) {
+            return kRefused;
+        }
+        std::printf("%s\n", Field(app->AppName).c_str());
+        return kOk;
+    }
+    return Fail(kError, "apps: unknown command " + a[0]);
+}
+
+int SaveWeb(CIEListMng& web) { return web.Save() ? kOk : Fail(kError, "cannot save the web tree"); }
+
+int Web(const Args& a) {
+    CIEListMng& web = *Core().GetIEMng();
+    const std::string verb = a.empty() ? "" : a[0];
+    if (verb == "list" && a.size() == 1) {
+        for (const auto& node : web.GetTree()) {
+            const tagIEInfo& i = node.Data;
+            PrintRecord({std::to_string(node.Left), std::to_string(node.Right), i.Name, i.Url,
+                         std::to_string(i.Level), i.Key, i.IsDir ? "1" : "0"});
+        }
+        return kOk;
+    }
+    if (verb == "add-folder" && a.size() == 2) {
+        if (web.Find(a[1].c_str()) != nullptr) {
+            return Fail(kRefused, a[1] + ": the name is taken");
+        }
+        tagIEInfo folder;
+        folder.Name = a[1];
+        folder.IsDir = true;
+        web.Insert(nullptr, folder, CIEListMng::Tree::INSERT_LAST);
+        return SaveWeb(web);
+    }
+    if (verb == "add-page" && a.size() == 5) {
+        long level = 0;
+        if (!ParseInt(a[4], level) || level < 0 || level > 2) {
+            return Fail(kError, "LEVEL must be 0, 1 or 2");
+        }
+        const tagIEInfo* folder = web.Find(a[1].c_str());
+        if (folder == nullptr || !folder->IsDir) {
+            return Fail(kRefused, a[1] + ": no such folder");
+        }
+        if (web.Find(a[2].c_str()) != nullptr) {
+            return Fail(kRefused, a[2] + ": the name is taken");
+        }
+        tagIEInfo page;
+        page.Name = a[2];
+        page.Url = a[3];
+        page.Level = static_cast<int>(level);
+        if (!DeriveKey(page)) {
+            return Fail(kRefused, a[3] + ": 请输入有效的网址");
+        }
+        web.Insert(a[1].c_str(), page, CIEListMng::Tree::INSERT_LAST);
+        return SaveWeb(web);
+    }
+    if (verb == "erase" && a.size() == 2) {
+        if (web.Find(a[1].c_str()) == nullptr) {
+            return Fail(kRefused, a[1] + ": no such entry");
+        }
+        web.Erase(a[1].c_str());
+        return SaveWeb(web);
+    }
+    if (verb == "check" && a.size() == 2) {
+        const bool allowed = web.IsValid(a[1].c_str());
+        std::printf("%s\n", allowed ? "allowed" : "refused");
+        return allowed ? kOk : kRefused;
+    }
+    return Fail(kError, "web: expected list, add-folder NAME, add-page FOLDER NAME URL LEVEL, erase NAME or check URL");
+}
+
+int Log(const Args& a) {
+    CWarrowLog& log = *Core().GetLog();
+    if (a.size() == 1 && a[0] == "list") {
+        log.ForEach([](tagLogInfo& line) {
+            PrintRecord({line.DateTime.Format(), line.Content, std::to_string(line.Type)});
+        });
+        return kOk;
+    }
+    if (a.size() == 2 && a[0] == "add") {
+        const std::size_t before = log.Size();
+        Core().LogOut("%s", a[1].c_str());
+        return log.Size() > before ? kOk : Fail(kError, "cannot append to the log");
+    }
+    if (a.size() == 1 && a[0] == "clear") {
+        log.Clear();
+        return log.Size() == 0 ? kOk : Fail(kError, "cannot clear the log");
+    }
+    return Fail(kError, "log: expected list, add TEXT or clear");
+}
+
+int Account(const Args& a) {
+    if (!a.empty()) {
+        return Fail(kError, "account takes no arguments");
+    }
+    const tagSystemInfo& info = Core().GetDBConfig()->GetInfo();
+    PrintRecord({std::to_string(info.ID), info.UserName, std::to_string(info.Style)});
+    return kOk;
+}
+
+int Volume(const Args& a) {
+    CVolumeControl& volume = *Core().GetVolumeControl();
+    if (a.size() > 1) {
+        return Fail(kError, "volume takes at most one VALUE");
+    }
+    if (a.size() == 1) {
+        long value = 0;
+        if (!ParseInt(a[0], value) || value < 0 || value > 65535) {
+            return Fail(kError, "VALUE must be a number from 0 to 65535");
+        }
+        if (!volume.HasDevice()) {
+            return Fail(kRefused, "no sound device");
+        }
+        volume.SetVolume(value);
+    }
+    std::printf("%ld\n", volume.GetVolume());
+    return kOk;
+}
+
+void CollectError(const char* message) { g_libraryErrors.emplace_back(message); }
+
+// Commands that work on the database need it open; say why when it is not.
+bool OpenLibrary() {
+    CDBManager::SetDefaultErrorHook(&CollectError);
+    CWarrowCoreInterface::Get()->Init(kDataBasePath, kDataBasePassword, &CollectError);
+    if (CDBManager::Instance().GetDataBase(kDataBasePath, kDataBasePassword) != nullptr) {
+        return true;
+    }
+    std::string reason;
+    for (const auto& e : g_libraryErrors) {
+        if (e.rfind("连接数据库失败", 0) == 0) {
+            reason = e.substr(e.find(':') + 1);
+        }
+    }
+    Fail(kError, std::string(kDataBasePath) + ": cannot open (" + (reason.empty() ? "missing" : reason) +
+                     "); run 'warrowctl init' in the installation folder");
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Args args(argv + 1, argv + argc);
+    if (args.size() >= 2 && args[0] == "--dir") {
+        if (!platform::ChangeDirectory(args[1])) {
+            return Fail(kError, args[1] + ": " + std::strerror(errno));
+        }
+        args.erase(args.begin(), args.begin() + 2);
+    }
+    if (args.empty() || args[0] == "--help" || args[0] == "-h") {
+        std::fputs(kUsage, args.empty() ? stderr : stdout);
+        return args.empty() ? kError : kOk;
+    }
+    // Statement traces would mix with the records.
+    CDataBase::SetTraceStream(stderr);
+
+    const std::string command = args[0];
+    const Args rest(args.begin() + 1, args.end());
+    if (command == "init") {
+        return Init(rest);
+    }
+    if (command == "config") {
+        return ShowConfig(rest);
+    }
+    static const std::map<std::string, std::function<int(const Args&)>> kLibraryCommands = {
+        {"apps", Apps}, {"web", Web}, {"log", Log}, {"account", Account}, {"volume", Volume}};
+    const auto found = kLibraryCommands.find(command);
+    if (found == kLibraryCommands.end()) {
+        return Fail(kError, "unknown command '" + command + "'\n" + kUsage);
+    }
+    if (!OpenLibrary()) {
+        return kError;
+    }
+    const int status = found->second(rest);
+    CWarrowCoreInterface::Free();
+    return status;
+}
