@@ -40,11 +40,11 @@ std::string Unescape(const std::string& value) {
 }
 
 // Removes field codes from one word; a word that was only a field code vanishes.
-std::optional<std::string> DropFieldCodes(const std::string& word, bool quoted) {
+std::optional<std::string> DropFieldCodes(const std::string& word) {
     std::string out;
     bool hadCode = false;
     for (std::size_t i = 0; i < word.size(); ++i) {
-        if (!quoted && word[i] == '%' && i + 1 < word.size()) {
+        if (word[i] == '%' && i + 1 < word.size()) {
             if (word[i + 1] == '%') {
                 out += '%';
             } else {
@@ -66,15 +66,15 @@ std::optional<std::string> DropFieldCodes(const std::string& word, bool quoted) 
 std::vector<std::string> SplitExec(const std::string& exec) {
     std::vector<std::string> words;
     std::string word;
-    bool inWord = false, inQuotes = false, wordQuoted = false;
+    bool inWord = false, inQuotes = false;
     auto finish = [&] {
         if (inWord) {
-            if (auto kept = DropFieldCodes(word, wordQuoted)) {
+            if (auto kept = DropFieldCodes(word)) {
                 words.push_back(*kept);
             }
         }
         word.clear();
-        inWord = wordQuoted = false;
+        inWord = false;
     };
     for (std::size_t i = 0; i < exec.size(); ++i) {
         const char c = exec[i];
@@ -89,7 +89,7 @@ std::vector<std::string> SplitExec(const std::string& exec) {
         } else if (c == ' ' || c == '\t') {
             finish();
         } else if (c == '"') {
-            inQuotes = inWord = wordQuoted = true;
+            inQuotes = inWord = true;
         } else {
             word += c;
             inWord = true;

@@ -1,0 +1,176 @@
+#include "ltl/CIni.h"
+#include "ltl/IniDocument.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class CIniTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() / ("ini-" + std::to_string(::getpid()) + "-" +
+                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+        m_path = (m_dir / "Config.ini").string();
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    void Write(const std::string& text) { std::ofstream(m_path, std::ios::binary) << text; }
+    std::string Read() const {
+        std::ifstream in(m_path, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+
+    fs::path m_dir;
+    std::string m_path;
+};
+
+TEST_F(CIniTest, LookupIgnoresCaseAndAnswersDefaultsForMissingKeys) {
+    Write("; settings\n[System]\nID = 42 \n[setup]\nIsAutoStart=1\nName=\"quoted value\"\nEmpty=\n");
+    ltl::CIni ini(true, -7, "fallback", m_path.c_str());
+    EXPECT_EQ(ini.GetInt("SYSTEM", "id"), 42);
+    EXPECT_EQ(ini.GetInt("Setup", "ISAUTOSTART"), 1);
+    EXPECT_EQ(ini.GetString("Setup", "Name"), "quoted value");
+    EXPECT_EQ(ini.GetInt("Setup", "Missing"), -7);
+    EXPECT_EQ(ini.GetInt("Setup", "Empty"), -7) << "an empty value reads like a missing one";
+    EXPECT_EQ(ini.GetInt("Nowhere", "ID"), -7);
+    EXPECT_EQ(ini.GetString("Setup", "Missing"), "fallback");
+    EXPECT_TRUE(ini.GetBool("Setup", "Missing")) << "GetBool answers the default flag";
+
+    char small[4];
+    EXPECT_TRUE(ini.GetString("Setup", "Name", small, sizeof small));
+    EXPECT_STREQ(small, "quo");
+    EXPECT_FALSE(ini.GetString("Setup", "Name", small, 0));
+}
+
+TEST_F(CIniTest, ProfileIntegersParseLikeTheProfileFunctions) {
+    EXPECT_EQ(ltl::CIni::ParseProfileInt("-1"), -1);
+    EXPECT_EQ(ltl::CIni::ParseProfileInt("  12abc"), 12);
+    EXPECT_EQ(ltl::CIni::ParseProfileInt("0x1F"), 31);
+    EXPECT_EQ(ltl::CIni::ParseProfileInt("abc"), 0);
+    EXPECT_EQ(ltl::CIni::ParseProfileInt("4294967295"), -1) << "32-bit wrap-around";
+}
+
+TEST_F(CIniTest, OpenNeverCreatesAndBareNamesUseTheCurrentDirectory) {
+    ltl::CIni ini;
+    EXPECT_FALSE(ini.Open(m_path.c_str()));
+    EXPECT_FALSE(fs::exists(m_path));
+
+    const auto previous = fs::current_path();
+    fs::current_path(m_dir);
+    EXPECT_TRUE(ini.OpenOrCreate("Config.ini"));
+    EXPECT_EQ(ini.GetPath(), (fs::current_path() / "Config.ini").string());
+    fs::current_path(previous);
+    EXPECT_TRUE(fs::exists(m_path));
+    EXPECT_TRUE(ini.Open(m_path.c_str()));
+}
+
+TEST_F(CIniTest, WritesChangeOnlyTheirKeyAndKeepCommentsAndOrder) {
+    Write("; top comment\r\n[Time]\r\nPlayTime=1\r\n; keep me\r\nRestTime=2\r\n\r\n[Other]\r\nA=b\r\n");
+    ltl::CIni ini(false, -1, "", m_path.c_str());
+    EXPECT_TRUE(ini.SetInt("time", "RESTTIME", 5));
+    EXPECT_TRUE(ini.SetInt("Time", "CountTime", 9));
+    EXPECT_TRUE(ini.SetString("New", "Key", "v"));
+    EXPECT_EQ(Read(), "; top comment\r\n[Time]\r\nPlayTime=1\r\n; keep me\r\nRestTime=5\r\nCountTime=9\r\n\r\n"
+                      "[Other]\r\nA=b\r\n\r\n[New]\r\nKey=v\r\n");
+}
+
+TEST_F(CIniTest, ListsBooleansAndSectionNames) {
+    ltl::CIni ini;
+    ASSERT_TRUE(ini.OpenOrCreate(m_path.c_str()));
+    EXPECT_TRUE(ini.SetIntList("L", "Two", {3, 5}));
+    EXPECT_TRUE(ini.SetIntList("L", "None", {}));
+    EXPECT_TRUE(ini.SetBool("L", "Flag", true));
+    EXPECT_EQ(ini.GetString("L", "Two"), "3,5");
+    EXPECT_EQ(ini.GetString("L", "None"), "");
+    EXPECT_TRUE(ini.GetBool("L", "Flag"));
+    std::vector<std::string> names{"before"};
+    EXPECT_TRUE(ini.GetSectionNames(names));
+    EXPECT_EQ(names, (std::vector<std::string>{"before", "L"}));
+}
+
+TEST_F(CIniTest, RefusesTextsThatWouldChangeTheFileStructure) {
+    Write("[A]\nx=1\n");
+    ltl::CIni ini(false, -1, "", m_path.c_str());
+    EXPECT_FALSE(ini.SetString("A", "x", "1\n[System]\nID=5"));
+    EXPECT_FALSE(ini.SetString("A", "k=v", "1"));
+    EXPECT_FALSE(ini.SetString("A]", "k", "1"));
+    EXPECT_EQ(Read(), "[A]\nx=1\n");
+}
+
+TEST_F(CIniTest, TwoProcessesWritingDifferentKeysLoseNothing) {
+    Write("[S]\n");
+    constexpr int kWrites = 150;
+    pid_t children[2];
+    for (int c = 0; c < 2; ++c) {
+        children[c] = ::fork();
+        if (children[c] == 0) {
+            ltl::CIni ini(false, -1, "", m_path.c_str());
+            bool ok = true;
+            for (int i = 0; i < kWrites; ++i) {
+                const std::string key = "P" + std::to_string(c) + "_" + std::to_string(i);
+                ok = ini.SetInt("S", key.c_str(), i) && ok;
+            }
+            ::_exit(ok ? 0 : 1);
+        }
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+    }
+    ltl::CIni ini(false, -1, "", m_path.c_str());
+    for (int c = 0; c < 2; ++c) {
+        for (int i = 0; i < kWrites; ++i) {
+            const std::string key = "P" + std::to_string(c) + "_" + std::to_string(i);
+            ASSERT_EQ(ini.GetInt("S", key.c_str()), i) << key;
+        }
+    }
+}
+
+TEST_F(CIniTest, AProcessKilledWhileWritingNeverLeavesATornFile) {
+    Write("[Time]\nTimeStyle=0\nCountTime=0\n");
+    for (int round = 0; round < 5; ++round) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ltl::CIni ini(false, -1, "", m_path.c_str());
+            for (int i = 1;; ++i) {
+                ini.SetStrings({{"Time", "TimeStyle", std::to_string(i % 2)},
+                                {"Time", "CountTime", std::to_string(i * 1000)},
+                                {"Pad", "Text", std::string(static_cast<std::size_t>(i % 4000), 'x')}});
+            }
+        }
+        ::usleep(20000 + round * 7000);
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        ltl::CIni ini(false, -1, "", m_path.c_str());
+        const int count = ini.GetInt("Time", "CountTime");
+        ASSERT_GE(count, 0);
+        ASSERT_EQ(count % 1000, 0);
+        const std::string pad = ini.GetString("Pad", "Text");
+        if (count > 0) {
+            ASSERT_EQ(pad.size(), static_cast<std::size_t>(count / 1000 % 4000)) << "keys of one write belong together";
+        }
+    }
+}
+
+TEST(IniDocumentTest, KeepsByteOrderMarkAndMissingFinalLineBreak) {
+    ltl::IniDocument doc("\xEF\xBB\xBF[a]\nk=1");
+    doc.Set("A", "k", "2");
+    EXPECT_EQ(doc.Text(), "\xEF\xBB\xBF[a]\nk=2");
+    EXPECT_EQ(doc.Get("a", "K").value_or(""), "2");
+    EXPECT_FALSE(doc.Get("a", "missing").has_value());
+}
+
+} // namespace

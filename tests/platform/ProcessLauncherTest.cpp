@@ -1,0 +1,63 @@
+#include "platform/Paths.h"
+#include "platform/ProcessLauncher.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string WaitForFile(const fs::path& path) {
+    for (int i = 0; i < 200 && !fs::exists(path); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+    std::ifstream in(path);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+TEST(ProcessLauncherTest, StartsDetachedWithArgumentsFolderAndEnvironment) {
+    const fs::path dir = fs::temp_directory_path() / ("launch-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const fs::path out = dir / "out";
+    platform::LaunchRequest request;
+    request.program = "/bin/sh";
+    request.arguments = {"-c", "echo \"$PWD|$1|$WARROW_X|$(cut -d' ' -f4 /proc/$$/stat)\" > out.tmp && mv out.tmp out",
+                         "sh", "two words"};
+    request.workingDirectory = dir.string();
+    request.environment = {"WARROW_X=yes", "PATH=/usr/bin:/bin"};
+    std::string error;
+    ASSERT_TRUE(platform::StartDetached(request, &error)) << error;
+    const std::string line = WaitForFile(out);
+    EXPECT_EQ(line.substr(0, line.rfind('|')), dir.string() + "|two words|yes");
+    EXPECT_NE(line.substr(line.rfind('|') + 1), std::to_string(::getpid()) + "\n") << "not our child";
+    fs::remove_all(dir);
+}
+
+TEST(ProcessLauncherTest, ReportsProgramsThatCannotRun) {
+    std::string error;
+    EXPECT_FALSE(platform::StartDetached({"/nonexistent/program", {}, "", {}, false, 0, 0}, &error));
+    EXPECT_NE(error.find("cannot execute"), std::string::npos) << error;
+    EXPECT_FALSE(platform::StartDetached({"/bin/true", {}, "/nonexistent/folder", {}, false, 0, 0}, &error));
+    EXPECT_NE(error.find("working directory"), std::string::npos) << error;
+}
+
+TEST(PathsTest, FindsProgramsInPathAndJoinsFolders) {
+    EXPECT_EQ(platform::FindInPath("sh").empty(), false);
+    EXPECT_EQ(platform::FindInPath("no-such-program-warrow"), "");
+    EXPECT_EQ(platform::FindInPath("/given/path"), "/given/path");
+    EXPECT_EQ(platform::JoinPath("/a/", "b"), "/a/b");
+    EXPECT_EQ(platform::JoinPath("/a", "b"), "/a/b");
+    EXPECT_EQ(platform::ProgramDirectory() + "/" + fs::path(platform::ProgramPath()).filename().string(),
+              platform::ProgramPath());
+}
+
+} // namespace

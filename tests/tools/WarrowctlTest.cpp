@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+    int status;
+    std::string out;
+};
+
+class WarrowctlTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() / ("warrowctl-" + std::to_string(::getpid()) + "-" +
+                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    // Runs warrowctl on the test folder; standard error is dropped (statement traces).
+    Result Run(const std::string& arguments) {
+        const std::string command = std::string(std::getenv("WARROWCTL")) + " --dir '" + m_dir.string() + "' " +
+                                    arguments + " 2>/dev/null";
+        Result result{-1, ""};
+        FILE* pipe = ::popen(command.c_str(), "r");
+        std::array<char, 4096> buffer{};
+        std::size_t n;
+        while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
+            result.out.append(buffer.data(), n);
+        }
+        const int status = ::pclose(pipe);
+        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return result;
+    }
+
+    fs::path m_dir;
+};
+
+TEST_F(WarrowctlTest, InitCreatesMissingFilesAndKeepsExistingOnes) {
+    EXPECT_EQ(Run("apps list").status, 2) << "no database yet";
+    Result first = Run("init");
+    EXPECT_EQ(first.status, 0);
+    EXPECT_EQ(first.out, "created\tConfig.ini\ncreated\tDataBase/DataBase.db\ncreated\tDataBase/Cache.db\n");
+    Run("log add kept");
+    EXPECT_EQ(Run("init").out, "");
+    EXPECT_NE(Run("log list").out.find("\tkept\t0\n"), std::string::npos);
+
+    const Result config = Run("config");
+    EXPECT_EQ(config.status, 0);
+    EXPECT_NE(config.out.find("ID=-1\n"), std::string::npos) << "the service has not run yet";
+    EXPECT_NE(config.out.find("PlayTime=7200000\n"), std::string::npos);
+}
+
+TEST_F(WarrowctlTest, AppsAreAddedMatchedAndDeleted) {
+    Run("init");
+    // Outside the installation folder, which the browser's entry allows as a whole.
+    const fs::path game = fs::path(m_dir.string() + "-games") / "tux";
+    fs::create_directories(game.parent_path());
+    std::ofstream(game) << "#!/bin/sh\n";
+    ::chmod(game.c_str(), 0755);
+
+    EXPECT_EQ(Run("apps add '" + game.string() + "'").status, 0);
+    EXPECT_EQ(Run("apps add '" + (m_dir / "Config.ini").string() + "'").status, 1);
+    const Result list = Run("apps list");
+    EXPECT_EQ(list.out, "WarrowExplorer\t" + m_dir.string() + "\t儿童浏览器\t\t\n" + "tux\t" +
+                            game.parent_path().string() + "/\ttux\t\t\n");
+    EXPECT_EQ(Run("apps match '" + game.string() + "'").out, "tux\n");
+    EXPECT_EQ(Run("apps match /usr/bin/other").status, 1);
+    EXPECT_EQ(Run("apps del tux").status, 0);
+    EXPECT_EQ(Run("apps del tux").status, 1);
+    fs::remove_all(game.parent_path());
+}
+
+TEST_F(WarrowctlTest, WebTreeIsBuiltCheckedAndErased) {
+    Run("init");
+    EXPECT_EQ(Run("web add-folder 游戏").status, 0);
+    EXPECT_EQ(Run("web add-folder 游戏").status, 1) << "names are unique";
+    EXPECT_EQ(Run("web add-page 游戏 Games http://games.example.com/play 1").status, 0);
+    EXPECT_EQ(Run("web add-page 游戏 Bad ftp://x.example.com 1").status, 1);
+    EXPECT_EQ(Run("web add-page nowhere P http://abc.example.com 1").status, 1);
+    EXPECT_EQ(Run("web add-page 游戏 P http://abc.example.com 9").status, 2);
+    EXPECT_EQ(Run("web list").out,
+              "1\t4\t游戏\t\t0\t\t1\n2\t3\tGames\thttp://games.example.com/play\t1\thttp://games.example.com\t0\n");
+    EXPECT_EQ(Run("web check http://games.example.com/x").out, "allowed\n");
+    const Result refused = Run("web check http://other.example.org/");
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.out, "refused\n");
+    EXPECT_EQ(Run("web erase 游戏").status, 0);
+    EXPECT_EQ(Run("web list").out, "");
+}
+
+TEST_F(WarrowctlTest, LogAccountAndUsageErrors) {
+    Run("init");
+    EXPECT_EQ(Run("log add 'tab\there'").status, 0);
+    const Result log = Run("log list");
+    EXPECT_NE(log.out.find("\ttab\\there\t0\n"), std::string::npos) << "records stay one per line";
+    EXPECT_EQ(Run("log clear").status, 0);
+    EXPECT_EQ(Run("log list").out, "");
+    EXPECT_EQ(Run("account").out, "-1\t\t0\n");
+    EXPECT_EQ(Run("frobnicate").status, 2);
+    EXPECT_EQ(Run("volume loud").status, 2);
+    EXPECT_EQ(Run("").status, 2);
+}
+
+} // namespace
