@@ -65,7 +65,7 @@ TEST_F(WarrowctlTest, InitCreatesMissingFilesAndKeepsExistingOnes) {
 TEST_F(WarrowctlTest, AppsAreAddedMatchedAndDeleted) {
     Run("init");
     // Outside the installation folder, which the browser's entry allows as a whole.
-    const fs::path game = fs::path(m_dir.string() + "-games") / "tux";
+    const fs::path game = m_dir.parent_path() / ("games-" + std::to_string(::getpid())) / "tux";
     fs::create_directories(game.parent_path());
     std::ofstream(game) << "#!/bin/sh\n";
     ::chmod(game.c_str(), 0755);
