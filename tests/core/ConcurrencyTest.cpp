@@ -53,7 +53,9 @@ TEST_F(ConcurrencyTest, ThreeProcessesAppendingLogLinesLoseNone) {
 
 TEST_F(ConcurrencyTest, AProcessKilledWhileWritingLeavesADatabaseThatOpens) {
     for (int round = 0; round < 3; ++round) {
-        const pid_t child = InChild([] {
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        const pid_t child = InChild([&ready] {
             CWarrowLog log;
             CIEListMng web;
             log.Init(kDataBasePath, kDataBasePassword);
@@ -64,10 +66,19 @@ TEST_F(ConcurrencyTest, AProcessKilledWhileWritingLeavesADatabaseThatOpens) {
                 page.Name = "page" + std::to_string(i);
                 web.Insert(nullptr, page, CIEListMng::Tree::INSERT_LAST);
                 web.Save();
+                if (i == 0) {
+                    // Writing is under way: the parent may now strike at any moment.
+                    const char byte = 1;
+                    (void)!::write(ready[1], &byte, 1);
+                }
             }
             return true;
         });
-        ::usleep(150000 + round * 50000);
+        char byte = 0;
+        ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+        ::close(ready[0]);
+        ::close(ready[1]);
+        ::usleep(50000 + round * 40000);
         ::kill(child, SIGKILL);
         ::waitpid(child, nullptr, 0);
 

@@ -1,0 +1,98 @@
+// Speeds of the settings library's hot paths:
+//   build/default/bench/core/core_bench
+#include "core/CDBManager.h"
+#include "core/CWarrowCoreInterface.h"
+#include "core/InstallationSetup.h"
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A new installation folder, made current, whose log already holds `rows` lines.
+class Installation {
+public:
+    explicit Installation(long rows) {
+        m_dir = fs::temp_directory_path() / ("warrow-bench-" + std::to_string(::getpid()) + "-" + std::to_string(rows));
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+        fs::current_path(m_dir);
+        core::CreateMissingInstallationFiles(m_dir.string());
+        CDataBase::SetTraceStream(nullptr);
+        const std::string fill =
+            "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < " + std::to_string(rows) +
+            ") INSERT INTO [AppLog] ([DateTime], [Content], [Type]) SELECT 46000 + x / 86400.0, '启动了[game].', 0 FROM n";
+        if (rows > 0) {
+            Db()->Execute(fill.c_str());
+        }
+    }
+    ~Installation() {
+        CDBManager::Destroy();
+        fs::current_path(fs::temp_directory_path());
+        fs::remove_all(m_dir);
+    }
+    CDataBase* Db() { return CDBManager::Instance().GetDataBase(kDataBasePath, kDataBasePassword); }
+
+private:
+    fs::path m_dir;
+};
+
+void BM_LogAppend(benchmark::State& state) {
+    Installation folder(state.range(0));
+    CWarrowLog log;
+    log.SetDataBase(folder.Db());
+    for (auto _ : state) {
+        log.Log("启动了[game].");
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_LogAppend)->Arg(10)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+
+void BM_LogLoad(benchmark::State& state) {
+    Installation folder(state.range(0));
+    for (auto _ : state) {
+        CWarrowLog log;
+        log.SetDataBase(folder.Db());
+        benchmark::DoNotOptimize(log.Load());
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_LogLoad)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_IsValid(benchmark::State& state) {
+    CIEListMng web;
+    for (long i = 0; i < state.range(0); ++i) {
+        tagIEInfo page;
+        page.Name = "site" + std::to_string(i);
+        page.Level = static_cast<int>(i % 2);
+        page.Key = "http://site" + std::to_string(i) + ".example.com/";
+        web.GetTree().Append(static_cast<int>(2 * i + 1), static_cast<int>(2 * i + 2), page);
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(web.IsValid("http://www.refused-address.example.org/some/page.html"));
+    }
+}
+BENCHMARK(BM_IsValid)->Arg(100)->Arg(10000);
+
+void BM_FindPath(benchmark::State& state) {
+    CWriteListMng list;
+    for (long i = 0; i < state.range(0); ++i) {
+        tagAppInfo app;
+        app.AppName = "app" + std::to_string(i);
+        app.AppPath = "/opt/games/app" + std::to_string(i) + "/";
+        list.Add(app.AppName.c_str(), app, false);
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(list.FindPath("/usr/lib/firefox/firefox-bin"));
+    }
+}
+BENCHMARK(BM_FindPath)->Arg(100)->Arg(10000);
+
+} // namespace
+
+BENCHMARK_MAIN();
