@@ -118,6 +118,10 @@ void FillRequest(tagCrashRequest& req, const tagExceptionPointers& info, unsigne
         req.nUcFlags = static_cast<std::uint32_t>(info.pContextRecord->uc_flags);
         std::memcpy(req.gregs, info.pContextRecord->uc_mcontext.gregs, sizeof req.gregs);
     }
+    // An int3 trap reports the instruction after the breakpoint; the log
+    // shows the breakpoint itself, as a Windows breakpoint exception does.
+    if (req.nSignal == SIGTRAP && req.nSigCode == SI_KERNEL)
+        --req.gregs[REG_RIP];
 }
 
 // Asks the writer for the file name (it knows the local time zone, which is

@@ -47,17 +47,17 @@ static int* volatile g_null = nullptr;
 
 [[gnu::noinline]] static void CrashByAbort()
 {
-    std::abort();
+    std::abort(); // crash: abort
 }
 
 [[gnu::noinline]] static void CrashByIllegalInstruction()
 {
-    __builtin_trap();
+    __builtin_trap(); // crash: illegal
 }
 
 [[gnu::noinline]] static void CrashByBreakpoint()
 {
-    asm volatile("int3");
+    asm volatile("int3"); // crash: breakpoint
 }
 
 [[gnu::noinline]] static int CrashByRecursion(int depth)
