@@ -4,6 +4,7 @@
 #include "crash/CrashRequest.h"
 #include "crash/ExceptionCode.h"
 #include "crash/FallbackLog.h"
+#include "crash/FdPassing.h"
 #include "crash/LogSections.h"
 #include "crash/ReportSender.h"
 #include "crash/WriterProcess.h"
@@ -65,24 +66,6 @@ bool ReceiveExact(int sock, void* data, std::size_t size, int timeoutMs) noexcep
         n = recv(sock, data, size, MSG_DONTWAIT);
     } while (n < 0 && errno == EINTR);
     return n == static_cast<ssize_t>(size);
-}
-
-bool SendFd(int sock, int fd) noexcept
-{
-    char byte = 'F';
-    iovec iov{&byte, 1};
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))] = {};
-    msghdr msg{};
-    msg.msg_iov = &iov;
-    msg.msg_iovlen = 1;
-    msg.msg_control = control;
-    msg.msg_controllen = sizeof control;
-    cmsghdr* cmsg = CMSG_FIRSTHDR(&msg);
-    cmsg->cmsg_level = SOL_SOCKET;
-    cmsg->cmsg_type = SCM_RIGHTS;
-    cmsg->cmsg_len = CMSG_LEN(sizeof(int));
-    std::memcpy(CMSG_DATA(cmsg), &fd, sizeof fd);
-    return sendmsg(sock, &msg, MSG_NOSIGNAL) == 1;
 }
 
 void StopWriter() noexcept

@@ -3,6 +3,7 @@
 #include "crash/CLogWriter.h"
 #include "crash/CStackWalker.h"
 #include "crash/CrashRequest.h"
+#include "crash/FdPassing.h"
 #include "crash/LogSections.h"
 #include "crash/SystemSection.h"
 
@@ -18,26 +19,6 @@
 namespace {
 
 constexpr int kWriterSock = 3;
-
-int ReceiveFd(int sock)
-{
-    char byte = 0;
-    iovec iov{&byte, 1};
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))] = {};
-    msghdr msg{};
-    msg.msg_iov = &iov;
-    msg.msg_iovlen = 1;
-    msg.msg_control = control;
-    msg.msg_controllen = sizeof control;
-    if (recvmsg(sock, &msg, MSG_CMSG_CLOEXEC) != 1)
-        return -1;
-    cmsghdr* cmsg = CMSG_FIRSTHDR(&msg);
-    if (cmsg == nullptr || cmsg->cmsg_level != SOL_SOCKET || cmsg->cmsg_type != SCM_RIGHTS)
-        return -1;
-    int fd = -1;
-    std::memcpy(&fd, CMSG_DATA(cmsg), sizeof fd);
-    return fd;
-}
 
 tagCivilTime LocalTimeOf(std::int64_t seconds)
 {
