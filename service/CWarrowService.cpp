@@ -18,7 +18,8 @@ CWarrowService::~CWarrowService() {
 bool CWarrowService::StartApp() {
     m_pApp = std::make_unique<CWarrowApp>();
     if (!m_pApp->WinInit()) {
-        LogEvent("错误: MFC 初始化失败\n");
+        // Without the control signals the service could never be stopped cleanly.
+        LogEvent("Handler not installed");
         return false;
     }
     LogEvent("AfxWinInit ok");
