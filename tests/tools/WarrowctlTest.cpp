@@ -1,3 +1,5 @@
+#include "platform/ServiceChannel.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -111,6 +113,23 @@ TEST_F(WarrowctlTest, LogAccountAndUsageErrors) {
     EXPECT_EQ(Run("frobnicate").status, 2);
     EXPECT_EQ(Run("volume loud").status, 2);
     EXPECT_EQ(Run("").status, 2);
+}
+
+TEST_F(WarrowctlTest, ChangeStyleReachesTheServiceSocket) {
+    const std::string socket = (m_dir / "svc.sock").string();
+    ::setenv("WARROW_SERVICE_SOCKET", socket.c_str(), 1);
+    EXPECT_EQ(Run("changestyle 1").status, 1) << "no service listens";
+    {
+        platform::ServiceSocket service;
+        ASSERT_TRUE(service.Open(socket));
+        EXPECT_EQ(Run("changestyle 1").status, 0);
+        EXPECT_EQ(Run("changestyle 2").status, 2) << "only the two programs can be asked for";
+        std::string datagram;
+        ASSERT_TRUE(service.Receive(datagram));
+        EXPECT_EQ(datagram, "WRM_CHANGESTYLE 1");
+        EXPECT_FALSE(service.Receive(datagram));
+    }
+    ::unsetenv("WARROW_SERVICE_SOCKET");
 }
 
 } // namespace

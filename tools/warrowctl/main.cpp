@@ -8,6 +8,7 @@
 #include "core/InstallationSetup.h"
 #include "core/WebKey.h"
 #include "platform/Paths.h"
+#include "platform/ServiceChannel.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -31,7 +32,9 @@ const char* const kUsage =
     "  web list | add-folder NAME | add-page FOLDER NAME URL LEVEL | erase NAME | check URL\n"
     "  log list | add TEXT | clear\n"
     "  account                           show the account (never its passwords)\n"
-    "  volume [VALUE]                    show (and set) the master volume, 0..65535\n";
+    "  volume [VALUE]                    show (and set) the master volume, 0..65535\n"
+    "  changestyle 0|1                   ask the running service to start the child shell (0)\n"
+    "                                    or the parent console (1)\n";
 
 using Args = std::vector<std::string>;
 
@@ -79,6 +82,17 @@ int Init(const Args&) {
         std::printf("created\t%s\n", created.c_str());
     }
     return result.error.empty() ? kOk : Fail(kError, result.error);
+}
+
+int ChangeStyle(const Args& a) {
+    if (a.size() != 1 || (a[0] != "0" && a[0] != "1")) {
+        return Fail(kError, "changestyle: expected 0 (child shell) or 1 (parent console)");
+    }
+    std::string error;
+    if (!platform::PostServiceMessage(platform::kChangeStyleMessage, a[0] == "1" ? 1 : 0, &error)) {
+        return Fail(kRefused, error);
+    }
+    return kOk;
 }
 
 int ShowConfig(const Args&) {
@@ -283,6 +297,9 @@ int main(int argc, char** argv) {
     }
     if (command == "config") {
         return ShowConfig(rest);
+    }
+    if (command == "changestyle") {
+        return ChangeStyle(rest);
     }
     static const std::map<std::string, std::function<int(const Args&)>> kLibraryCommands = {
         {"apps", Apps}, {"web", Web}, {"log", Log}, {"account", Account}, {"volume", Volume}};

@@ -1,0 +1,191 @@
+#include "platform/ServiceChannel.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+constexpr const char* kOverride = "WARROW_SERVICE_SOCKET";
+constexpr const char* kSocketName = "warrow-service.sock";
+constexpr std::size_t kMaxDatagram = 128;
+
+std::string TmpFolder() { return "/tmp/warrow-" + std::to_string(::getuid()); }
+
+// The /tmp fallback is shared with everyone: use it only when it is our own
+// private folder, never one someone else prepared for us.
+bool PrivateFolder(const std::string& folder) {
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+        return false;
+    }
+    struct stat st {};
+    return ::lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+           (st.st_mode & 077) == 0;
+}
+
+bool MakeAddress(const std::string& path, sockaddr_un& address) {
+    address = {};
+    address.sun_family = AF_UNIX;
+    if (path.empty() || path.size() >= sizeof address.sun_path) {
+        errno = ENAMETOOLONG;
+        return false;
+    }
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    return true;
+}
+
+std::string RuntimePath() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    return runtime != nullptr && *runtime != '\0' ? std::string(runtime) + "/" + kSocketName : std::string();
+}
+
+} // namespace
+
+std::string ServiceSocketPath() {
+    if (const char* path = std::getenv(kOverride); path != nullptr && *path != '\0') {
+        return path;
+    }
+    if (std::string runtime = RuntimePath(); !runtime.empty()) {
+        return runtime;
+    }
+    if (::geteuid() == 0) {
+        return std::string("/run/") + kSocketName;
+    }
+    return TmpFolder() + "/service.sock";
+}
+
+std::vector<std::string> ServiceSocketCandidates() {
+    if (const char* path = std::getenv(kOverride); path != nullptr && *path != '\0') {
+        return {path};
+    }
+    std::vector<std::string> candidates;
+    if (std::string runtime = RuntimePath(); !runtime.empty()) {
+        candidates.push_back(runtime);
+    }
+    candidates.push_back(std::string("/run/") + kSocketName);
+    candidates.push_back(TmpFolder() + "/service.sock");
+    return candidates;
+}
+
+bool ParseServiceMessage(std::string_view datagram, std::string& name, long& wParam) {
+    const std::size_t space = datagram.find(' ');
+    if (datagram.size() > kMaxDatagram || space == std::string_view::npos || space == 0) {
+        return false;
+    }
+    const std::string_view number = datagram.substr(space + 1);
+    long value = 0;
+    const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (ec != std::errc() || end != number.data() + number.size() || number.empty()) {
+        return false;
+    }
+    name.assign(datagram.substr(0, space));
+    wParam = value;
+    return true;
+}
+
+bool PostServiceMessage(const char* name, long wParam, std::string* error) {
+    const std::string text = std::string(name) + " " + std::to_string(wParam);
+    const int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        if (error) {
+            *error = std::strerror(errno);
+        }
+        return false;
+    }
+    std::string reasons;
+    bool sent = false;
+    for (const auto& path : ServiceSocketCandidates()) {
+        sockaddr_un address{};
+        if (MakeAddress(path, address) &&
+            ::sendto(fd, text.data(), text.size(), 0, reinterpret_cast<const sockaddr*>(&address), sizeof address) ==
+                static_cast<ssize_t>(text.size())) {
+            sent = true;
+            break;
+        }
+        reasons += (reasons.empty() ? "" : "; ") + path + ": " + std::strerror(errno);
+    }
+    ::close(fd);
+    if (!sent && error) {
+        *error = "no service is listening (" + reasons + ")";
+    }
+    return sent;
+}
+
+ServiceSocket::~ServiceSocket() { Close(); }
+
+bool ServiceSocket::Open(const std::string& path, std::string* error) {
+    Close();
+    auto fail = [error, &path](const std::string& what) {
+        if (error) {
+            *error = path + ": " + what + ": " + std::strerror(errno);
+        }
+        return false;
+    };
+    if (path == TmpFolder() + "/service.sock" && !PrivateFolder(TmpFolder())) {
+        return fail("folder is not private");
+    }
+    sockaddr_un address{};
+    if (!MakeAddress(path, address)) {
+        return fail("address");
+    }
+    const int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0) {
+        return fail("socket");
+    }
+    const auto* sa = reinterpret_cast<const sockaddr*>(&address);
+    int bound = ::bind(fd, sa, sizeof address);
+    if (bound != 0 && errno == EADDRINUSE) {
+        // A socket file nobody listens on is left over from a killed service.
+        const int probe = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        const bool alive = probe >= 0 && ::connect(probe, sa, sizeof address) == 0;
+        if (probe >= 0) {
+            ::close(probe);
+        }
+        if (alive) {
+            ::close(fd);
+            errno = EADDRINUSE;
+            return fail("another service listens there");
+        }
+        ::unlink(path.c_str());
+        bound = ::bind(fd, sa, sizeof address);
+    }
+    if (bound != 0) {
+        const int saved = errno;
+        ::close(fd);
+        errno = saved;
+        return fail("bind");
+    }
+    // The console user's programs post to a root service.
+    ::chmod(path.c_str(), 0666);
+    m_fd = fd;
+    m_path = path;
+    return true;
+}
+
+void ServiceSocket::Close() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        ::unlink(m_path.c_str());
+        m_fd = -1;
+    }
+}
+
+bool ServiceSocket::Receive(std::string& datagram) {
+    char buffer[kMaxDatagram + 1];
+    ssize_t n;
+    while ((n = ::recv(m_fd, buffer, sizeof buffer, 0)) < 0 && errno == EINTR) {
+    }
+    if (n < 0) {
+        return false;
+    }
+    datagram.assign(buffer, static_cast<std::size_t>(n));
+    return true;
+}
+
+} // namespace platform

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// The service's message queue: a local datagram socket. Each datagram is one
+// message, "<name> <wParam>" in ASCII, e.g. "WRM_CHANGESTYLE 1".
+//
+// Where the service listens: $WARROW_SERVICE_SOCKET when set; otherwise
+// $XDG_RUNTIME_DIR/warrow-service.sock; root without XDG_RUNTIME_DIR uses
+// /run/warrow-service.sock; anyone else /tmp/warrow-<uid>/service.sock.
+std::string ServiceSocketPath();
+
+// Where a sender looks for a service, in order: the override, its own runtime
+// folder, the system service's /run path, the /tmp fallback.
+std::vector<std::string> ServiceSocketCandidates();
+
+constexpr const char* kChangeStyleMessage = "WRM_CHANGESTYLE";
+
+// Sends one message to the first candidate socket a service listens on.
+// False with the reason when no service could be reached.
+bool PostServiceMessage(const char* name, long wParam, std::string* error = nullptr);
+
+// Splits a datagram into its name and wParam; false for anything malformed.
+bool ParseServiceMessage(std::string_view datagram, std::string& name, long& wParam);
+
+// The receiving end, owned by the service.
+class ServiceSocket {
+public:
+    ServiceSocket() = default;
+    ~ServiceSocket();
+    ServiceSocket(const ServiceSocket&) = delete;
+    ServiceSocket& operator=(const ServiceSocket&) = delete;
+
+    // Binds `path`, replacing a stale socket file. Fails when another service
+    // still listens there. Any local user may send (the parent console runs
+    // as the person at the computer, the service as root).
+    bool Open(const std::string& path, std::string* error = nullptr);
+    void Close();
+    int Descriptor() const { return m_fd; }
+    // One pending datagram, without blocking; false when none is waiting.
+    bool Receive(std::string& datagram);
+
+private:
+    int m_fd = -1;
+    std::string m_path;
+};
+
+} // namespace platform

@@ -1,0 +1,109 @@
+#include "service/CMainShell.h"
+
+#include "core/CWarrowCoreInterface.h"
+#include "ltl/CIni.h"
+#include "platform/ConsoleSession.h"
+#include "platform/Paths.h"
+#include "platform/ServiceChannel.h"
+#include "service/CService.h"
+#include "service/CWarrowApp.h"
+
+#include <cerrno>
+#include <unistd.h>
+
+unsigned int WRM_CHANGESTYLE = 0;
+
+namespace {
+
+std::function<bool()> g_stopCheck;
+
+struct StartAbandoned {};
+
+// Returns errno of the failure, 0 on success, -1 when the start was abandoned.
+int StartProgram(const char* name) {
+    const std::string folder = platform::ProgramDirectory();
+    platform::ChangeDirectory(folder);
+    bool waited = false;
+    auto onWait = [&waited] {
+        // Once: the wait for a login may last hours, checked twice a second.
+        if (!waited) {
+            LogEvent("UserTonken[%d]", -1);
+            waited = true;
+        }
+        if (g_stopCheck && g_stopCheck()) {
+            throw StartAbandoned{};
+        }
+    };
+    std::string error;
+    try {
+        errno = 0;
+        if (platform::StartForConsoleUser(platform::JoinPath(folder, name), folder, &error, onWait)) {
+            return 0;
+        }
+    } catch (const StartAbandoned&) {
+        return -1;
+    }
+    const int code = errno != 0 ? errno : -1;
+    LogEvent("%s: %s", name, error.c_str());
+    return code;
+}
+
+} // namespace
+
+void SetStopCheck(std::function<bool()> check) { g_stopCheck = std::move(check); }
+
+void StartWarrow() {
+    if (StartProgram(ProgramForStyle(STYLE_CHILD)) > 0) {
+        LogEvent("运行Warrow 失败");
+    }
+}
+
+void StartWarrowTray() {
+    if (const int code = StartProgram(ProgramForStyle(STYLE_PARENT)); code > 0) {
+        // There is no token or numbered session here: the console user's id and 0 stand in.
+        LogEvent("运行WarrowTray 失败 [hToken=%d][SessionId=%d][%d]", static_cast<int>(::getuid()), 0, code);
+    }
+}
+
+void CMainShell::OnChangeStyle(long style) {
+    if (style == STYLE_CHILD) {
+        StartWarrow();
+    } else if (style == STYLE_PARENT) {
+        StartWarrowTray();
+    }
+}
+
+bool CMainShell::Init() {
+    CWarrowCoreInterface* core = CWarrowCoreInterface::Get();
+    if (!core->Init(kDataBasePath, kDataBasePassword, nullptr)) {
+        LogEvent("读取配置出错，请重新安装");
+        return false;
+    }
+    WRM_CHANGESTYLE = RegisterWindowMessageA(platform::kChangeStyleMessage);
+    if (WRM_CHANGESTYLE == 0) {
+        return false;
+    }
+    core->RegisterMessage(WRM_CHANGESTYLE, 1);
+
+    ltl::CIni ini(false, -1, "");
+    if (!ini.Open("Config.ini")) {
+        LogEvent("读取配置文件失败");
+        return false;
+    }
+    m_systemInfo = core->GetDBConfig()->GetInfo();
+    m_pConfig = &core->GetWRControl()->GetConfig();
+
+    // The other programs learn from this key that the service has run.
+    m_pConfig->ID = static_cast<int>(::gettid());
+    ini.SetInt("System", "ID", m_pConfig->ID);
+    LogEvent("id=%d, style=%d", m_systemInfo.ID, m_systemInfo.Style);
+
+    if (m_systemInfo.ID == -1) {
+        // No account yet: the parent has to set one up first.
+        StartWarrowTray();
+    } else if (m_pConfig->IsAutoStart != 0) {
+        OnChangeStyle(m_pConfig->StartStyle);
+    }
+    LogEvent("读取完成");
+    return true;
+}

@@ -1,0 +1,132 @@
+#include "service/CWarrowApp.h"
+
+#include "service/CMainShell.h"
+#include "service/CService.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <poll.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+sigset_t ControlSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGHUP);
+    return set;
+}
+
+std::vector<std::string>& RegisteredNames() {
+    static std::vector<std::string> names;
+    return names;
+}
+
+} // namespace
+
+unsigned int RegisterWindowMessageA(const char* name) {
+    if (name == nullptr || *name == '\0') {
+        return 0;
+    }
+    auto& names = RegisteredNames();
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (names[i] == name) {
+            return 0xC000u + static_cast<unsigned>(i);
+        }
+    }
+    names.emplace_back(name);
+    return 0xC000u + static_cast<unsigned>(names.size() - 1);
+}
+
+CWarrowApp::~CWarrowApp() {
+    if (m_signalFd >= 0) {
+        ::close(m_signalFd);
+    }
+    if (s_current == this) {
+        s_current = nullptr;
+    }
+}
+
+bool CWarrowApp::WinInit() {
+    const sigset_t set = ControlSignals();
+    if (::sigprocmask(SIG_BLOCK, &set, nullptr) != 0) {
+        return false;
+    }
+    m_signalFd = ::signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
+    s_current = this;
+    return m_signalFd >= 0;
+}
+
+bool CWarrowApp::InitInstance() {
+    std::string error;
+    if (!m_socket.Open(platform::ServiceSocketPath(), &error)) {
+        LogEvent("%s", error.c_str());
+        return false;
+    }
+    return true;
+}
+
+void CWarrowApp::HandleSignals() {
+    signalfd_siginfo info{};
+    while (::read(m_signalFd, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+        CService* service = CService::Instance();
+        if (service == nullptr) {
+            continue;
+        }
+        // systemd stops a service with SIGTERM; SIGINT is Ctrl-C in a terminal.
+        service->Control(info.ssi_signo == SIGHUP ? CService::SERVICE_CONTROL_INTERROGATE
+                                                  : CService::SERVICE_CONTROL_STOP);
+    }
+}
+
+bool CWarrowApp::PumpControls() {
+    if (m_signalFd >= 0) {
+        HandleSignals();
+    }
+    return m_quit;
+}
+
+void CWarrowApp::HandleMessages() {
+    std::string datagram;
+    while (m_socket.Receive(datagram)) {
+        std::string name;
+        long wParam = 0;
+        if (platform::ParseServiceMessage(datagram, name, wParam)) {
+            PreTranslateMessage(name, wParam);
+        }
+    }
+}
+
+void CWarrowApp::PreTranslateMessage(const std::string& name, long wParam) {
+    // Names are compared, not registered: a sender cannot grow the table.
+    if (WRM_CHANGESTYLE == 0 || name != platform::kChangeStyleMessage) {
+        return;
+    }
+    LogEvent("Recieve ChangeStyle [%d]", static_cast<int>(wParam));
+    CMainShell::Get()->OnChangeStyle(wParam);
+}
+
+void CWarrowApp::Run() {
+    LogEvent("Begin Run Msg");
+    while (!m_quit) {
+        pollfd fds[2] = {{m_signalFd, POLLIN, 0}, {m_socket.Descriptor(), POLLIN, 0}};
+        if (::poll(fds, 2, -1) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            LogEvent("poll: %s", std::strerror(errno));
+            return;
+        }
+        if (fds[0].revents != 0) {
+            HandleSignals();
+        }
+        if (fds[1].revents != 0 && !m_quit) {
+            HandleMessages();
+        }
+    }
+}

@@ -1,0 +1,149 @@
+#include "ltl/CIni.h"
+#include "platform/ServiceChannel.h"
+#include "tests/core/InstallationFolder.h"
+#include "tests/service/ServiceProcess.h"
+
+#include <csignal>
+
+namespace {
+
+// A service in a fresh installation folder, with stand-ins for the child shell
+// and the parent console that record their start and working directory.
+class ServiceTest : public InstallationFolder {
+protected:
+    void SetUp() override {
+        InstallationFolder::SetUp();
+        for (const char* name : {"Warrow", "WarrowTray"}) {
+            WriteScript(m_folder / name, std::string("echo \"") + name + " $(pwd)\" >> \"$(dirname \"$0\")/started.log\"\n");
+        }
+        m_service = std::make_unique<ServiceProcess>(m_folder);
+        ::setenv("WARROW_SERVICE_SOCKET", m_service->Socket().c_str(), 1);
+    }
+    void TearDown() override {
+        m_service.reset();
+        ::unsetenv("WARROW_SERVICE_SOCKET");
+        InstallationFolder::TearDown();
+    }
+
+    // The account record the parent console writes once an account is set up.
+    void SetAccount(int id) {
+        CWarrowCoreInterface::Get()->Init(kDataBasePath, kDataBasePassword, nullptr);
+        auto& info = CWarrowCoreInterface::Get()->GetDBConfig()->GetInfo();
+        info.ID = id;
+        info.Style = 1;
+        ASSERT_TRUE(CWarrowCoreInterface::Get()->GetDBConfig()->Save());
+        CWarrowCoreInterface::Free();
+        CDBManager::Destroy();
+    }
+    void SetSetup(int isAutoStart, int startStyle) {
+        ltl::CIni ini(false, -1, "", "Config.ini");
+        ini.SetInt("Setup", "IsAutoStart", isAutoStart);
+        ini.SetInt("Setup", "StartStyle", startStyle);
+    }
+
+    // Starts the service and waits until its loop runs.
+    void StartService() {
+        m_service->Start();
+        ASSERT_TRUE(m_service->WaitForOutput("Begin Run Msg\n")) << m_service->Out();
+    }
+    void StopService() {
+        EXPECT_EQ(m_service->StopWith(SIGTERM), 0);
+        EXPECT_NE(m_service->Out().find("Warrow is Safe Quit!\n"), std::string::npos) << m_service->Out();
+    }
+
+    std::vector<std::string> Started() const {
+        std::vector<std::string> lines;
+        std::istringstream in(ServiceProcess::Read(m_folder / "started.log"));
+        for (std::string line; std::getline(in, line);) {
+            lines.push_back(line);
+        }
+        return lines;
+    }
+    bool WaitForStarts(std::size_t count) {
+        return ServiceProcess::Until([&] { return Started().size() >= count; });
+    }
+    std::string Line(const char* program) const { return std::string(program) + " " + m_folder.string(); }
+
+    std::unique_ptr<ServiceProcess> m_service;
+};
+
+TEST_F(ServiceTest, WithoutAccountTheConsoleStartsWhateverIsAutoStartSays) {
+    SetSetup(0, 0);
+    StartService();
+    ASSERT_TRUE(WaitForStarts(1));
+    EXPECT_EQ(Started(), std::vector<std::string>{Line("WarrowTray")});
+
+    const std::string out = m_service->Out();
+    EXPECT_NE(out.find("Warrow is starting.... please wait\n开始启动MFC\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("id=-1, style=0\n读取完成\nWarrow finished.\nBegin Run Msg\n"), std::string::npos) << out;
+    // The service is one thread: its main thread's id is the process id.
+    EXPECT_EQ(ltl::CIni(false, -1, "", "Config.ini").GetInt("System", "ID"), m_service->Pid());
+    EXPECT_TRUE(std::filesystem::exists(m_service->Socket()));
+
+    StopService();
+    EXPECT_FALSE(std::filesystem::exists(m_service->Socket()));
+}
+
+TEST_F(ServiceTest, AutoStartStartsTheProgramOfTheStartStyle) {
+    SetAccount(5);
+    for (const auto& [style, expected] : {std::pair{0, "Warrow"}, std::pair{1, "WarrowTray"}}) {
+        std::filesystem::remove(m_folder / "started.log");
+        SetSetup(1, style);
+        StartService();
+        EXPECT_NE(m_service->Out().find("id=5, style=1\n"), std::string::npos);
+        ASSERT_TRUE(WaitForStarts(1));
+        EXPECT_EQ(Started(), std::vector<std::string>{Line(expected)}) << "StartStyle " << style;
+        StopService();
+    }
+}
+
+TEST_F(ServiceTest, ChangeStyleStartsOnRequestOnly) {
+    SetAccount(5);
+    SetSetup(0, 1);
+    StartService();
+    for (long style : {2L, 0L, 1L}) {
+        ASSERT_TRUE(platform::PostServiceMessage(platform::kChangeStyleMessage, style));
+    }
+    ASSERT_TRUE(WaitForStarts(2));
+    // Nothing at start-up, nothing for style 2, then one program per request in order.
+    EXPECT_EQ(Started(), (std::vector<std::string>{Line("Warrow"), Line("WarrowTray")}));
+    EXPECT_NE(m_service->Out().find("Recieve ChangeStyle [2]\nRecieve ChangeStyle [0]\nRecieve ChangeStyle [1]\n"),
+              std::string::npos)
+        << m_service->Out();
+    StopService();
+}
+
+TEST_F(ServiceTest, WithoutServiceIdTheSettingsAreNotLoadedAndNothingStartsAutomatically) {
+    SetAccount(5);
+    WriteConfig("[Setup]\nIsAutoStart=1\nStartStyle=0\n");
+    StartService();
+    // A request proves the loop runs; only its program may have started.
+    ASSERT_TRUE(platform::PostServiceMessage(platform::kChangeStyleMessage, 1));
+    ASSERT_TRUE(WaitForStarts(1));
+    EXPECT_EQ(Started(), std::vector<std::string>{Line("WarrowTray")});
+    EXPECT_EQ(ltl::CIni(false, -1, "", "Config.ini").GetInt("System", "ID"), m_service->Pid());
+    StopService();
+}
+
+TEST_F(ServiceTest, MissingConfigEndsStartUp) {
+    std::filesystem::remove(m_folder / "Config.ini");
+    EXPECT_EQ(m_service->Run({}), 1);
+    const std::string out = m_service->Out();
+    EXPECT_NE(out.find("读取配置文件失败\n瓦罗启动初始化错误\n"), std::string::npos) << out;
+    EXPECT_EQ(out.find("Begin Run Msg"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(m_folder / "started.log"));
+}
+
+TEST_F(ServiceTest, ASecondServiceOnTheSameSocketDoesNotStart) {
+    SetAccount(5);
+    SetSetup(0, 0);
+    StartService();
+    ServiceProcess second(m_folder, "second");
+    EXPECT_EQ(second.Run({}), 1);
+    const std::string out = second.Out();
+    EXPECT_NE(out.find("another service listens there"), std::string::npos) << out;
+    EXPECT_NE(out.find("InitInstance Failed\n启动MFC出现问题\n"), std::string::npos) << out;
+    StopService();
+}
+
+} // namespace
