@@ -1,5 +1,6 @@
 // WarrowSvc: the system service that starts the child shell or the parent
 // console for the person at the computer.
+#include "crash/CrashHandler.h"
 #include "service/CWarrowService.h"
 #include "service/ServiceInstaller.h"
 
@@ -9,16 +10,13 @@
 
 namespace {
 
-// The crash-log writer hooks in here once the crash library exists; the
-// service installs it without a report callback (nobody sees a dialog).
-void InstallCrashHandler() {}
-
 // systemd gives every unit it starts an invocation id.
 bool StartedByServiceManager() { return std::getenv("INVOCATION_ID") != nullptr; }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    // No report callback: nobody sits at a service to send a report.
     InstallCrashHandler();
     CWarrowService service;
 
