@@ -13,7 +13,12 @@ namespace {
 constexpr int kDragBandHeight = 30;
 }
 
-CGlazeDialog::CGlazeDialog(QWidget* parent, Qt::WindowFlags flags) : QDialog(parent, flags) {}
+CGlazeDialog::CGlazeDialog(QWidget* parent, Qt::WindowFlags flags) : QDialog(parent, flags)
+{
+    // QDialog turns every widget into a window; a page asked for a plain child.
+    if ((flags & Qt::WindowType_Mask) == Qt::Widget)
+        setWindowFlags(flags);
+}
 
 CGlazeDialog::~CGlazeDialog() = default;
 

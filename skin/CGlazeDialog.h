@@ -16,9 +16,9 @@
 class CGlazeDialog : public QDialog, public CGlazeText
 {
 public:
-    // Top-level glaze dialogs have no system frame; a dialog placed inside
-    // another window (a page) passes Qt::Widget.
-    explicit CGlazeDialog(QWidget* parent = nullptr, Qt::WindowFlags flags = Qt::FramelessWindowHint);
+    // Glaze dialogs are windows without a system frame by default; a dialog
+    // placed inside another window (a page) passes Qt::Widget.
+    explicit CGlazeDialog(QWidget* parent = nullptr, Qt::WindowFlags flags = Qt::Dialog | Qt::FramelessWindowHint);
     ~CGlazeDialog() override;
 
     // Background bitmap; the window takes its size (keeping its top-left) and

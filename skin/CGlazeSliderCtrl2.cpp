@@ -4,7 +4,15 @@
 #include <QStyle>
 #include <QStyleOptionSlider>
 
-CGlazeSliderCtrl2::CGlazeSliderCtrl2(Qt::Orientation orientation, QWidget* parent) : QSlider(orientation, parent) {}
+CGlazeSliderCtrl2::CGlazeSliderCtrl2(Qt::Orientation orientation, QWidget* parent) : QSlider(orientation, parent)
+{
+    // Like the system track bar, a vertical slider has its lowest position at
+    // the top, and the up key moves towards it.
+    if (orientation == Qt::Vertical) {
+        setInvertedAppearance(true);
+        setInvertedControls(true);
+    }
+}
 
 CGlazeSliderCtrl2::~CGlazeSliderCtrl2() = default;
 

@@ -1,7 +1,7 @@
 #pragma once
 // A slider drawn from two bitmaps, the channel (filling the control) and the
 // thumb; tick marks are never drawn. Range, position, mouse and keyboard are
-// the plain slider's.
+// the plain slider's, except that a vertical one counts from the top down.
 
 #include "skin/CGlazeBitmap.h"
 
