@@ -3,7 +3,11 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-CGlazeButton::CGlazeButton(QWidget* parent) : QAbstractButton(parent) {}
+CGlazeButton::CGlazeButton(QWidget* parent) : QAbstractButton(parent)
+{
+    // Moves arrive also without a button held, so the cursor follows the state.
+    setMouseTracking(true);
+}
 
 CGlazeButton::~CGlazeButton() = default;
 

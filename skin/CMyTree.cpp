@@ -16,6 +16,7 @@ constexpr int kShockPeriodMs = 400;
 
 CMyTree::CMyTree(QWidget* parent) : QTreeWidget(parent)
 {
+    m_shockTimer.setObjectName(QStringLiteral("shock"));
     m_shockTimer.setInterval(kShockPeriodMs);
     connect(&m_shockTimer, &QTimer::timeout, this, [this] { Blink(); });
 }

@@ -50,7 +50,7 @@ private:
     // Persistent indexes, so an item deleted while it blinks simply drops out.
     std::vector<QPersistentModelIndex> m_shocking;
     bool m_bShockShown = true;
-    QTimer m_shockTimer;
+    QTimer m_shockTimer{this};
     QMenu* m_pMenu = nullptr;
     QRect m_rcInit;
 };
