@@ -20,6 +20,8 @@ QImage ChildScreen();
 QImage RestScreen();
 QImage BrowserScreen();
 QImage ControlSheet();
+// The basic-settings dialog, the setup guide and the security page.
+QImage SettingsScreen();
 // Every bitmap below Resource/<folder>, labelled with its name.
 QImage SkinSheet(const QString& folder);
 // Several screens side by side on one canvas, for the README.

@@ -504,6 +504,88 @@ QImage ControlSheet()
     return shot;
 }
 
+QImage SettingsScreen()
+{
+    CGlazeDialog setup;
+    setup.SetLayeredWindowAttributes(kGlazeColorKey, 0, LWA_COLORKEY);
+    setup.SetImage("Resource/家长界面/保护设置/基本设置背景.bmp");
+    setup.setWindowTitle(QStringLiteral("基本设置"));
+    setup.SetTextColor(QColor(0x14, 0x3A, 0x71));
+    setup.SetTextShadow(SHADOW_DROP, Qt::white);
+    const struct {
+        QRect where;
+        bool checked;
+        bool disabled;
+    } options[] = {{Box(61, 91, 76, 106), true, false},  {Box(80, 112, 95, 127), false, false},
+                   {Box(80, 131, 95, 146), true, false}, {Box(80, 229, 95, 244), false, false},
+                   {Box(80, 249, 95, 264), true, false}, {Box(80, 270, 95, 285), false, false}};
+    for (const auto& option : options) {
+        auto* check = new CGlazeCheckButton(&setup);
+        check->setGeometry(option.where);
+        check->SetImage("Resource/家长界面/保护设置/CheckButton00.bmp", 0);
+        check->SetImage("Resource/家长界面/保护设置/CheckButton01.bmp", 1);
+        check->SetImage("Resource/家长界面/保护设置/CheckButton00.bmp", 2);
+        check->SetImage("Resource/家长界面/保护设置/CheckButton03.bmp", 3);
+        check->CheckButton(option.checked);
+    }
+    auto* save = new CGlazeButton(&setup);
+    save->move(157, 363);
+    StandardLook(*save, QStringLiteral("设  置"));
+    auto* cancel = new CGlazeButton(&setup);
+    cancel->move(257, 363);
+    StandardLook(*cancel, QStringLiteral("取  消"));
+    auto* close = new Posed<CGlazeButton>(&setup);
+    close->move(350, 0);
+    PairLook(*close, "Resource/家长界面/保护设置/关闭按钮00.bmp", "Resource/家长界面/保护设置/关闭按钮02.bmp");
+
+    CGlazeDialog guide;
+    guide.SetLayeredWindowAttributes(kGlazeColorKey, 0, LWA_COLORKEY);
+    guide.SetImage("Resource/家长界面/向导界面/向导界面背景.bmp");
+    guide.setWindowTitle(QStringLiteral("配置向导"));
+    guide.SetTextColor(kTitle);
+    guide.SetTextShadow(SHADOW_DROP, Qt::white);
+    auto* step = new CGlazeDialog(&guide, Qt::Widget);
+    step->SetImage("Resource/家长界面/向导界面/步骤2.bmp");
+    step->setGeometry(0, 39, 674, 421);
+    Label(step, QStringLiteral("IE收藏夹的网页列表"), QRect(15, 107, 300, 14), QColor(0x1E, 0x1E, 0x1E),
+          DT_VCENTER | DT_SINGLELINE);
+    auto* next = new CGlazeButton(&guide);
+    next->move(489, 471);
+    StandardLook(*next, QStringLiteral("下一步"));
+    auto* finish = new CGlazeButton(&guide);
+    finish->move(582, 471);
+    StandardLook(*finish, QStringLiteral("完 成"));
+    finish->SetDisable(1);
+    FourStateButton(&guide, QStringLiteral("Resource/家长界面/叉"), Box(648, 11, 665, 29), 1);
+
+    CGlazeDialog protect;
+    protect.SetImage("Resource/家长界面/内容框.bmp");
+    auto* band = new QLabel(&protect);
+    band->setPixmap(QPixmap(QStringLiteral("Resource/家长界面/保护设置/安全保护背景.bmp")));
+    band->adjustSize();
+    band->move(1, 1);
+    const char* tiles[][2] = {{"密码设置01", "密码设置02"}, {"基本设置00", "基本设置02"}, {"使用记录00", "使用记录02"}, {"时间控制00", "时间控制02"}};
+    for (int i = 0; i < 4; ++i) {
+        auto* tile = new Posed<CGlazeButton>(&protect);
+        tile->move(13 + 100 * i, 11);
+        const QString folder = QStringLiteral("Resource/家长界面/保护设置/");
+        PairLook(*tile, (folder + QString::fromUtf8(tiles[i][0]) + QStringLiteral(".bmp")).toUtf8().constData(),
+                 (folder + QString::fromUtf8(tiles[i][1]) + QStringLiteral(".bmp")).toUtf8().constData());
+        if (i == 1)
+            tile->Pose(CGlazeButton::STATE_HOVER);
+    }
+
+    const QImage setupShot = Shot(setup);
+    const QImage guideShot = Shot(guide);
+    const QImage protectShot = Shot(protect);
+    QImage canvas = Canvas(24 + guideShot.width() + 32 + setupShot.width() + 24, 24 + guideShot.height() + 32 + protectShot.height() + 24);
+    QPainter p(&canvas);
+    p.drawImage(24, 24, guideShot);
+    p.drawImage(24 + guideShot.width() + 32, 24, setupShot);
+    p.drawImage(24, 24 + guideShot.height() + 32, protectShot);
+    return canvas;
+}
+
 // A shot on the backdrop with a margin around it.
 static QImage Framed(const QImage& shot)
 {

@@ -36,6 +36,7 @@ int main(int argc, char** argv)
         {"glaze-rest.png", gallery::RestScreen},
         {"glaze-browser.png", gallery::BrowserScreen},
         {"glaze-controls.png", gallery::ControlSheet},
+        {"glaze-settings.png", gallery::SettingsScreen},
         {"skin-child.png", [] { return gallery::SkinSheet(QStringLiteral("儿童界面")); }},
         {"skin-parent.png", [] { return gallery::SkinSheet(QStringLiteral("家长界面")); }},
     };

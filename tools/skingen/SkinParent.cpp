@@ -341,6 +341,10 @@ void CornerClose(QPainter& p, const QRectF& r, const SkinFile& file)
     p.setPen(Qt::NoPen);
     p.setBrush(fill);
     p.drawPath(tab);
+    // The window's frame runs along the top and right edges of the tab.
+    p.setPen(QPen(kFrame, 1.2));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(Rounded(QRectF(-20, 0.5, r.width() + 19.5, r.height() + 20), 10));
     DrawGlyph(p, file.glyph, QRectF(r.center().x() - 7, r.center().y() - 7, 14, 14), lit ? Qt::white : kFrame);
 }
 
@@ -441,6 +445,9 @@ void Guide(QPainter& p, const QRectF& r, const SkinFile& file)
 void GuideStep(QPainter& p, const QRectF& r, const SkinFile& file)
 {
     p.fillRect(r, kContent);
+    // The step covers the guide from edge to edge, so it carries the guide's frame.
+    p.fillRect(QRectF(0, 0, 1, r.height()), kFrame);
+    p.fillRect(QRectF(r.width() - 1, 0, 1, r.height()), kFrame);
     const char* names[] = {"选择应用程序", "选择安全网页", "设置安全保护"};
     const qreal y = 34;
     for (int i = 0; i < 3; ++i) {
