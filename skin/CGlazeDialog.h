@@ -45,6 +45,9 @@ protected:
     int GetOffsetY() const { return m_nOffsetY; }
     int GetSrcWidth() const { return m_nSrcWidth; }
     int GetSrcHeight() const { return m_nSrcHeight; }
+    // The background, for dialogs that draw it their own way (stretched, say);
+    // null before a successful SetImage.
+    const CGlazeBitmap* GetBackground() const { return m_pBackground.get(); }
 
     // Fill the available screen area, remembering the old place; Normal puts the
     // window back. The offsets grow by the size difference so that controls on

@@ -25,6 +25,13 @@ QImage Canvas(int w, int h, const QColor& fill = kWhite)
 }
 } // namespace
 
+TEST(GlazeTypes, ColourTriplesPackRedInTheLowByte)
+{
+    EXPECT_EQ(RGB(0x14, 0x4F, 0x7F), 0x7F4F14u);
+    EXPECT_EQ(ToQColor(RGB(0x14, 0x4F, 0x7F)), QColor(0x14, 0x4F, 0x7F));
+    EXPECT_EQ(ToColorRef(kGlazeColorKey), RGB(255, 0, 255));
+}
+
 TEST(GlazeLoader, ReadsEachPathOnceAndKeysItByItsExactSpelling)
 {
     SkinFolder folder;
