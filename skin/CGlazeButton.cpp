@@ -127,34 +127,34 @@ void CGlazeButton::mouseMoveEvent(QMouseEvent* event)
         ApplyCursor(false);
 }
 
-void CGlazeButton::mousePressEvent(QMouseEvent* event)
+bool CGlazeButton::BeginPress(QMouseEvent* event, bool pressedCursor)
 {
     if (IsDisabledState()) {
         update();
-        return; // no default handling, so no click can follow
+        return false; // no default handling, so no click can follow
     }
-    if (event->button() != Qt::LeftButton) {
+    if (event->button() == Qt::LeftButton) {
+        ApplyCursor(pressedCursor);
+        SetState(STATE_PRESSED);
+    }
+    return true;
+}
+
+void CGlazeButton::mousePressEvent(QMouseEvent* event)
+{
+    if (BeginPress(event, true))
         QAbstractButton::mousePressEvent(event);
-        return;
-    }
-    ApplyCursor(true);
-    SetState(STATE_PRESSED);
-    QAbstractButton::mousePressEvent(event);
 }
 
 void CGlazeButton::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    if (IsDisabledState()) {
-        update();
+    if (!BeginPress(event, false))
         return;
-    }
-    if (event->button() != Qt::LeftButton) {
+    // The second click of a double click presses the button again.
+    if (event->button() == Qt::LeftButton)
+        QAbstractButton::mousePressEvent(event);
+    else
         QAbstractButton::mouseDoubleClickEvent(event);
-        return;
-    }
-    ApplyCursor(false);
-    SetState(STATE_PRESSED);
-    QAbstractButton::mousePressEvent(event);
 }
 
 void CGlazeButton::mouseReleaseEvent(QMouseEvent* event)

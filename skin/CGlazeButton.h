@@ -58,6 +58,9 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    // The common start of a press and a double click; false while disabled.
+    bool BeginPress(QMouseEvent* event, bool pressedCursor);
+
     enButtonState m_eState = STATE_NORMAL;
     std::array<CGlazeBitmap, 4> m_images;
     bool m_bAutoStretch = false;

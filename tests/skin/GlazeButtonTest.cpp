@@ -101,15 +101,24 @@ TEST(GlazeButton, AutoStretchFillsTheButtonAndKeepsItsRectangle)
     EXPECT_EQ(Count(Grab(backdrop), kLook[0], QRect(20, 20, 50, 30)), 50 * 30);
 }
 
-TEST(GlazeButton, MouseMovesTheStateThroughHoverPressedAndBack)
+// A shown button with the four state images, and a count of its clicks.
+class ShownButton : public ::testing::Test
 {
+protected:
+    ShownButton()
+    {
+        button.move(20, 20);
+        images.Apply(button);
+        backdrop.show();
+    }
     StateImages images;
-    Backdrop backdrop(kBackdrop);
-    CGlazeButton button(&backdrop);
-    button.move(20, 20);
-    images.Apply(button);
-    backdrop.show();
-    QSignalSpy clicks(&button, &QAbstractButton::clicked);
+    Backdrop backdrop{kBackdrop};
+    CGlazeButton button{&backdrop};
+    QSignalSpy clicks{&button, &QAbstractButton::clicked};
+};
+
+TEST_F(ShownButton, MouseMovesTheStateThroughHoverPressedAndBack)
+{
 
     EXPECT_EQ(ShownLook(backdrop, button), 0);
     Hover(button);
@@ -131,16 +140,8 @@ TEST(GlazeButton, MouseMovesTheStateThroughHoverPressedAndBack)
     EXPECT_EQ(clicks.count(), 2);
 }
 
-TEST(GlazeButton, ADisabledButtonIgnoresTheMouseAndKeepsItsDisabledLook)
+TEST_F(ShownButton, ADisabledButtonIgnoresTheMouseAndKeepsItsDisabledLook)
 {
-    StateImages images;
-    Backdrop backdrop(kBackdrop);
-    CGlazeButton button(&backdrop);
-    button.move(20, 20);
-    images.Apply(button);
-    backdrop.show();
-    QSignalSpy clicks(&button, &QAbstractButton::clicked);
-
     button.SetDisable(1);
     EXPECT_EQ(button.GetState(), CGlazeButton::STATE_DISABLED);
     EXPECT_FALSE(button.isEnabled());

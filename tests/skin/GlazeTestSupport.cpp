@@ -1,36 +1,14 @@
 #include "tests/skin/GlazeTestSupport.h"
 
+#include "tests/skin/QtAppEnvironment.h"
+
 #include <QApplication>
 #include <QPainter>
 #include <QPixmap>
 #include <gtest/gtest.h>
 
 namespace {
-
-// The whole test program shares one application object, made before the
-// first test and destroyed after the last.
-class QtEnvironment : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char name[] = "glaze-test";
-        static char* argv[] = {name, nullptr};
-        m_app = new QApplication(argc, argv);
-    }
-    void TearDown() override
-    {
-        delete m_app;
-        m_app = nullptr;
-    }
-
-private:
-    QApplication* m_app = nullptr;
-};
-
-[[maybe_unused]] ::testing::Environment* const kQt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
+[[maybe_unused]] ::testing::Environment* const kQt = AddQtAppEnvironment<QApplication>();
 } // namespace
 
 namespace glazetest {

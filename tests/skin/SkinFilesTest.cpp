@@ -1,6 +1,7 @@
 // The skin bitmaps in the build's Resource/ folder: every file the catalog
 // names is there, at its size, drawn the way skingen draws it now.
 
+#include "tests/skin/QtAppEnvironment.h"
 #include "tools/skingen/SkinCatalog.h"
 #include "tools/skingen/SkinPaint.h"
 
@@ -10,23 +11,7 @@
 
 namespace {
 
-class GuiEnvironment : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char name[] = "skin-files-test";
-        static char* argv[] = {name, nullptr};
-        m_app = new QGuiApplication(argc, argv);
-    }
-    void TearDown() override { delete m_app; }
-
-private:
-    QGuiApplication* m_app = nullptr;
-};
-
-[[maybe_unused]] ::testing::Environment* const kGui = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+[[maybe_unused]] ::testing::Environment* const kGui = AddQtAppEnvironment<QGuiApplication>();
 
 QString Root(const char* variable)
 {
