@@ -44,8 +44,10 @@ void CDataStream::Write(const void* p, std::size_t size) {
         m_nSize = 0;
     }
     const std::uint32_t end = CheckedTotal(std::uint64_t{m_nPos} + size);
-    // Attached bytes belong to the caller and are never written into.
-    if (end > m_nCapacity || !m_bOwner) {
+    // A buffer is never filled to the last byte: growing starts at an exact
+    // fit and always adds a whole step. Attached bytes belong to the caller
+    // and are never written into.
+    if (end >= m_nCapacity || !m_bOwner) {
         const std::uint64_t wanted = (std::uint64_t{end} / m_nGrow + 1) * m_nGrow;
         Reallocate(CheckedTotal(wanted), std::min(m_nSize, m_nCapacity));
     }
