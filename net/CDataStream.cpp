@@ -48,8 +48,10 @@ void CDataStream::Write(const void* p, std::size_t size) {
     // fit and always adds a whole step. Attached bytes belong to the caller
     // and are never written into.
     if (end >= m_nCapacity || !m_bOwner) {
-        const std::uint64_t wanted = (std::uint64_t{end} / m_nGrow + 1) * m_nGrow;
-        Reallocate(CheckedTotal(wanted), std::min(m_nSize, m_nCapacity));
+        // Writing behind the end (after reads) must not lose the bytes after the cursor.
+        const std::uint32_t keep = std::min(m_nSize, m_nCapacity);
+        const std::uint64_t wanted = (std::uint64_t{std::max(end, keep)} / m_nGrow + 1) * m_nGrow;
+        Reallocate(CheckedTotal(wanted), keep);
     }
     if (size != 0)
         std::memcpy(m_pData + m_nPos, p, size);

@@ -98,4 +98,16 @@ TEST(CDataStreamTest, WritingAfterAttachNeverTouchesTheCallersBytes) {
     EXPECT_EQ(s.GetSize(), 1u);
 }
 
+TEST(CDataStreamTest, WritingBehindTheEndKeepsTheBytesAfterIt) {
+    // Found by the fuzzer: the grown buffer was sized for the cursor, not for the data.
+    const std::string twenty = "abcdefghijklmnopqrst";
+    CDataStream s(16);
+    s.SetData(twenty.data(), twenty.size(), false);
+    char two[2];
+    s.Read(two, 2);
+    s.Write("XYZXYZ", 6);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(s.GetData()), s.GetSize()), "abXYZXYZijklmnopqrst");
+    EXPECT_EQ(twenty, "abcdefghijklmnopqrst");
+}
+
 } // namespace
