@@ -188,13 +188,14 @@ void CNetClient::CloseLocked(enCloseReason reason, bool silent) {
     if (!m_bConnected)
         return;
     m_bConnected = false;
+    // Messages that arrived whole before the peer went away are still
+    // delivered; the owner closing, or a bad frame, discards them, before
+    // the peer can see the connection end.
+    if (reason != enCloseReason::PeerOrError)
+        m_queue.Clear();
     const int fd = m_hSocket.exchange(-1);
     if (fd >= 0)
         ReleaseDescriptor(fd);
-    // Messages that arrived whole before the peer went away are still
-    // delivered; the owner closing, or a bad frame, discards them.
-    if (reason != enCloseReason::PeerOrError)
-        m_queue.Clear();
     if (!silent)
         OnDisconnect();
 }
@@ -282,7 +283,8 @@ bool CNetClient::CutFrames(std::uint64_t generation) {
         m_nRecvLen = 0;
         CloseGeneration(generation, enCloseReason::BadFrame, false);
     }
-    if (queued) {
+    // After a bad frame the queue was emptied: nothing to wake anyone for.
+    if (queued && ok) {
         std::lock_guard lock(m_wakeupLock);
         if (m_wakeup)
             m_wakeup();
