@@ -49,8 +49,9 @@ public:
 
 protected:
     virtual void OnDisconnect() = 0;
-    // Ends the receive thread. Every final class calls it first in its
-    // destructor, so the thread never calls OnDisconnect into a half-destroyed object.
+    // Ends the receive thread. The class that overrides OnDisconnect calls it
+    // first in its destructor, so the thread never calls OnDisconnect into a
+    // half-destroyed object.
     void StopReceiving();
 
 private:

@@ -79,6 +79,14 @@ protected:
         return server;
     }
 
+    // Registers over a connected client and returns the new account.
+    static tagAccountInfo Register(CNetClientLogin& client, CAnswers& answers) {
+        CMSG_C2S_REGISTER_REQUEST reg;
+        EXPECT_TRUE(reg.Send(&client));
+        EXPECT_TRUE(answers.WaitFor(answers.registers.size() + 1));
+        return answers.registers.empty() ? tagAccountInfo{} : answers.registers.back();
+    }
+
     static bool Login(CNetClientLogin& client, std::uint32_t account, const std::string& digest,
                       std::uint64_t version) {
         CMSG_C2S_LOGIN_REQUEST request;
@@ -96,10 +104,7 @@ TEST_F(AccountServerTest, RegisterThenLoginThenHelp) {
     CAnswers answers(client);
     ASSERT_TRUE(client.Connect("127.0.0.1", server->Port()));
 
-    CMSG_C2S_REGISTER_REQUEST reg;
-    ASSERT_TRUE(reg.Send(&client));
-    ASSERT_TRUE(answers.WaitFor(1));
-    const tagAccountInfo account = answers.registers.at(0);
+    const tagAccountInfo account = Register(client, answers);
     EXPECT_GE(account.nAccount, 10000u);
     EXPECT_LE(account.nAccount, 99999999u);
     EXPECT_EQ(account.strUserName, std::to_string(account.nAccount));
@@ -160,10 +165,7 @@ TEST_F(AccountServerTest, AccountsSurviveARestart) {
         CNetClientLogin client;
         CAnswers answers(client);
         ASSERT_TRUE(client.Connect("127.0.0.1", server->Port()));
-        CMSG_C2S_REGISTER_REQUEST reg;
-        ASSERT_TRUE(reg.Send(&client));
-        ASSERT_TRUE(answers.WaitFor(1));
-        account = answers.registers.at(0);
+        account = Register(client, answers);
     }
     auto server = Start();
     CNetClientLogin client;
