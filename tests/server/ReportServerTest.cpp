@@ -69,7 +69,7 @@ TEST_F(ReportServerTest, StoresEachReportWholeAndAnswersIt) {
     CMSG_C2S_REPORT_REQUEST report;
     report.Body().nAccount = 12345;
     report.Body().strDescription = "打开设置时崩溃";
-    report.Body().strProgram = "WarrowTray";
+    report.Body().strProgram = "WarrowTray\naccount: 1"; // cannot forge a header line
     report.Body().strLogFile = "../../crash[2026-03-05( 08.07.09 )].Txt"; // a name, never a path
     report.Body().pData = {'l', 'i', 'n', 'e', '\n', 0, 0xFF};
     ASSERT_TRUE(SendReport(client, waiter, report));
@@ -90,7 +90,7 @@ TEST_F(ReportServerTest, StoresEachReportWholeAndAnswersIt) {
     ASSERT_EQ(reports.size(), 2u);
     const std::string meta = ReadAll(reports[0] / "report.txt");
     EXPECT_NE(meta.find("account: 12345\n"), std::string::npos);
-    EXPECT_NE(meta.find("program: WarrowTray\n"), std::string::npos);
+    EXPECT_NE(meta.find("program: WarrowTray account: 1\n"), std::string::npos);
     EXPECT_NE(meta.find("log-file: ../../crash[2026-03-05( 08.07.09 )].Txt\n"), std::string::npos);
     EXPECT_NE(meta.find("\n\n打开设置时崩溃\n"), std::string::npos);
     EXPECT_EQ(ReadAll(reports[0] / "log"), std::string("line\n\0\xFF", 7));
