@@ -10,6 +10,7 @@
 #include <cstring>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -88,10 +89,18 @@ bool CNetClient::Connect(const char* host, unsigned short port) {
         errno = EINVAL;
         return false;
     }
-    int rc;
-    do {
-        rc = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
-    } while (rc != 0 && errno == EINTR);
+    int rc = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    if (rc != 0 && errno == EINTR) {
+        // Interrupted, the connection goes on in the background: wait for its outcome.
+        pollfd done{fd, POLLOUT, 0};
+        while (::poll(&done, 1, -1) < 0 && errno == EINTR) {
+        }
+        int error = 0;
+        socklen_t length = sizeof error;
+        ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length);
+        rc = error == 0 ? 0 : -1;
+        errno = error;
+    }
     if (rc != 0 && errno != EISCONN) {
         // Linux leaves the state of a socket after a failed connect open to
         // doubt; the next attempt starts with a fresh one.
