@@ -1,0 +1,91 @@
+#include "server/CCommandLine.h"
+
+#include "server/CFrameServer.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+CCommandLine::CCommandLine(std::string program, std::string summary, std::vector<tagOption> options)
+    : m_program(std::move(program)), m_summary(std::move(summary)), m_options(std::move(options)) {}
+
+std::vector<CCommandLine::tagOption> CCommandLine::CommonOptions() {
+    return {
+        {"idle-timeout", "SECONDS", "close a client that sends no complete frame for this long (default 600)"},
+        {"frame-timeout", "SECONDS",
+         "close a client whose frame, or whose unread answer, is pending this long (default 30)"},
+        {"max-clients", "N", "refuse clients beyond this many at once (default 20000)"},
+    };
+}
+
+void CCommandLine::PrintUsage(std::FILE* to) const {
+    std::fprintf(to, "Usage: %s [options]\n%s\n\nOptions:\n", m_program.c_str(), m_summary.c_str());
+    for (const tagOption& o : m_options) {
+        const std::string left = "--" + o.name + " " + o.value;
+        std::fprintf(to, "  %-28s %s\n", left.c_str(), o.help.c_str());
+    }
+    std::fprintf(to, "  %-28s %s\n", "--help", "show this text");
+}
+
+bool CCommandLine::Parse(int argc, char** argv, int& exitCode) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            PrintUsage(stdout);
+            exitCode = 0;
+            return false;
+        }
+        bool known = false;
+        for (const tagOption& o : m_options)
+            known = known || arg == "--" + o.name;
+        if (!known || i + 1 >= argc) {
+            std::fprintf(stderr, "%s: %s '%s'\n\n", m_program.c_str(), known ? "missing value for" : "unknown option",
+                         arg.c_str());
+            PrintUsage(stderr);
+            exitCode = 2;
+            return false;
+        }
+        m_values[arg.substr(2)] = argv[++i];
+    }
+    return true;
+}
+
+std::optional<std::string> CCommandLine::Get(const std::string& name) const {
+    const auto it = m_values.find(name);
+    if (it == m_values.end())
+        return std::nullopt;
+    return it->second;
+}
+
+std::string CCommandLine::Get(const std::string& name, const std::string& fallback) const {
+    return Get(name).value_or(fallback);
+}
+
+bool CCommandLine::GetNumber(const std::string& name, unsigned long min, unsigned long max, unsigned long& out) const {
+    const auto text = Get(name);
+    if (!text)
+        return true; // keeps the caller's default
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long value = std::strtoul(text->c_str(), &end, 10);
+    if (text->empty() || *end != '\0' || errno != 0 || (*text)[0] == '-' || value < min || value > max) {
+        std::fprintf(stderr, "%s: --%s wants a number from %lu to %lu, not '%s'\n", m_program.c_str(), name.c_str(),
+                     min, max, text->c_str());
+        return false;
+    }
+    out = value;
+    return true;
+}
+
+bool CCommandLine::GetLimits(tagServerLimits& limits) const {
+    unsigned long idle = static_cast<unsigned long>(limits.idleTimeout.count());
+    unsigned long frame = static_cast<unsigned long>(limits.frameTimeout.count());
+    unsigned long clients = limits.maxClients;
+    if (!GetNumber("idle-timeout", 1, 86400, idle) || !GetNumber("frame-timeout", 1, 3600, frame) ||
+        !GetNumber("max-clients", 1, 1000000, clients))
+        return false;
+    limits.idleTimeout = std::chrono::seconds(idle);
+    limits.frameTimeout = std::chrono::seconds(frame);
+    limits.maxClients = clients;
+    return true;
+}

@@ -1,0 +1,43 @@
+#pragma once
+// "--name value" options of the reference servers, with a --help text.
+
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct tagServerLimits;
+
+class CCommandLine {
+public:
+    struct tagOption {
+        std::string name;  // without the dashes
+        std::string value; // placeholder shown in the help text
+        std::string help;
+    };
+
+    CCommandLine(std::string program, std::string summary, std::vector<tagOption> options);
+
+    // False on an unknown option or a missing value (after printing why and
+    // the usage to standard error), and for --help (after printing the usage
+    // to standard output); `exitCode` tells which.
+    bool Parse(int argc, char** argv, int& exitCode);
+
+    std::optional<std::string> Get(const std::string& name) const;
+    std::string Get(const std::string& name, const std::string& fallback) const;
+    // False (and a message) when the value is not a whole number in range.
+    bool GetNumber(const std::string& name, unsigned long min, unsigned long max, unsigned long& out) const;
+    // The options every server shares: --idle-timeout, --frame-timeout, --max-clients.
+    bool GetLimits(tagServerLimits& limits) const;
+    void PrintUsage(std::FILE* to) const;
+
+    static std::vector<tagOption> CommonOptions();
+
+private:
+    std::string m_program;
+    std::string m_summary;
+    std::vector<tagOption> m_options;
+    std::map<std::string, std::string> m_values;
+};

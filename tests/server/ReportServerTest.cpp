@@ -1,0 +1,114 @@
+#include "net/CSocketReportClient.h"
+#include "tests/server/ServerProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace {
+
+using namespace user_report_message;
+namespace fs = std::filesystem;
+
+class CAnswerWaiter : public IReportMessageHandler {
+public:
+    void OnReportAnswer(CMSG_S2C_REPORT_ANSWER& msg) override { results.push_back(msg.Body().nResult); }
+    std::vector<std::uint32_t> results;
+};
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class ReportServerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        store = fs::temp_directory_path() / ("warrow-reportd-" + std::to_string(getpid()));
+        fs::remove_all(store);
+    }
+    void TearDown() override { fs::remove_all(store); }
+
+    // Sends one report and delivers answers until it is answered.
+    bool SendReport(CSocketReportClient& client, CAnswerWaiter& waiter, CMSG_C2S_REPORT_REQUEST& request) {
+        const std::size_t before = waiter.results.size();
+        if (!request.Send(&client))
+            return false;
+        for (int i = 0; i < 1000 && waiter.results.size() == before; ++i) {
+            client.ProcessMessages();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return waiter.results.size() > before;
+    }
+
+    std::vector<fs::path> Reports() const {
+        std::vector<fs::path> found;
+        for (const auto& entry : fs::directory_iterator(store))
+            found.push_back(entry.path());
+        std::sort(found.begin(), found.end());
+        return found;
+    }
+
+    fs::path store;
+};
+
+TEST_F(ReportServerTest, StoresEachReportWholeAndAnswersIt) {
+    CServerProcess server("WARROW_REPORTD", {"--port", "0", "--store", store.string()});
+    ASSERT_NE(server.Port(), 0) << server.Log();
+    CSocketReportClient client;
+    CAnswerWaiter waiter;
+    client.SetHandler(&waiter);
+    ASSERT_TRUE(client.Connect("127.0.0.1", server.Port()));
+
+    CMSG_C2S_REPORT_REQUEST report;
+    report.Body().nAccount = 12345;
+    report.Body().strDescription = "打开设置时崩溃";
+    report.Body().strProgram = "WarrowTray\naccount: 1"; // cannot forge a header line
+    report.Body().strLogFile = "../../crash[2026-03-05( 08.07.09 )].Txt"; // a name, never a path
+    report.Body().pData = {'l', 'i', 'n', 'e', '\n', 0, 0xFF};
+    ASSERT_TRUE(SendReport(client, waiter, report));
+
+    // A log too large for one plain frame goes compressed.
+    CMSG_C2S_REPORT_REQUEST large;
+    large.Body().strProgram = "Warrow";
+    for (int i = 0; i < 4000; ++i) {
+        const std::string line = "frame " + std::to_string(i % 40) + " in function Tick\n";
+        large.Body().pData.insert(large.Body().pData.end(), line.begin(), line.end());
+    }
+    large.SetCompress(true);
+    ASSERT_TRUE(SendReport(client, waiter, large));
+    EXPECT_EQ(waiter.results, (std::vector<std::uint32_t>{0, 0}));
+    EXPECT_EQ(server.Stop(), 0);
+
+    const auto reports = Reports();
+    ASSERT_EQ(reports.size(), 2u);
+    const std::string meta = ReadAll(reports[0] / "report.txt");
+    EXPECT_NE(meta.find("account: 12345\n"), std::string::npos);
+    EXPECT_NE(meta.find("program: WarrowTray account: 1\n"), std::string::npos);
+    EXPECT_NE(meta.find("log-file: ../../crash[2026-03-05( 08.07.09 )].Txt\n"), std::string::npos);
+    EXPECT_NE(meta.find("\n\n打开设置时崩溃\n"), std::string::npos);
+    EXPECT_EQ(ReadAll(reports[0] / "log"), std::string("line\n\0\xFF", 7));
+    EXPECT_EQ(ReadAll(reports[1] / "log").size(), large.Body().pData.size());
+    EXPECT_FALSE(fs::exists(store.parent_path() / "crash[2026-03-05( 08.07.09 )].Txt"));
+}
+
+TEST_F(ReportServerTest, AnswersAreNotAcceptedFromClients) {
+    CServerProcess server("WARROW_REPORTD", {"--port", "0", "--store", store.string()});
+    ASSERT_NE(server.Port(), 0);
+    CRawClient raw(server.Port());
+    raw.Send({0x07, 0x00, 0x01, 0, 0, 0, 0});
+    EXPECT_TRUE(raw.ClosedByServer());
+    CRawClient truncated(server.Port());
+    truncated.Send({0x0A, 0x00, 0x00, 1, 0, 0, 0, 'a', 0, 'b'}); // texts run out before the log size
+    EXPECT_TRUE(truncated.ClosedByServer());
+    EXPECT_EQ(server.Stop(), 0);
+    EXPECT_TRUE(Reports().empty());
+}
+
+} // namespace
