@@ -12,6 +12,9 @@ cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 ctest --preset asan
 
+echo "== Fuzz targets, a fixed number of runs each"
+bash fuzz/run.sh
+
 echo "== Release build of the whole suite"
 cmake --preset ci >/dev/null
 cmake --build --preset ci -j "$jobs"
