@@ -89,8 +89,7 @@ bool ParseServiceMessage(std::string_view datagram, std::string& name, long& wPa
     return true;
 }
 
-bool PostServiceMessage(const char* name, long wParam, std::string* error) {
-    const std::string text = std::string(name) + " " + std::to_string(wParam);
+bool SendDatagram(const std::vector<std::string>& paths, const std::string& text, std::string* error) {
     const int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         if (error) {
@@ -100,7 +99,7 @@ bool PostServiceMessage(const char* name, long wParam, std::string* error) {
     }
     std::string reasons;
     bool sent = false;
-    for (const auto& path : ServiceSocketCandidates()) {
+    for (const auto& path : paths) {
         sockaddr_un address{};
         if (MakeAddress(path, address) &&
             ::sendto(fd, text.data(), text.size(), 0, reinterpret_cast<const sockaddr*>(&address), sizeof address) ==
@@ -112,9 +111,21 @@ bool PostServiceMessage(const char* name, long wParam, std::string* error) {
     }
     ::close(fd);
     if (!sent && error) {
-        *error = "no service is listening (" + reasons + ")";
+        *error = "nobody is listening (" + reasons + ")";
     }
     return sent;
+}
+
+bool PostServiceMessage(const char* name, long wParam, std::string* error) {
+    return SendDatagram(ServiceSocketCandidates(), std::string(name) + " " + std::to_string(wParam), error);
+}
+
+std::string UserRuntimeFolder() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime != nullptr && *runtime != '\0') {
+        return runtime;
+    }
+    return PrivateFolder(TmpFolder()) ? TmpFolder() : std::string();
 }
 
 ServiceSocket::~ServiceSocket() { Close(); }
