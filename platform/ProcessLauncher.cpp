@@ -61,7 +61,7 @@ std::string Describe(int stage, int err) {
 
 } // namespace
 
-bool StartDetached(const LaunchRequest& request, std::string* error) {
+bool StartDetached(const LaunchRequest& request, std::string* error, pid_t* pid) {
     std::vector<std::string> argvText{request.program};
     argvText.insert(argvText.end(), request.arguments.begin(), request.arguments.end());
     auto argv = PointerList(argvText);
@@ -107,22 +107,39 @@ bool StartDetached(const LaunchRequest& request, std::string* error) {
         if (child == 0) {
             ExecChild(fds[1], request, argv.data(), envp, groups);
         }
+        // Tell the caller who was started; the exec (or its failure) reports next.
+        const int started[2] = {0, static_cast<int>(child)};
+        (void)!::write(fds[1], started, sizeof started);
         ::_exit(child < 0 ? 1 : 0);
     }
     ::close(fds[1]);
     int status = 0;
     while (::waitpid(middle, &status, 0) < 0 && errno == EINTR) {
     }
-    int report[2] = {0, 0};
-    ssize_t n;
-    while ((n = ::read(fds[0], report, sizeof report)) < 0 && errno == EINTR) {
+    // Records of two ints: {0, pid} from the middle process, {stage, errno}
+    // from a child whose exec failed. End of file means every writer is gone.
+    int records[4] = {0, 0, 0, 0};
+    std::size_t got = 0;
+    for (;;) {
+        const ssize_t n = ::read(fds[0], reinterpret_cast<char*>(records) + got, sizeof records - got);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0 || (got += static_cast<std::size_t>(n)) == sizeof records) {
+            break;
+        }
     }
     ::close(fds[0]);
-    if (n == static_cast<ssize_t>(sizeof report)) {
-        if (error) {
-            *error = Describe(report[0], report[1]);
+    for (std::size_t i = 0; i + 1 < got / sizeof(int); i += 2) {
+        if (records[i] != 0) {
+            if (error) {
+                *error = Describe(records[i], records[i + 1]);
+            }
+            return false;
         }
-        return false;
+        if (pid != nullptr) {
+            *pid = static_cast<pid_t>(records[i + 1]);
+        }
     }
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         if (error) {

@@ -18,7 +18,8 @@ struct LaunchRequest {
 
 // Starts a program that outlives the caller and is never its child (so it is
 // never left as a zombie), in a session of its own. Returns false with the
-// reason when the program could not be executed.
-bool StartDetached(const LaunchRequest& request, std::string* error = nullptr);
+// reason when the program could not be executed; `pid` receives the new
+// process's id.
+bool StartDetached(const LaunchRequest& request, std::string* error = nullptr, pid_t* pid = nullptr);
 
 } // namespace platform

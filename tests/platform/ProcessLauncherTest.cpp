@@ -42,6 +42,16 @@ TEST(ProcessLauncherTest, StartsDetachedWithArgumentsFolderAndEnvironment) {
     fs::remove_all(dir);
 }
 
+TEST(ProcessLauncherTest, TellsTheIdOfTheStartedProcess) {
+    const fs::path out = fs::temp_directory_path() / ("launch-pid-" + std::to_string(::getpid()));
+    pid_t pid = 0;
+    ASSERT_TRUE(platform::StartDetached(
+        {"/bin/sh", {"-c", "echo $$ > \"$0.tmp\" && mv \"$0.tmp\" \"$0\"", out.string()}, "", {}, false, 0, 0}, nullptr,
+        &pid));
+    EXPECT_EQ(WaitForFile(out), std::to_string(pid) + "\n");
+    fs::remove(out);
+}
+
 TEST(ProcessLauncherTest, ReportsProgramsThatCannotRun) {
     std::string error;
     EXPECT_FALSE(platform::StartDetached({"/nonexistent/program", {}, "", {}, false, 0, 0}, &error));
