@@ -93,4 +93,9 @@ void CPanelHider::Restore() {
     x->Sync();
 }
 
+void CPanelHider::Release() {
+    Restore();
+    m_pX.reset();
+}
+
 } // namespace deskguard

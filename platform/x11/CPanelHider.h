@@ -17,6 +17,8 @@ public:
     // Maps the remembered panels that are still there, still panels and
     // still unmapped (an id may have been reused by another window meanwhile).
     void Restore();
+    // Restore, then close the connection.
+    void Release();
 
 private:
     // The connection, opened on first use and again after the server went away.

@@ -73,7 +73,7 @@ void DG_UnInit() {
         tagGuard& guard = Guard();
         std::lock_guard<std::mutex> hold(guard.lock);
         guard.hook.reset();
-        guard.panels.Restore();
+        guard.panels.Release();
     } catch (...) {
     }
 }

@@ -59,7 +59,8 @@ void DG_ShowSysBar(int show);
 // with status 0); 0 for any other argument or on failure.
 int DG_SystemShutdown(int how);
 
-// Stops the hook and maps the panels hidden by DG_ShowSysBar again.
+// Stops the hook, maps the panels hidden by DG_ShowSysBar again and closes
+// the library's X connection.
 void DG_UnInit();
 
 } // extern "C"
