@@ -196,7 +196,6 @@ void CShellHook::Post(uint32_t message, xcb_window_t window) {
     // No event mask: the event goes to the client that created the window,
     // the shell, and to nobody else.
     xcb_send_event(m_pX->Get(), 0, m_shell, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
-    xcb_flush(m_pX->Get());
 }
 
 } // namespace deskguard
