@@ -20,7 +20,8 @@ extern char** environ;
 
 class TestWindowProcess {
 public:
-    TestWindowProcess(const std::string& program, const std::vector<std::string>& arguments) {
+    // `input`, when given, becomes the helper's standard input.
+    TestWindowProcess(const std::string& program, const std::vector<std::string>& arguments, int input = -1) {
         int fds[2];
         if (pipe2(fds, O_CLOEXEC) != 0)
             return;
@@ -33,6 +34,8 @@ public:
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+        if (input >= 0)
+            posix_spawn_file_actions_adddup2(&actions, input, 0);
         if (posix_spawn(&m_pid, program.c_str(), &actions, nullptr, argv.data(), environ) != 0)
             m_pid = -1;
         posix_spawn_file_actions_destroy(&actions);
