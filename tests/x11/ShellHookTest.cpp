@@ -61,6 +61,27 @@ TEST_F(ShellHookTest, MenusChildWindowsAndWindowsOlderThanTheHookAreNotReported)
     EXPECT_EQ(NextHookMessage(), Created(marker));
 }
 
+TEST_F(ShellHookTest, StructureEventsSentByAnotherProgramChangeNothing) {
+    Install();
+    const xcb_window_t window = MapMarker();
+    EXPECT_EQ(NextHookMessage(), Created(window));
+    // Any program may send the root window events that look like the
+    // server's: a window that did not go away, one that never came.
+    xcb_unmap_notify_event_t unmap{};
+    unmap.response_type = XCB_UNMAP_NOTIFY;
+    unmap.event = m_pClient->Root();
+    unmap.window = window;
+    xcb_map_notify_event_t map{};
+    map.response_type = XCB_MAP_NOTIFY;
+    map.event = m_pClient->Root();
+    map.window = window + 1000;
+    for (const char* event : {reinterpret_cast<const char*>(&unmap), reinterpret_cast<const char*>(&map)})
+        xcb_send_event(m_pClient->Get(), 0, m_pClient->Root(), XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY, event);
+    m_pClient->Sync();
+    const xcb_window_t marker = MapMarker();
+    EXPECT_EQ(NextHookMessage(), Created(marker));
+}
+
 TEST_F(ShellHookTest, TheShellWindowItselfIsNotReportedButAWindowOfAnotherProgramIs) {
     Install();
     xcb_map_window(m_pShell->Get(), m_shellWindow);
