@@ -20,11 +20,13 @@ struct tagCandidate {
 
 // Asks for everything about all windows first, then reads the answers, and
 // keeps those that are panels and mapped (or unmapped) as wanted.
-std::vector<xcb_window_t> PanelsIn(const CXConnection& x, const std::vector<xcb_window_t>& windows, bool mapped) {
+std::vector<xcb_window_t> PanelsIn(const CXConnection& x, const std::vector<xcb_window_t>& windows,
+                                   bool mapped) {
     std::vector<tagCandidate> candidates;
     candidates.reserve(windows.size());
     for (xcb_window_t window : windows)
-        candidates.push_back({window, xcb_get_window_attributes(x.Get(), window), RequestPanelProperties(x, window)});
+        candidates.push_back(
+            {window, xcb_get_window_attributes(x.Get(), window), RequestPanelProperties(x, window)});
     std::vector<xcb_window_t> panels;
     for (const tagCandidate& candidate : candidates) {
         reply_ptr<xcb_get_window_attributes_reply_t> attributes(

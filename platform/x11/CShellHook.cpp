@@ -21,7 +21,8 @@ std::unique_ptr<CShellHook> CShellHook::Install(xcb_window_t shell) {
     return hook;
 }
 
-CShellHook::CShellHook(std::unique_ptr<CXConnection> x, xcb_window_t shell) : m_pX(std::move(x)), m_shell(shell) {}
+CShellHook::CShellHook(std::unique_ptr<CXConnection> x, xcb_window_t shell)
+    : m_pX(std::move(x)), m_shell(shell) {}
 
 CShellHook::~CShellHook() {
     if (m_thread.joinable()) {

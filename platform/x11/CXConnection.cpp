@@ -86,7 +86,8 @@ bool CXConnection::Prepare(int screen) {
     if (res && res->present) {
         xcb_res_query_version_reply_t* version =
             xcb_res_query_version_reply(m_pConnection, xcb_res_query_version(m_pConnection, 1, 2), nullptr);
-        m_bXRes = version && (version->server_major > 1 || (version->server_major == 1 && version->server_minor >= 2));
+        m_bXRes = version &&
+                  (version->server_major > 1 || (version->server_major == 1 && version->server_minor >= 2));
         std::free(version);
     }
     return true;

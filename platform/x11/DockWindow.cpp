@@ -6,7 +6,8 @@
 
 namespace deskguard {
 
-bool MakeBottomDock(const CXConnection& x, xcb_window_t window, uint32_t height, uint32_t xStart, uint32_t xEnd) {
+bool MakeBottomDock(const CXConnection& x, xcb_window_t window, uint32_t height, uint32_t xStart,
+                    uint32_t xEnd) {
     return WriteWords(x, window, x.Atom(enAtom::NetWmWindowType), XCB_ATOM_ATOM,
                       {x.Atom(enAtom::NetWmWindowTypeDock)}) &&
            // left, right, top, bottom; then the start and end of each edge's strip.
@@ -29,8 +30,8 @@ bool TakeIsPanel(const CXConnection& x, const tagPanelCookies& cookies) {
     const xcb_atom_t dock = x.Atom(enAtom::NetWmWindowTypeDock);
     const bool isDock = types && std::find(types->begin(), types->end(), dock) != types->end();
     const auto reserves = [](const std::optional<std::vector<uint32_t>>& values) {
-        return values && values->size() >= 4 && std::any_of(values->begin(), values->begin() + 4,
-                                                            [](uint32_t v) { return v != 0; });
+        return values && values->size() >= 4 &&
+               std::any_of(values->begin(), values->begin() + 4, [](uint32_t v) { return v != 0; });
     };
     return isDock || reserves(strut) || reserves(strutPartial);
 }

@@ -12,7 +12,8 @@ namespace deskguard {
 // window managers keep maximised windows out of that strip. Set it before
 // the window is mapped; window managers read the type when they take a
 // window on.
-bool MakeBottomDock(const CXConnection& x, xcb_window_t window, uint32_t height, uint32_t xStart, uint32_t xEnd);
+bool MakeBottomDock(const CXConnection& x, xcb_window_t window, uint32_t height, uint32_t xStart,
+                    uint32_t xEnd);
 
 // The three properties that make a window a panel, asked for together.
 struct tagPanelCookies {

@@ -6,8 +6,7 @@
 #include <cstdlib>
 #include <spawn.h>
 #include <sys/wait.h>
-
-extern char** environ;
+#include <unistd.h> // environ
 
 namespace deskguard {
 

@@ -19,7 +19,8 @@ pid_t WindowPid(const CXConnection& x, xcb_window_t window) {
     const xcb_get_window_attributes_cookie_t exists = xcb_get_window_attributes(c, window);
     xcb_res_client_id_spec_t spec{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
     const xcb_res_query_client_ids_cookie_t ids = xcb_res_query_client_ids(c, 1, &spec);
-    reply_ptr<xcb_get_window_attributes_reply_t> attributes(xcb_get_window_attributes_reply(c, exists, nullptr));
+    reply_ptr<xcb_get_window_attributes_reply_t> attributes(
+        xcb_get_window_attributes_reply(c, exists, nullptr));
     reply_ptr<xcb_res_query_client_ids_reply_t> reply(xcb_res_query_client_ids_reply(c, ids, nullptr));
     if (!attributes || !reply)
         return 0;

@@ -19,12 +19,14 @@ constexpr uint32_t kStateAdd = 1;
 
 bool Activate(const CXConnection& x, xcb_window_t window) {
     if (FindWindowManager(x) != XCB_WINDOW_NONE)
-        return SendToRoot(x, window, x.Atom(enAtom::NetActiveWindow), {kSourcePager, XCB_CURRENT_TIME, 0, 0, 0});
+        return SendToRoot(x, window, x.Atom(enAtom::NetActiveWindow),
+                          {kSourcePager, XCB_CURRENT_TIME, 0, 0, 0});
     xcb_connection_t* c = x.Get();
     const uint32_t above = XCB_STACK_MODE_ABOVE;
     xcb_map_window(c, window);
     xcb_configure_window(c, window, XCB_CONFIG_WINDOW_STACK_MODE, &above);
-    return Succeeded(x, xcb_set_input_focus_checked(c, XCB_INPUT_FOCUS_POINTER_ROOT, window, XCB_CURRENT_TIME));
+    return Succeeded(x,
+                     xcb_set_input_focus_checked(c, XCB_INPUT_FOCUS_POINTER_ROOT, window, XCB_CURRENT_TIME));
 }
 
 bool Minimise(const CXConnection& x, xcb_window_t window) {
@@ -46,7 +48,8 @@ bool KeepBelow(const CXConnection& x, xcb_window_t window) {
     // and takes requests for windows it manages.
     if (attributes->map_state == XCB_MAP_STATE_UNMAPPED) {
         const xcb_atom_t state = x.Atom(enAtom::NetWmState);
-        std::vector<uint32_t> states = ReadWords(x, window, state, XCB_ATOM_ATOM).value_or(std::vector<uint32_t>{});
+        std::vector<uint32_t> states =
+            ReadWords(x, window, state, XCB_ATOM_ATOM).value_or(std::vector<uint32_t>{});
         if (std::find(states.begin(), states.end(), below) == states.end())
             states.push_back(below);
         if (!WriteWords(x, window, state, XCB_ATOM_ATOM, states))

@@ -24,14 +24,15 @@ std::optional<std::vector<uint32_t>> TakeWords(const CXConnection& x, xcb_get_pr
     return std::vector<uint32_t>(words, words + (count > 0 ? count : 0));
 }
 
-std::optional<std::vector<uint32_t>> ReadWords(const CXConnection& x, xcb_window_t window, xcb_atom_t property,
-                                               xcb_atom_t type) {
+std::optional<std::vector<uint32_t>> ReadWords(const CXConnection& x, xcb_window_t window,
+                                               xcb_atom_t property, xcb_atom_t type) {
     return TakeWords(x, RequestWords(x, window, property, type));
 }
 
 std::optional<tagTextProperty> ReadText(const CXConnection& x, xcb_window_t window, xcb_atom_t property) {
     reply_ptr<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-        x.Get(), xcb_get_property(x.Get(), 0, window, property, XCB_ATOM_ANY, 0, kMaxPropertyWords), nullptr));
+        x.Get(), xcb_get_property(x.Get(), 0, window, property, XCB_ATOM_ANY, 0, kMaxPropertyWords),
+        nullptr));
     if (!reply || reply->type == XCB_ATOM_NONE || reply->format != 8)
         return std::nullopt;
     const auto* bytes = static_cast<const char*>(xcb_get_property_value(reply.get()));
@@ -59,7 +60,8 @@ std::optional<xcb_get_window_attributes_reply_t> ReadAttributes(const CXConnecti
     return *reply;
 }
 
-bool SendToRoot(const CXConnection& x, xcb_window_t window, xcb_atom_t type, const std::array<uint32_t, 5>& data) {
+bool SendToRoot(const CXConnection& x, xcb_window_t window, xcb_atom_t type,
+                const std::array<uint32_t, 5>& data) {
     xcb_client_message_event_t event{};
     event.response_type = XCB_CLIENT_MESSAGE;
     event.format = 32;

@@ -34,8 +34,8 @@ xcb_get_property_cookie_t RequestWords(const CXConnection& x, xcb_window_t windo
 // Empty when the property is not set, has another type or format, or the
 // window is gone.
 std::optional<std::vector<uint32_t>> TakeWords(const CXConnection& x, xcb_get_property_cookie_t cookie);
-std::optional<std::vector<uint32_t>> ReadWords(const CXConnection& x, xcb_window_t window, xcb_atom_t property,
-                                               xcb_atom_t type);
+std::optional<std::vector<uint32_t>> ReadWords(const CXConnection& x, xcb_window_t window,
+                                               xcb_atom_t property, xcb_atom_t type);
 
 struct tagTextProperty {
     xcb_atom_t type = XCB_ATOM_NONE;
@@ -53,6 +53,7 @@ std::optional<xcb_get_window_attributes_reply_t> ReadAttributes(const CXConnecti
 
 // A client message about `window` sent to the root window, where the window
 // manager listens (EWMH and ICCCM requests). False when the server refused it.
-bool SendToRoot(const CXConnection& x, xcb_window_t window, xcb_atom_t type, const std::array<uint32_t, 5>& data);
+bool SendToRoot(const CXConnection& x, xcb_window_t window, xcb_atom_t type,
+                const std::array<uint32_t, 5>& data);
 
 } // namespace deskguard

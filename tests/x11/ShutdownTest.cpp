@@ -2,6 +2,7 @@
 // command that keeps tests and demonstrations from powering anything off.
 
 #include "platform/x11/DeskGuard.h"
+#include "tests/x11/Spawn.h"
 
 #include <gtest/gtest.h>
 #include <systemd/sd-bus.h>
@@ -12,15 +13,12 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
-#include <spawn.h>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -41,15 +39,9 @@ public:
         int out[2];
         if (pipe2(out, O_CLOEXEC) != 0)
             return;
-        const std::string address = "--address=unix:path=" + (dir / "bus").string();
-        const char* argv[] = {"dbus-daemon", "--session", "--nofork", "--print-address", address.c_str(), nullptr};
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        if (posix_spawnp(&m_daemon, "dbus-daemon", &actions, nullptr, const_cast<char**>(argv), environ) != 0)
-            m_daemon = -1;
-        posix_spawn_file_actions_destroy(&actions);
+        m_daemon = Spawn({"dbus-daemon", "--session", "--nofork", "--print-address",
+                          "--address=unix:path=" + (dir / "bus").string()},
+                         {{out[1], 1}, {-1, 2}});
         close(out[1]);
         char ch = 0;
         while (m_daemon > 0 && read(out[0], &ch, 1) == 1 && ch != '\n')
@@ -89,8 +81,8 @@ private:
         };
         if (sd_bus_new(&m_pBus) < 0 || sd_bus_set_address(m_pBus, m_address.c_str()) < 0 ||
             sd_bus_set_bus_client(m_pBus, 1) < 0 || sd_bus_start(m_pBus) < 0 ||
-            sd_bus_add_object_vtable(m_pBus, &m_pSlot, "/org/freedesktop/login1", "org.freedesktop.login1.Manager",
-                                     vtable, this) < 0 ||
+            sd_bus_add_object_vtable(m_pBus, &m_pSlot, "/org/freedesktop/login1",
+                                     "org.freedesktop.login1.Manager", vtable, this) < 0 ||
             sd_bus_request_name(m_pBus, "org.freedesktop.login1", 0) < 0)
             return false;
         m_thread = std::thread([this] {
@@ -164,7 +156,8 @@ TEST_F(ShutdownTest, WithoutTheCommandLogindIsAskedAndNobodyIsPrompted) {
     setenv("DBUS_SYSTEM_BUS_ADDRESS", logind.Address().c_str(), 1);
     EXPECT_EQ(DG_SystemShutdown(0), 1);
     EXPECT_EQ(DG_SystemShutdown(1), 1);
-    EXPECT_EQ(logind.Calls(), (std::vector<std::string>{"PowerOff not interactive", "Reboot not interactive"}));
+    EXPECT_EQ(logind.Calls(),
+              (std::vector<std::string>{"PowerOff not interactive", "Reboot not interactive"}));
 }
 
 } // namespace

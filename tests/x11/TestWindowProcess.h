@@ -1,22 +1,20 @@
 #pragma once
 // One run of the helper X client warrow_test_window (tests/helpers/x11).
 
+#include "tests/x11/Spawn.h"
+
 #include <xcb/xcb.h>
 
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 class TestWindowProcess {
 public:
@@ -27,18 +25,10 @@ public:
             return;
         std::vector<std::string> args = {program};
         args.insert(args.end(), arguments.begin(), arguments.end());
-        std::vector<char*> argv;
-        for (std::string& arg : args)
-            argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+        std::vector<tagRedirect> redirects = {{fds[1], 1}};
         if (input >= 0)
-            posix_spawn_file_actions_adddup2(&actions, input, 0);
-        if (posix_spawn(&m_pid, program.c_str(), &actions, nullptr, argv.data(), environ) != 0)
-            m_pid = -1;
-        posix_spawn_file_actions_destroy(&actions);
+            redirects.push_back({input, 0});
+        m_pid = Spawn(args, redirects);
         close(fds[1]);
         m_nOut = fds[0];
     }

@@ -38,8 +38,8 @@ TEST_F(WindowOpsTest, AHelperWindowIsTracedToTheHelperProgram) {
 TEST_F(WindowOpsTest, TitleFallsBackToALatin1WindowName) {
     const xcb_window_t window = CreateWindow();
     EXPECT_EQ(WindowTitle(*m_pShell, window), "");
-    xcb_change_property(m_pClient->Get(), XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, 4,
-                        "Caf\xe9");
+    xcb_change_property(m_pClient->Get(), XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
+                        4, "Caf\xe9");
     m_pClient->Sync();
     EXPECT_EQ(WindowTitle(*m_pShell, window), "Caf\xc3\xa9");
 }

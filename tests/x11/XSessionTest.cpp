@@ -96,8 +96,9 @@ xcb_window_t CXSessionTest::MapMarker() {
 xcb_window_t CXSessionTest::CreateWindow(bool overrideRedirect, xcb_window_t parent) {
     const xcb_window_t window = xcb_generate_id(m_pClient->Get());
     const uint32_t values[] = {overrideRedirect ? 1u : 0u};
-    xcb_create_window(m_pClient->Get(), XCB_COPY_FROM_PARENT, window, parent ? parent : m_pClient->Root(), 10, 10, 50,
-                      50, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_OVERRIDE_REDIRECT, values);
+    xcb_create_window(m_pClient->Get(), XCB_COPY_FROM_PARENT, window, parent ? parent : m_pClient->Root(), 10,
+                      10, 50, 50, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
+                      XCB_CW_OVERRIDE_REDIRECT, values);
     m_pClient->Sync();
     return window;
 }
@@ -131,8 +132,8 @@ CFakeWindowManager::CFakeWindowManager(bool redirect, const std::vector<xcb_wind
         xcb_change_window_attributes(c, m_pX->Root(), XCB_CW_EVENT_MASK, &mask);
     }
     m_check = xcb_generate_id(c);
-    xcb_create_window(c, XCB_COPY_FROM_PARENT, m_check, m_pX->Root(), 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
-                      XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, m_check, m_pX->Root(), 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
     const xcb_atom_t check = m_pX->Atom(enAtom::NetSupportingWmCheck);
     WriteWords(*m_pX, m_check, check, XCB_ATOM_WINDOW, {m_check});
     SetClients(clients);

@@ -47,7 +47,7 @@ protected:
 
     TestWindowProcess StartHelper(const std::vector<std::string>& arguments);
 
-    std::unique_ptr<deskguard::CXConnection> m_pShell;  // the shell's connection
+    std::unique_ptr<deskguard::CXConnection> m_pShell; // the shell's connection
     xcb_window_t m_shellWindow = XCB_WINDOW_NONE;
     std::unique_ptr<deskguard::CXConnection> m_pClient; // other programs' windows
 

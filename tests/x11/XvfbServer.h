@@ -4,17 +4,15 @@
 // -noreset: by default the server resets whenever its last client leaves,
 // and refuses connections meanwhile.
 
+#include "tests/x11/Spawn.h"
+
 #include <cerrno>
 #include <csignal>
-#include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 class XvfbServer {
 public:
@@ -22,24 +20,13 @@ public:
         int fds[2];
         if (pipe2(fds, O_CLOEXEC) != 0)
             return;
-        std::vector<std::string> args = {"Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-noreset", "-screen", "0", "1280x800x24"};
+        std::vector<std::string> args = {"Xvfb",     "-displayfd", "3", "-nolisten",  "tcp",
+                                         "-noreset", "-screen",    "0", "1280x800x24"};
         args.insert(args.end(), extraArguments.begin(), extraArguments.end());
-        std::vector<char*> argv;
-        for (std::string& arg : args)
-            argv.push_back(arg.data());
-        argv.push_back(nullptr);
-
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], 3);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        const bool started = posix_spawnp(&m_pid, "Xvfb", &actions, nullptr, argv.data(), environ) == 0;
-        posix_spawn_file_actions_destroy(&actions);
+        m_pid = Spawn(args, {{fds[1], 3}, {-1, 1}, {-1, 2}});
+        const bool started = m_pid > 0;
         close(fds[1]);
-        if (!started)
-            m_pid = -1;
-        else
+        if (started)
             m_display = ReadDisplay(fds[0]);
         close(fds[0]);
     }

@@ -67,8 +67,8 @@ long long MonotonicNs() {
 }
 
 xcb_atom_t Intern(xcb_connection_t* c, const char* name) {
-    xcb_intern_atom_reply_t* reply =
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+        c, xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
     const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
     std::free(reply);
     return atom;
@@ -91,16 +91,18 @@ xcb_window_t CreateWindow(xcb_connection_t* c, const xcb_screen_t* screen, const
     const xcb_window_t window = xcb_generate_id(c);
     const uint32_t values[] = {options.overrideRedirect ? 1u : 0u, XCB_EVENT_MASK_STRUCTURE_NOTIFY};
     xcb_create_window(c, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 200, 100, 0,
-                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK,
-                      values);
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
+                      XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
     const auto titleLength = static_cast<uint32_t>(options.title.size());
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME, atoms.utf8, 8, titleLength,
                         options.title.data());
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, atoms.netWmName, atoms.utf8, 8, titleLength,
                         options.title.data());
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, atoms.protocols, XCB_ATOM_ATOM, 32, 1, &atoms.deleteWindow);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, atoms.protocols, XCB_ATOM_ATOM, 32, 1,
+                        &atoms.deleteWindow);
     if (options.dock)
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, atoms.windowType, XCB_ATOM_ATOM, 32, 1, &atoms.dock);
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, atoms.windowType, XCB_ATOM_ATOM, 32, 1,
+                            &atoms.dock);
     return window;
 }
 
@@ -121,7 +123,8 @@ int main(int argc, char** argv) {
                      argv[0]);
         return 1;
     }
-    const int record = options.record ? open(options.record, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644) : -1;
+    const int record =
+        options.record ? open(options.record, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644) : -1;
     int screenNumber = 0;
     xcb_connection_t* c = xcb_connect(nullptr, &screenNumber);
     if (xcb_connection_has_error(c))
@@ -156,7 +159,8 @@ int main(int argc, char** argv) {
     while (xcb_generic_event_t* event = xcb_wait_for_event(c)) {
         const auto* message = reinterpret_cast<const xcb_client_message_event_t*>(event);
         const bool closeRequest = (event->response_type & 0x7f) == XCB_CLIENT_MESSAGE &&
-                                  message->type == atoms.protocols && message->data.data32[0] == atoms.deleteWindow;
+                                  message->type == atoms.protocols &&
+                                  message->data.data32[0] == atoms.deleteWindow;
         const xcb_window_t window = message->window;
         std::free(event);
         const auto it = windows.find(window);
