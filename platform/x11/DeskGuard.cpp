@@ -43,9 +43,12 @@ int DG_ShellHookInstall(unsigned long window) {
 }
 
 void DG_ShellHookUnistall() {
-    tagGuard& guard = Guard();
-    std::lock_guard<std::mutex> hold(guard.lock);
-    guard.hook.reset();
+    try {
+        tagGuard& guard = Guard();
+        std::lock_guard<std::mutex> hold(guard.lock);
+        guard.hook.reset();
+    } catch (...) {
+    }
 }
 
 void DG_ShowSysBar(int show) {

