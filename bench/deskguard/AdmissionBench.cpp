@@ -1,0 +1,187 @@
+// deskguard_bench [windows]   (default 200)
+//
+// Admission latency of refused windows: from the moment a window is mapped
+// to the moment the close request reaches its program. The helper program
+// warrow_test_window prepares its windows and maps them all when told, so
+// that they arrive as one burst; it records both moments for each window.
+// A stand-in for the shell has installed the hook on its own window and, for
+// every window reported created, refuses it in one of two ways:
+// - "close at once": sends WM_DELETE_WINDOW as soon as the hook's message
+//   arrives (the hook's own latency);
+// - "shell check": first does what the shell does before it refuses a
+//   window: process id through X-Resource, executable path, the allow-list
+//   test, then ClosePolitely (reads WM_PROTOCOLS, waits for the send).
+// Each refusal runs against two bursts, on an Xvfb of its own:
+// - one program mapping all the windows at once;
+// - as many programs, one window each, all mapping at the same moment
+//   (this also measures how fast the machine wakes that many processes).
+// For each run: p50 and p99 of the latency, and windows per second from the
+// first map to the last close request.
+
+#include "platform/x11/CXConnection.h"
+#include "platform/x11/DeskGuard.h"
+#include "platform/x11/WindowClose.h"
+#include "platform/x11/WindowProcess.h"
+#include "tests/x11/TestWindowProcess.h"
+#include "tests/x11/XvfbServer.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <poll.h>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+using namespace deskguard;
+
+namespace {
+
+using Refusal = std::function<void(const CXConnection&, xcb_window_t)>;
+
+void CloseAtOnce(const CXConnection& shell, xcb_window_t window) {
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = shell.Atom(enAtom::WmProtocols);
+    event.data.data32[0] = shell.Atom(enAtom::WmDeleteWindow);
+    xcb_send_event(shell.Get(), 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
+    xcb_flush(shell.Get());
+}
+
+void ShellCheck(const CXConnection& shell, xcb_window_t window) {
+    const std::string path = ExecutablePath(WindowPid(shell, window));
+    if (path.find("/allowed/games") == std::string::npos)
+        ClosePolitely(shell, window);
+}
+
+struct tagRecord {
+    long long mapped;
+    long long closed;
+};
+
+std::vector<tagRecord> ReadRecords(const std::string& path) {
+    std::vector<tagRecord> records;
+    std::ifstream in(path);
+    tagRecord record{};
+    while (in >> record.mapped >> record.closed)
+        records.push_back(record);
+    return records;
+}
+
+double Percentile(const std::vector<double>& sorted, double fraction) {
+    const auto index = static_cast<size_t>(fraction * static_cast<double>(sorted.size() - 1) + 0.5);
+    return sorted[std::min(index, sorted.size() - 1)];
+}
+
+// Returns false when not every window got its close request.
+bool Burst(const std::string& name, int programs, int windowsEach, const Refusal& refuse) {
+    const int windows = programs * windowsEach;
+    std::unique_ptr<CXConnection> shell = CXConnection::Open();
+    if (!shell)
+        return false;
+    const xcb_window_t shellWindow = xcb_generate_id(shell->Get());
+    xcb_create_window(shell->Get(), XCB_COPY_FROM_PARENT, shellWindow, shell->Root(), 0, 0, 100, 100, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+    shell->Sync();
+    if (!DG_ShellHookInstall(shellWindow)) {
+        std::fprintf(stderr, "DG_ShellHookInstall failed\n");
+        return false;
+    }
+
+    char recordPath[] = "/tmp/deskguard-bench-XXXXXX";
+    const int recordFd = mkstemp(recordPath);
+    int go[2];
+    if (recordFd < 0 || pipe2(go, O_CLOEXEC) != 0)
+        return false;
+    close(recordFd);
+
+    // Every helper connects and prepares its window, then waits for the
+    // end of the shared pipe to map it.
+    std::vector<std::unique_ptr<TestWindowProcess>> helpers;
+    for (int i = 0; i < programs; ++i)
+        helpers.push_back(std::make_unique<TestWindowProcess>(
+            WARROW_TEST_WINDOW,
+            std::vector<std::string>{"--title", "refused " + std::to_string(i), "--record", recordPath,
+                                     "--windows", std::to_string(windowsEach), "--wait-stdin"},
+            go[0]));
+    close(go[0]);
+    for (auto& helper : helpers)
+        helper->Window();
+    close(go[1]);
+
+    int refused = 0;
+    const int xfd = xcb_get_file_descriptor(shell->Get());
+    for (int idle = 0; refused < windows && idle < 100;) { // 5 s without news: give up
+        while (xcb_generic_event_t* event = xcb_poll_for_event(shell->Get())) {
+            const auto* message = reinterpret_cast<const xcb_client_message_event_t*>(event);
+            if ((event->response_type & 0x7f) == XCB_CLIENT_MESSAGE &&
+                message->type == shell->Atom(enAtom::WarrowShellHook) &&
+                message->data.data32[0] == WM_DG_WINDOWCREATED) {
+                refuse(*shell, message->data.data32[1]);
+                ++refused;
+                idle = 0;
+            }
+            std::free(event);
+        }
+        pollfd pfd{xfd, POLLIN, 0};
+        if (refused < windows && poll(&pfd, 1, 50) == 0)
+            ++idle;
+    }
+    for (auto& helper : helpers)
+        helper->Wait();
+    DG_ShellHookUnistall();
+
+    const std::vector<tagRecord> records = ReadRecords(recordPath);
+    unlink(recordPath);
+    if (records.empty()) {
+        std::fprintf(stderr, "%s: no close request arrived\n", name.c_str());
+        return false;
+    }
+    std::vector<double> latencies;
+    long long first = records.front().mapped;
+    long long last = records.front().closed;
+    for (const tagRecord& record : records) {
+        latencies.push_back(static_cast<double>(record.closed - record.mapped) / 1e6);
+        first = std::min(first, record.mapped);
+        last = std::max(last, record.closed);
+    }
+    std::sort(latencies.begin(), latencies.end());
+    const double seconds = static_cast<double>(last - first) / 1e9;
+    std::printf("%s: %d windows, %d refused, %zu close requests arrived\n", name.c_str(), windows, refused,
+                records.size());
+    std::printf("  latency map -> close request: p50 %.3f ms, p99 %.3f ms, max %.3f ms\n",
+                Percentile(latencies, 0.50), Percentile(latencies, 0.99), latencies.back());
+    std::printf("  %.0f windows/s (first map to last close request %.3f ms)\n",
+                static_cast<double>(records.size()) / seconds, seconds * 1e3);
+    return records.size() == static_cast<size_t>(windows);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int windows = argc > 1 ? std::atoi(argv[1]) : 200;
+    if (windows <= 0 || windows > 1000) {
+        std::fprintf(stderr, "usage: %s [windows 1..1000]\n", argv[0]);
+        return 1;
+    }
+    XvfbServer xvfb({"-maxclients", "2048"});
+    if (xvfb.Display().empty()) {
+        std::fprintf(stderr, "Xvfb did not start\n");
+        return 1;
+    }
+    setenv("DISPLAY", xvfb.Display().c_str(), 1);
+    const std::string count = std::to_string(windows);
+    bool complete = true;
+    for (const auto& [way, refuse] : {std::pair<std::string, Refusal>{"close at once", CloseAtOnce},
+                                      std::pair<std::string, Refusal>{"shell check", ShellCheck}}) {
+        complete = Burst(way + ", one program with " + count + " windows", 1, windows, refuse) && complete;
+        complete = Burst(way + ", " + count + " programs with one window", windows, 1, refuse) && complete;
+    }
+    DG_UnInit();
+    return complete ? 0 : 1;
+}

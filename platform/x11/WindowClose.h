@@ -1,0 +1,34 @@
+#pragma once
+// Ending a foreign window. The shell asks a refused window to close at once
+// and disconnects its program when the window is still there a second
+// later:
+//   pid_t pid = WindowPid(x, w);
+//   ClosePolitely(x, w);
+//   ... one second later ...
+//   if (WindowExists(x, w)) KillClient(x, w, pid);
+
+#include "platform/x11/CXConnection.h"
+
+#include <sys/types.h>
+
+namespace deskguard {
+
+bool WindowExists(const CXConnection& x, xcb_window_t window);
+
+// Sends WM_DELETE_WINDOW when the window takes it (listed in its
+// WM_PROTOCOLS). False when it does not or is gone: nothing was sent.
+bool RequestClose(const CXConnection& x, xcb_window_t window);
+
+// RequestClose, or KillClient for a window that does not take
+// WM_DELETE_WINDOW (it has no other way to be asked). False when the window
+// is gone.
+bool ClosePolitely(const CXConnection& x, xcb_window_t window);
+
+// Disconnects the X client that created the window (XKillClient): all its
+// windows go, and most programs end. With `expectedPid`, only while the
+// window still belongs to that process: after a delay the window may have
+// gone and its id been reused by another program. False when nothing was
+// done.
+bool KillClient(const CXConnection& x, xcb_window_t window, pid_t expectedPid = 0);
+
+} // namespace deskguard

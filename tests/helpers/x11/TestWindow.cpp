@@ -1,0 +1,183 @@
+// warrow_test_window --title T [--ignore-close] [--dock] [--override-redirect] [--record FILE]
+//                   [--windows N] [--wait-stdin]
+//
+// Maps one top-level window (N with --windows), prints each window's id
+// ("0x%08x\n") once the server has mapped them, and waits. With
+// --wait-stdin it prints the ids when the windows are ready and maps them
+// only once its standard input ends, so that many windows can appear at the
+// same moment.
+//
+// A close request (WM_DELETE_WINDOW) destroys its window; the program ends
+// with status 0 when it has no window left. With --ignore-close requests
+// change nothing. With --record each request first appends the line
+// "<mapped> <close request arrived>" (CLOCK_MONOTONIC nanoseconds) to FILE.
+// Ends with status 3 when its X connection is closed (killed), 2 without an
+// X server, 1 on bad arguments.
+
+#include <xcb/xcb.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <map>
+#include <string>
+#include <time.h>
+#include <unistd.h>
+
+namespace {
+
+struct tagOptions {
+    std::string title = "warrow_test_window";
+    bool ignoreClose = false;
+    bool dock = false;
+    bool overrideRedirect = false;
+    bool waitStdin = false;
+    int windows = 1;
+    const char* record = nullptr;
+};
+
+bool Parse(int argc, char** argv, tagOptions& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--title" && i + 1 < argc)
+            options.title = argv[++i];
+        else if (arg == "--record" && i + 1 < argc)
+            options.record = argv[++i];
+        else if (arg == "--windows" && i + 1 < argc)
+            options.windows = std::atoi(argv[++i]);
+        else if (arg == "--ignore-close")
+            options.ignoreClose = true;
+        else if (arg == "--dock")
+            options.dock = true;
+        else if (arg == "--override-redirect")
+            options.overrideRedirect = true;
+        else if (arg == "--wait-stdin")
+            options.waitStdin = true;
+        else
+            return false;
+    }
+    return options.windows >= 1 && options.windows <= 10000;
+}
+
+long long MonotonicNs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
+}
+
+xcb_atom_t Intern(xcb_connection_t* c, const char* name) {
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+        c, xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
+    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    std::free(reply);
+    return atom;
+}
+
+void Record(int fd, long long mapped, long long closed) {
+    char line[64];
+    const int length = std::snprintf(line, sizeof line, "%lld %lld\n", mapped, closed);
+    // One write on an O_APPEND file: lines of many helpers never mix.
+    if (write(fd, line, static_cast<size_t>(length)) != length)
+        std::perror("record");
+}
+
+struct tagWindowAtoms {
+    xcb_atom_t utf8, netWmName, protocols, deleteWindow, windowType, dock;
+};
+
+xcb_window_t CreateWindow(xcb_connection_t* c, const xcb_screen_t* screen, const tagOptions& options,
+                          const tagWindowAtoms& atoms) {
+    const xcb_window_t window = xcb_generate_id(c);
+    const uint32_t values[] = {options.overrideRedirect ? 1u : 0u, XCB_EVENT_MASK_STRUCTURE_NOTIFY};
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 200, 100, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
+                      XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
+    const auto titleLength = static_cast<uint32_t>(options.title.size());
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME, atoms.utf8, 8, titleLength,
+                        options.title.data());
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, atoms.netWmName, atoms.utf8, 8, titleLength,
+                        options.title.data());
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, atoms.protocols, XCB_ATOM_ATOM, 32, 1,
+                        &atoms.deleteWindow);
+    if (options.dock)
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, atoms.windowType, XCB_ATOM_ATOM, 32, 1,
+                            &atoms.dock);
+    return window;
+}
+
+void PrintIds(const std::map<xcb_window_t, long long>& windows) {
+    for (const auto& [window, mapped] : windows)
+        std::printf("0x%08x\n", window);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    tagOptions options;
+    if (!Parse(argc, argv, options)) {
+        std::fprintf(stderr,
+                     "usage: %s --title T [--ignore-close] [--dock] [--override-redirect] [--record FILE] "
+                     "[--windows N] [--wait-stdin]\n",
+                     argv[0]);
+        return 1;
+    }
+    const int record =
+        options.record ? open(options.record, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644) : -1;
+    int screenNumber = 0;
+    xcb_connection_t* c = xcb_connect(nullptr, &screenNumber);
+    if (xcb_connection_has_error(c))
+        return 2;
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(c));
+    for (int i = 0; i < screenNumber && screens.rem; ++i)
+        xcb_screen_next(&screens);
+
+    const tagWindowAtoms atoms{Intern(c, "UTF8_STRING"),         Intern(c, "_NET_WM_NAME"),
+                               Intern(c, "WM_PROTOCOLS"),        Intern(c, "WM_DELETE_WINDOW"),
+                               Intern(c, "_NET_WM_WINDOW_TYPE"), Intern(c, "_NET_WM_WINDOW_TYPE_DOCK")};
+    std::map<xcb_window_t, long long> windows; // window -> when it was mapped
+    for (int i = 0; i < options.windows; ++i)
+        windows[CreateWindow(c, screens.data, options, atoms)] = 0;
+
+    if (options.waitStdin) {
+        xcb_flush(c);
+        PrintIds(windows);
+        char ch = 0;
+        while (read(0, &ch, 1) > 0) {
+        }
+    }
+    for (auto& [window, mapped] : windows) {
+        mapped = MonotonicNs();
+        xcb_map_window(c, window);
+    }
+    // A round trip: the windows are mapped when their ids are printed.
+    std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    if (!options.waitStdin)
+        PrintIds(windows);
+
+    while (xcb_generic_event_t* event = xcb_wait_for_event(c)) {
+        const auto* message = reinterpret_cast<const xcb_client_message_event_t*>(event);
+        const bool closeRequest = (event->response_type & 0x7f) == XCB_CLIENT_MESSAGE &&
+                                  message->type == atoms.protocols &&
+                                  message->data.data32[0] == atoms.deleteWindow;
+        const xcb_window_t window = message->window;
+        std::free(event);
+        const auto it = windows.find(window);
+        if (!closeRequest || it == windows.end())
+            continue;
+        if (record >= 0)
+            Record(record, it->second, MonotonicNs());
+        if (options.ignoreClose)
+            continue;
+        xcb_destroy_window(c, window);
+        windows.erase(it);
+        if (windows.empty()) {
+            xcb_disconnect(c);
+            return 0;
+        }
+        xcb_flush(c);
+    }
+    xcb_disconnect(c);
+    return 3;
+}

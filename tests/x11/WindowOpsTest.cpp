@@ -1,0 +1,119 @@
+// What the shell does to a single foreign window: learn whose it is, read
+// its title, close it, disconnect its program, ask the window manager.
+
+#include "platform/x11/DockWindow.h"
+#include "platform/x11/WindowClose.h"
+#include "platform/x11/WindowProcess.h"
+#include "platform/x11/WindowState.h"
+#include "platform/x11/WindowTitle.h"
+#include "platform/x11/XProtocol.h"
+#include "tests/x11/XSessionTest.h"
+
+#include <algorithm>
+#include <filesystem>
+
+using namespace deskguard;
+
+namespace {
+
+using WindowOpsTest = CXSessionTest;
+
+TEST_F(WindowOpsTest, AHelperWindowIsTracedToTheHelperProgram) {
+    TestWindowProcess helper = StartHelper({"--title", "瓦罗测试窗口"});
+    const xcb_window_t window = helper.Window();
+    ASSERT_NE(window, 0u);
+    EXPECT_EQ(WindowPid(*m_pShell, window), helper.Pid());
+    EXPECT_EQ(ExecutablePath(helper.Pid()), std::filesystem::canonical(WARROW_TEST_WINDOW).string());
+    EXPECT_EQ(WindowTitle(*m_pShell, window), "瓦罗测试窗口");
+
+    ASSERT_TRUE(KillClient(*m_pShell, window));
+    EXPECT_EQ(helper.Wait(), 3);
+    // Gone: its id answers for nobody, also once a new client (this
+    // process) has taken the freed client slot the id points into.
+    std::unique_ptr<CXConnection> reuse = CXConnection::Open();
+    EXPECT_EQ(WindowPid(*m_pShell, window), 0);
+    EXPECT_EQ(ExecutablePath(helper.Pid()), "");
+}
+
+TEST_F(WindowOpsTest, TitleFallsBackToALatin1WindowName) {
+    const xcb_window_t window = CreateWindow();
+    EXPECT_EQ(WindowTitle(*m_pShell, window), "");
+    xcb_change_property(m_pClient->Get(), XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
+                        4, "Caf\xe9");
+    m_pClient->Sync();
+    EXPECT_EQ(WindowTitle(*m_pShell, window), "Caf\xc3\xa9");
+}
+
+TEST_F(WindowOpsTest, ACooperatingProgramEndsWhenAskedToClose) {
+    TestWindowProcess helper = StartHelper({"--title", "polite"});
+    const xcb_window_t window = helper.Window();
+    ASSERT_NE(window, 0u);
+    EXPECT_TRUE(RequestClose(*m_pShell, window));
+    EXPECT_EQ(helper.Wait(), 0);
+    EXPECT_FALSE(ClosePolitely(*m_pShell, window)); // gone
+}
+
+TEST_F(WindowOpsTest, AProgramIgnoringTheRequestIsDisconnectedOnlyWhileTheWindowIsStillItsOwn) {
+    TestWindowProcess helper = StartHelper({"--title", "stubborn", "--ignore-close"});
+    const xcb_window_t window = helper.Window();
+    ASSERT_NE(window, 0u);
+    EXPECT_TRUE(ClosePolitely(*m_pShell, window));
+    EXPECT_FALSE(KillClient(*m_pShell, window, helper.Pid() + 1));
+    EXPECT_TRUE(WindowExists(*m_pShell, window));
+    EXPECT_TRUE(KillClient(*m_pShell, window, helper.Pid()));
+    EXPECT_EQ(helper.Wait(), 3);
+    EXPECT_FALSE(WindowExists(*m_pShell, window));
+}
+
+TEST_F(WindowOpsTest, AWindowThatCannotBeAskedToCloseIsDisconnected) {
+    std::unique_ptr<CXConnection> other = CXConnection::Open();
+    ASSERT_TRUE(other);
+    const xcb_window_t window = xcb_generate_id(other->Get());
+    xcb_create_window(other->Get(), XCB_COPY_FROM_PARENT, window, other->Root(), 0, 0, 10, 10, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+    other->Sync();
+    EXPECT_FALSE(RequestClose(*m_pShell, window));
+    EXPECT_TRUE(ClosePolitely(*m_pShell, window));
+    EXPECT_FALSE(WindowExists(*m_pShell, window));
+    other->Sync();
+    EXPECT_TRUE(other->IsBroken());
+}
+
+TEST_F(WindowOpsTest, StateRequestsOfAMappedWindowReachTheWindowManager) {
+    const xcb_window_t window = CreateWindow();
+    Map(window);
+    CFakeWindowManager wm(true, {window});
+    const CXConnection& x = wm.X();
+    const std::pair<bool, xcb_atom_t> requests[] = {
+        {Activate(*m_pShell, window), x.Atom(enAtom::NetActiveWindow)},
+        {Minimise(*m_pShell, window), x.Atom(enAtom::WmChangeState)},
+        {SetMaximised(*m_pShell, window, true), x.Atom(enAtom::NetWmState)},
+        {KeepBelow(*m_pShell, window), x.Atom(enAtom::NetWmState)},
+    };
+    for (const auto& [sent, type] : requests) {
+        EXPECT_TRUE(sent);
+        const auto request = wm.NextRequest();
+        ASSERT_TRUE(request);
+        EXPECT_EQ(request->window, window);
+        EXPECT_EQ(request->type, type);
+    }
+}
+
+TEST_F(WindowOpsTest, AnUnmappedWindowIsPreparedThroughItsProperties) {
+    const xcb_window_t taskbar = CreateWindow();
+    ASSERT_TRUE(KeepBelow(*m_pShell, taskbar));
+    ASSERT_TRUE(KeepBelow(*m_pShell, taskbar));
+    EXPECT_EQ(ReadWords(*m_pShell, taskbar, m_pShell->Atom(enAtom::NetWmState), XCB_ATOM_ATOM),
+              std::vector<uint32_t>{m_pShell->Atom(enAtom::NetWmStateBelow)});
+
+    ASSERT_TRUE(MakeBottomDock(*m_pShell, taskbar, 48, 0, 1279));
+    EXPECT_EQ(ReadWords(*m_pShell, taskbar, m_pShell->Atom(enAtom::NetWmStrutPartial), XCB_ATOM_CARDINAL),
+              (std::vector<uint32_t>{0, 0, 0, 48, 0, 0, 0, 0, 0, 0, 0, 1279}));
+    EXPECT_TRUE(TakeIsPanel(*m_pShell, RequestPanelProperties(*m_pShell, taskbar)));
+    EXPECT_FALSE(TakeIsPanel(*m_pShell, RequestPanelProperties(*m_pShell, CreateWindow())));
+
+    EXPECT_FALSE(KeepBelow(*m_pShell, taskbar + 1000));
+    EXPECT_FALSE(MakeBottomDock(*m_pShell, taskbar + 1000, 48, 0, 1279));
+}
+
+} // namespace
