@@ -1,12 +1,10 @@
 #include "core/CBaseListMng.h"
 
 #include "core/CDBManager.h"
-#include "core/ErrorReporter.h"
 
 bool CBaseListMng::Init(const char* path, const char* password) {
-    m_pDB = CDBManager::Instance().GetDataBase(path, password);
+    m_pDB = CDBManager::ConnectionFor(path, password);
     if (m_pDB == nullptr) {
-        core::ReportError("数据文件读取出错");
         return false;
     }
     m_databases[path] = m_pDB;

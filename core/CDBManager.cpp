@@ -1,5 +1,7 @@
 #include "core/CDBManager.h"
 
+#include "core/ErrorReporter.h"
+
 namespace {
 std::unique_ptr<CDBManager> g_manager;
 DBErrorHook g_defaultHook = nullptr;
@@ -29,4 +31,12 @@ CDataBase* CDBManager::GetDataBase(const char* path, const char* password) {
         return nullptr;
     }
     return m_connections.emplace(path, std::move(connection)).first->second.get();
+}
+
+CDataBase* CDBManager::ConnectionFor(const char* path, const char* password) {
+    CDataBase* db = Instance().GetDataBase(path, password);
+    if (db == nullptr) {
+        core::ReportError("数据文件读取出错");
+    }
+    return db;
 }

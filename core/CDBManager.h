@@ -20,6 +20,9 @@ public:
     // open can be reported too. Programs without one lose the messages.
     static void SetDefaultErrorHook(DBErrorHook hook);
 
+    // GetDataBase for a table object: a failure is reported as "数据文件读取出错".
+    static CDataBase* ConnectionFor(const char* path, const char* password);
+
     virtual ~CDBManager() = default;
 
 private:

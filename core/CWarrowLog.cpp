@@ -2,12 +2,10 @@
 
 #include "core/CDBManager.h"
 #include "core/CDBRecordset.h"
-#include "core/ErrorReporter.h"
 
 bool CWarrowLog::Init(const char* path, const char* password) {
-    m_pDB = CDBManager::Instance().GetDataBase(path, password);
+    m_pDB = CDBManager::ConnectionFor(path, password);
     if (m_pDB == nullptr) {
-        core::ReportError("数据文件读取出错");
         return false;
     }
     return Load();
