@@ -21,6 +21,7 @@ constexpr std::size_t kLineSnap = 1024;
 // The search for the longest cut log stops once the frame is this full.
 constexpr std::uint32_t kGoodEnough = kBodyBudget - kBodyBudget / 32;
 constexpr int kMaxProbes = 12;
+constexpr std::size_t kSampleBytes = 64 * 1024;
 
 bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
@@ -102,6 +103,19 @@ public:
     }
 };
 
+// How well the start of `bytes` shrinks: compressed size per input byte.
+double ShrinkRatio(std::string_view bytes) {
+    const std::string_view sample = bytes.substr(0, kSampleBytes);
+    if (sample.empty())
+        return 1.0;
+    ltl::LZARI lzari;
+    unsigned char* packed = nullptr;
+    unsigned packedSize = 0;
+    lzari.Compress(reinterpret_cast<const unsigned char*>(sample.data()), static_cast<unsigned>(sample.size()),
+                   &packed, &packedSize);
+    return double(packedSize) / double(sample.size());
+}
+
 std::unique_ptr<CMSG_C2S_REPORT_REQUEST> Packed(const tagReportRequest& body, bool compress) {
     auto msg = std::make_unique<CMSG_C2S_REPORT_REQUEST>();
     msg->Body() = body;
@@ -118,7 +132,8 @@ tagBuiltReport FitCut(const tagReportRequest& fields, const tagCrashLog& log) {
     const std::uint64_t fixed = probe.PlainSize();
     const std::uint64_t markerRoom = OmissionMarker(log.nFileSize).size() + 1;
     const std::uint64_t available = log.strHead.size() + log.strTail.size() - (log.strTail.empty() ? 1 : 0);
-    const std::uint64_t hi0 = std::min(available, CMsg::kMaxExpanded - std::min<std::uint64_t>(CMsg::kMaxExpanded, fixed + markerRoom));
+    // What the receiver may expand bounds the kept bytes even when they shrink well.
+    const std::uint64_t room = CMsg::kMaxExpanded - std::min<std::uint64_t>(CMsg::kMaxExpanded, fixed + markerRoom);
 
     std::uint64_t omitted = 0;
     auto sizeAt = [&](std::uint64_t keep) {
@@ -126,23 +141,29 @@ tagBuiltReport FitCut(const tagReportRequest& fields, const tagCrashLog& log) {
         return probe.FrameSize();
     };
     std::uint64_t lo = 0;
-    std::uint64_t hi = hi0;
+    std::uint64_t hi = std::min(available, room);
     std::uint32_t sizeLo = sizeAt(lo);
     if (sizeLo > kBodyBudget)
         return {};
-    std::uint32_t sizeHi = sizeAt(hi);
-    if (sizeHi <= kBodyBudget) {
-        lo = hi;
-    } else {
-        for (int probes = 0; probes < kMaxProbes && hi - lo > 1 && sizeLo < kGoodEnough; ++probes) {
-            // Compression need not grow strictly with the input: bisect then.
-            double share = 0.5;
-            if (sizeHi > sizeLo)
-                share = std::clamp(double(kBodyBudget - sizeLo) / double(sizeHi - sizeLo), 0.125, 0.875);
-            const std::uint64_t keep = lo + std::max<std::uint64_t>(1, std::uint64_t(double(hi - lo) * share));
-            const std::uint32_t size = sizeAt(keep);
-            (size <= kBodyBudget ? lo : hi) = keep;
-            (size <= kBodyBudget ? sizeLo : sizeHi) = size;
+    // Until a probe turns out too large, the size at `hi` is a guess from how
+    // well the log's start shrinks; a good guess spares the largest probes.
+    double sizeHi = sizeLo + double(hi) * ShrinkRatio(log.strHead);
+    bool hiProbed = false;
+    for (int probes = 0; probes < kMaxProbes && (hiProbed ? hi - lo > 1 : lo < hi) && sizeLo < kGoodEnough;
+         ++probes) {
+        // Compression need not grow strictly with the input: bisect then.
+        double share = 0.5;
+        if (sizeHi > sizeLo)
+            share = std::clamp((kBodyBudget - sizeLo) / (sizeHi - sizeLo), 0.125, hiProbed ? 0.875 : 1.0);
+        const std::uint64_t keep = lo + std::max<std::uint64_t>(1, std::uint64_t(double(hi - lo) * share));
+        const std::uint32_t size = sizeAt(keep);
+        if (size <= kBodyBudget) {
+            lo = keep;
+            sizeLo = size;
+        } else {
+            hi = keep;
+            sizeHi = size;
+            hiProbed = true;
         }
     }
 

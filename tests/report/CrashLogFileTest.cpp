@@ -31,11 +31,12 @@ TEST_F(CrashLogFileTest, NothingOutsideTheCurrentFolderOrOtherThanAFileIsReadOrD
     WriteFile("outside.txt", "secret");
     std::filesystem::create_symlink(m_folder / "outside.txt", "link.Txt");
     ASSERT_EQ(::mkfifo("fifo.Txt", 0600), 0);
-    for (const char* name : {"sub/crash.Txt", "./outside.txt", (m_folder / "outside.txt").c_str(), "..", ".", "",
-                             "link.Txt", "fifo.Txt", "sub"}) {
+    const std::string absolute = (m_folder / "outside.txt").string();
+    for (const std::string name : {"sub/crash.Txt", "./outside.txt", absolute.c_str(), "..", ".", "", "link.Txt",
+                                   "fifo.Txt", "sub"}) {
         EXPECT_FALSE(ReadCrashLog(name).bRead) << name;
     }
-    for (const char* name : {"sub/crash.Txt", "./outside.txt", (m_folder / "outside.txt").c_str(), ".."})
+    for (const std::string name : {"sub/crash.Txt", "./outside.txt", absolute.c_str(), ".."})
         EXPECT_FALSE(DeleteCrashLog(name)) << name;
     EXPECT_TRUE(std::filesystem::exists("sub/crash.Txt"));
     EXPECT_TRUE(std::filesystem::exists("outside.txt"));
