@@ -16,7 +16,8 @@ CWarrowReportApp::CWarrowReportApp() {
     m_client.SetHandler(this);
     // The receive thread only wakes this thread; the messages are delivered here.
     m_client.SetWakeup([this] {
-        QMetaObject::invokeMethod(this, [this] { m_client.ProcessMessages(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { m_client.ProcessMessages(); }, Qt::QueuedConnection);
     });
 }
 

@@ -70,17 +70,26 @@ CWarrowReportDlg::CWarrowReportDlg(QWidget* parent) : QDialog(parent) {
 
 QString CWarrowReportDlg::MessageFor(const QString& program) {
     return program +
-           QStringLiteral("遇到未知错误，给您带来的不便深表歉意。我们已经产生了一个关于此错误的报告（报告中不包含用户"
-                          "隐私信息），我们希望您选择发送此报告给我们，以帮助改善Tavi儿童保护系统的质量。");
+           QStringLiteral(
+               "遇到未知错误，给您带来的不便深表歉意。我们已经产生了一个关于此错误的报告（报告中不包含用户"
+               "隐私信息），我们希望您选择发送此报告给我们，以帮助改善Tavi儿童保护系统的质量。");
 }
 
-void CWarrowReportDlg::SetProgram(const QString& program) { m_pMessage->setText(MessageFor(program)); }
+void CWarrowReportDlg::SetProgram(const QString& program) {
+    m_pMessage->setText(MessageFor(program));
+}
 
-QString CWarrowReportDlg::GetDescription() const { return m_pDescription->toPlainText(); }
+QString CWarrowReportDlg::GetDescription() const {
+    return m_pDescription->toPlainText();
+}
 
-void CWarrowReportDlg::SetDescription(const QString& text) { m_pDescription->setPlainText(text); }
+void CWarrowReportDlg::SetDescription(const QString& text) {
+    m_pDescription->setPlainText(text);
+}
 
-void CWarrowReportDlg::EnableSend(bool enable) { m_pSend->setEnabled(enable); }
+void CWarrowReportDlg::EnableSend(bool enable) {
+    m_pSend->setEnabled(enable);
+}
 
 void CWarrowReportDlg::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {

@@ -58,7 +58,9 @@ tagCrashLog ReadCrashLog(const std::string& name) {
     return log;
 }
 
-bool DeleteCrashLog(const std::string& name) { return IsSafeLogName(name) && ::unlink(name.c_str()) == 0; }
+bool DeleteCrashLog(const std::string& name) {
+    return IsSafeLogName(name) && ::unlink(name.c_str()) == 0;
+}
 
 std::string ToTextMode(std::string_view raw) {
     std::string text;

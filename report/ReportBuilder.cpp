@@ -23,7 +23,9 @@ constexpr std::uint32_t kGoodEnough = kBodyBudget - kBodyBudget / 32;
 constexpr int kMaxProbes = 12;
 constexpr std::size_t kSampleBytes = 64 * 1024;
 
-bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+bool IsContinuation(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
 
 // Where a head of at most `n` bytes ends: after a line break, else at a character start.
 std::size_t HeadEnd(std::string_view s, std::size_t n) {
@@ -50,7 +52,9 @@ std::size_t TailStart(std::string_view s, std::size_t from) {
     return from;
 }
 
-std::vector<unsigned char> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
+std::vector<unsigned char> Bytes(std::string_view s) {
+    return {s.begin(), s.end()};
+}
 
 // The whole log in text-mode reading, padded with zeros to the file's length.
 std::vector<unsigned char> WholeBlock(const tagCrashLog& log) {
@@ -111,8 +115,8 @@ double ShrinkRatio(std::string_view bytes) {
     ltl::LZARI lzari;
     unsigned char* packed = nullptr;
     unsigned packedSize = 0;
-    lzari.Compress(reinterpret_cast<const unsigned char*>(sample.data()), static_cast<unsigned>(sample.size()),
-                   &packed, &packedSize);
+    lzari.Compress(reinterpret_cast<const unsigned char*>(sample.data()),
+                   static_cast<unsigned>(sample.size()), &packed, &packedSize);
     return double(packedSize) / double(sample.size());
 }
 
@@ -133,7 +137,8 @@ tagBuiltReport FitCut(const tagReportRequest& fields, const tagCrashLog& log) {
     const std::uint64_t markerRoom = OmissionMarker(log.nFileSize).size() + 1;
     const std::uint64_t available = log.strHead.size() + log.strTail.size() - (log.strTail.empty() ? 1 : 0);
     // What the receiver may expand bounds the kept bytes even when they shrink well.
-    const std::uint64_t room = CMsg::kMaxExpanded - std::min<std::uint64_t>(CMsg::kMaxExpanded, fixed + markerRoom);
+    const std::uint64_t room =
+        CMsg::kMaxExpanded - std::min<std::uint64_t>(CMsg::kMaxExpanded, fixed + markerRoom);
 
     std::uint64_t omitted = 0;
     auto sizeAt = [&](std::uint64_t keep) {

@@ -33,8 +33,8 @@ std::string RandomLog(std::size_t size) {
 
 // Words of a crash log in random order: LZARI shrinks them to about a tenth.
 std::string WordLog(std::size_t size) {
-    static const char* const kWords[] = {"frame", "WarrowTray", "0x7ffd3a2c", "in", "CDlgLogin::OnOK",
-                                         "line", "register", "eax=00000000", "\n", "crash"};
+    static const char* const kWords[] = {"frame", "WarrowTray", "0x7ffd3a2c",   "in", "CDlgLogin::OnOK",
+                                         "line",  "register",   "eax=00000000", "\n", "crash"};
     std::mt19937 random(7);
     std::string text;
     while (text.size() < size) {
@@ -66,9 +66,15 @@ void Build(benchmark::State& state, const report::tagCrashLog& log) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * log.nFileSize));
 }
 
-void BM_CompressedWhole(benchmark::State& state) { Build(state, Log(DumpLog(200000))); }
-void BM_CutRandom(benchmark::State& state) { Build(state, Log(RandomLog(static_cast<std::size_t>(state.range(0))))); }
-void BM_CutWords(benchmark::State& state) { Build(state, Log(WordLog(static_cast<std::size_t>(state.range(0))))); }
+void BM_CompressedWhole(benchmark::State& state) {
+    Build(state, Log(DumpLog(200000)));
+}
+void BM_CutRandom(benchmark::State& state) {
+    Build(state, Log(RandomLog(static_cast<std::size_t>(state.range(0)))));
+}
+void BM_CutWords(benchmark::State& state) {
+    Build(state, Log(WordLog(static_cast<std::size_t>(state.range(0)))));
+}
 void BM_CutCompressible(benchmark::State& state) {
     Build(state, Log(DumpLog(static_cast<std::size_t>(state.range(0)))));
 }

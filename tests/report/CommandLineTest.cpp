@@ -15,7 +15,8 @@ TEST(CommandLineTest, BracesGiveProgramAndLogNameExactly) {
 
     // The same values split at their blanks into several words, or in two words.
     const char* split[] = {"WarrowReport", "{WarrowTray}{crash[2026-03-05(", "08.07.09", ")].Txt}"};
-    EXPECT_EQ(ParseReportCommandLine(JoinArguments(4, split)).strLogFile, "crash[2026-03-05( 08.07.09 )].Txt");
+    EXPECT_EQ(ParseReportCommandLine(JoinArguments(4, split)).strLogFile,
+              "crash[2026-03-05( 08.07.09 )].Txt");
     const char* two[] = {"WarrowReport", "{Warrow}", "{crash.Txt}"};
     const auto apart = ParseReportCommandLine(JoinArguments(3, two));
     EXPECT_EQ(apart.strProgram, "Warrow");
@@ -32,7 +33,8 @@ TEST(CommandLineTest, MissingBracesLeaveValuesEmpty) {
     EXPECT_EQ(noLog.strProgram, "Warrow");
     EXPECT_EQ(noLog.strLogFile, "");
     EXPECT_EQ(ParseReportCommandLine("{}{}").strProgram, "");
-    EXPECT_EQ(ParseReportCommandLine("{a{b}{c}").strProgram, "a{b") << "the first '{' opens, the next '}' closes";
+    EXPECT_EQ(ParseReportCommandLine("{a{b}{c}").strProgram, "a{b")
+        << "the first '{' opens, the next '}' closes";
 }
 
 TEST(CommandLineTest, PortIsFixedUnlessAValidOverrideIsGiven) {

@@ -10,14 +10,17 @@ using namespace report;
 using CrashLogFileTest = ScratchFolder;
 
 TEST_F(CrashLogFileTest, ReadsTheFileAsItIsAndDeletesIt) {
-    const std::string bytes = "a\r\nb\rc\n\x1A" "d\r\n";
+    const std::string bytes = "a\r\nb\rc\n\x1A"
+                              "d\r\n";
     WriteFile("crash.Txt", bytes);
     const tagCrashLog log = ReadCrashLog("crash.Txt");
     ASSERT_TRUE(log.bRead);
     EXPECT_EQ(log.nFileSize, bytes.size());
     EXPECT_EQ(log.strHead, bytes);
     EXPECT_EQ(log.strTail, "");
-    EXPECT_EQ(ToTextMode(bytes), "a\nb\rc\n\x1A" "d\n") << "only CR LF pairs change";
+    EXPECT_EQ(ToTextMode(bytes), "a\nb\rc\n\x1A"
+                                 "d\n")
+        << "only CR LF pairs change";
 
     EXPECT_TRUE(DeleteCrashLog("crash.Txt"));
     EXPECT_FALSE(std::filesystem::exists("crash.Txt"));
@@ -32,8 +35,8 @@ TEST_F(CrashLogFileTest, NothingOutsideTheCurrentFolderOrOtherThanAFileIsReadOrD
     std::filesystem::create_symlink(m_folder / "outside.txt", "link.Txt");
     ASSERT_EQ(::mkfifo("fifo.Txt", 0600), 0);
     const std::string absolute = (m_folder / "outside.txt").string();
-    for (const std::string name : {"sub/crash.Txt", "./outside.txt", absolute.c_str(), "..", ".", "", "link.Txt",
-                                   "fifo.Txt", "sub"}) {
+    for (const std::string name :
+         {"sub/crash.Txt", "./outside.txt", absolute.c_str(), "..", ".", "", "link.Txt", "fifo.Txt", "sub"}) {
         EXPECT_FALSE(ReadCrashLog(name).bRead) << name;
     }
     for (const std::string name : {"sub/crash.Txt", "./outside.txt", absolute.c_str(), ".."})

@@ -149,7 +149,8 @@ TEST_F(ReportBuilderTest, ALogTooLargeToHoldIsSentAsItsHeadAndTail) {
     EXPECT_EQ(got.rfind("HEAD\nline 1 ", 0), 0u);
     EXPECT_EQ(got.substr(got.size() - 5), "TAIL\n");
     const std::string marker = OmissionMarker(built.nOmitted);
-    EXPECT_EQ(got.size() - marker.size() + built.nOmitted, log.nFileSize) << "kept and left out make the file";
+    EXPECT_EQ(got.size() - marker.size() + built.nOmitted, log.nFileSize)
+        << "kept and left out make the file";
 }
 
 TEST_F(ReportBuilderTest, TextsAreMadeFitForTheWire) {

@@ -24,7 +24,8 @@ TEST(ReportDialogTest, ShowsTheTextsOfTheReport) {
     EXPECT_EQ(dlg.actions().value(0)->text(), QStringLiteral("关于 WarrowReport(&A)..."));
 
     dlg.SetProgram(QString());
-    EXPECT_TRUE(dlg.findChild<QLabel*>(QStringLiteral("message"))->text().startsWith(QStringLiteral("遇到未知错误")));
+    EXPECT_TRUE(
+        dlg.findChild<QLabel*>(QStringLiteral("message"))->text().startsWith(QStringLiteral("遇到未知错误")));
     dlg.SetProgram(QStringLiteral("<b>x</b>"));
     EXPECT_EQ(dlg.findChild<QLabel*>(QStringLiteral("message"))->textFormat(), Qt::PlainText);
 }

@@ -135,8 +135,9 @@ TEST_F(ReportProgramTest, ClosingWithoutSendingDeletesTheLogAndSendsNothing) {
     ASSERT_NE(server.Port(), 0) << server.Log();
     const std::string close = std::string(CWarrowReportApp::kAutoCloseVariable) + "=1";
     // The values split at their blanks, as a shell would pass them unquoted.
-    EXPECT_EQ(Run({"{WarrowTray}{crash[2026-03-05(", "08.07.09", ")].Txt}"}, {PortVariable(server.Port()), close}),
-              0)
+    EXPECT_EQ(
+        Run({"{WarrowTray}{crash[2026-03-05(", "08.07.09", ")].Txt}"}, {PortVariable(server.Port()), close}),
+        0)
         << ReadAll("program.out");
     EXPECT_EQ(server.Stop(), 0);
     EXPECT_TRUE(Reports().empty());

@@ -52,4 +52,6 @@ inline std::unique_ptr<user_report_message::CMSG_C2S_REPORT_REQUEST> Receive(con
     return received;
 }
 
-inline std::string Text(const std::vector<unsigned char>& bytes) { return {bytes.begin(), bytes.end()}; }
+inline std::string Text(const std::vector<unsigned char>& bytes) {
+    return {bytes.begin(), bytes.end()};
+}
