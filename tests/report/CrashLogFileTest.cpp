@@ -45,18 +45,4 @@ TEST_F(CrashLogFileTest, NothingOutsideTheCurrentFolderOrOtherThanAFileIsReadOrD
     EXPECT_TRUE(std::filesystem::exists("outside.txt"));
 }
 
-TEST_F(CrashLogFileTest, AHugeLogIsHeldAsItsHeadAndTail) {
-    std::string bytes(kLogWholeLimit + 12345, 'x');
-    bytes.replace(0, 4, "HEAD");
-    bytes.replace(bytes.size() - 4, 4, "TAIL");
-    WriteFile("crash.Txt", bytes);
-    const tagCrashLog log = ReadCrashLog("crash.Txt");
-    ASSERT_TRUE(log.bRead);
-    EXPECT_EQ(log.nFileSize, bytes.size());
-    EXPECT_EQ(log.strHead.size(), kLogPartBytes);
-    EXPECT_EQ(log.strTail.size(), kLogPartBytes);
-    EXPECT_EQ(log.strHead.substr(0, 4), "HEAD");
-    EXPECT_EQ(log.strTail.substr(kLogPartBytes - 4), "TAIL");
-}
-
 } // namespace

@@ -6,11 +6,9 @@
 #include "tests/server/ServerProcess.h"
 
 #include <chrono>
-#include <cstring>
+#include <map>
 #include <sstream>
 #include <thread>
-
-extern char** environ;
 
 namespace {
 
@@ -33,53 +31,51 @@ protected:
         account.Init(kDataBasePath, kDataBasePassword);
         account.GetInfo().ID = 4242;
         ASSERT_TRUE(account.Save());
-        // Three lines ending in CR LF, 100 bytes in all.
-        m_log = "系统信息：Linux\r\n异常代码：EXCEPTION_ACCESS_VIOLATION(0xc0000005)\r\n";
-        m_log += std::string(100 - m_log.size() - 2, '/') + "\r\n";
+        // Three lines ending in CR LF, 100 bytes in all; read in text mode,
+        // three LF and three zero bytes at the end.
+        const std::string lines[] = {"系统信息：Linux", "异常代码：EXCEPTION_ACCESS_VIOLATION(0xc0000005)",
+                                     std::string(21, '/')};
+        for (const auto& line : lines) {
+            m_log += line + "\r\n";
+            m_textMode += line + "\n";
+        }
+        m_textMode += std::string(3, '\0');
         std::ofstream(kLogName, std::ios::binary) << m_log;
     }
 
     // Runs the program in the installation folder with these variables set;
     // its exit status, or -1 when it did not end within 30 s.
-    int Run(const std::vector<std::string>& args, std::vector<std::string> variables) {
+    int Run(std::vector<std::string> args, const std::map<std::string, std::string>& variables) {
         const char* program = std::getenv("WARROW_REPORT_PROGRAM");
         if (program == nullptr)
             return -1;
-        for (char** v = environ; *v != nullptr; ++v)
-            if (std::strncmp(*v, "WARROW_REPORT_", 14) != 0)
-                variables.emplace_back(*v);
-        std::vector<char*> envp;
-        for (auto& v : variables)
-            envp.push_back(v.data());
-        envp.push_back(nullptr);
-        std::vector<std::string> words{program};
-        words.insert(words.end(), args.begin(), args.end());
+        args.insert(args.begin(), program);
         std::vector<char*> argv;
-        for (auto& w : words)
-            argv.push_back(w.data());
+        for (auto& a : args)
+            argv.push_back(a.data());
         argv.push_back(nullptr);
-
+        for (const auto& [name, value] : variables)
+            setenv(name.c_str(), value.c_str(), 1);
         const pid_t pid = fork();
         if (pid == 0) {
             const int out = ::open("program.out", O_WRONLY | O_CREAT | O_TRUNC, 0600);
             dup2(out, STDOUT_FILENO);
             dup2(out, STDERR_FILENO);
-            execve(program, argv.data(), envp.data());
+            execv(program, argv.data());
             _exit(127);
         }
+        for (const auto& [name, value] : variables)
+            unsetenv(name.c_str());
         int status = 0;
-        for (int i = 0; i < 3000; ++i) {
-            if (waitpid(pid, &status, WNOHANG) == pid)
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        pid_t ended = 0;
+        for (int i = 0; i < 3000 && (ended = waitpid(pid, &status, WNOHANG)) == 0; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (ended != pid) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return -1;
         }
-        kill(pid, SIGKILL);
-        waitpid(pid, &status, 0);
-        return -1;
-    }
-
-    static std::string PortVariable(unsigned short port) {
-        return std::string(report::kPortVariable) + "=" + std::to_string(port);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
     std::vector<fs::path> Reports() const {
@@ -91,25 +87,23 @@ protected:
     }
 
     std::string m_log;
+    std::string m_textMode;
 };
 
 TEST_F(ReportProgramTest, SendsTheLogAsReadInTextModeAndDeletesIt) {
     CServerProcess server("WARROW_REPORTD", {"--port", "0", "--store", "store"});
     ASSERT_NE(server.Port(), 0) << server.Log();
-    const std::string send = std::string(CWarrowReportApp::kAutoSendVariable) + "=打开设置时崩溃";
-    EXPECT_EQ(Run({"{WarrowTray}{" + kLogName + "}"}, {PortVariable(server.Port()), send}), 0)
+    EXPECT_EQ(
+        Run({"{WarrowTray}{" + kLogName + "}"}, {{report::kPortVariable, std::to_string(server.Port())},
+                                                 {CWarrowReportApp::kAutoSendVariable, "打开设置时崩溃"}}),
+        0)
         << ReadAll("program.out");
     EXPECT_EQ(server.Stop(), 0);
 
     const auto reports = Reports();
     ASSERT_EQ(reports.size(), 1u) << server.Log();
-    const std::string log = ReadAll(reports[0] / "log");
-    ASSERT_EQ(log.size(), 100u);
-    EXPECT_EQ(log.substr(97), std::string(3, '\0'));
-    std::string textMode = m_log;
-    for (std::size_t at; (at = textMode.find("\r\n")) != std::string::npos;)
-        textMode.erase(at, 1);
-    EXPECT_EQ(log.substr(0, 97), textMode);
+    ASSERT_EQ(m_log.size(), 100u);
+    EXPECT_EQ(ReadAll(reports[0] / "log"), m_textMode);
     const std::string meta = ReadAll(reports[0] / "report.txt");
     EXPECT_NE(meta.find("account: 4242\n"), std::string::npos) << meta;
     EXPECT_NE(meta.find("program: WarrowTray\n"), std::string::npos) << meta;
@@ -125,19 +119,20 @@ TEST_F(ReportProgramTest, WithoutAServerItEndsAtOnceAndKeepsTheLog) {
         port = gone.Port();
     }
     ASSERT_NE(port, 0);
-    const std::string send = std::string(CWarrowReportApp::kAutoSendVariable) + "=x";
-    EXPECT_EQ(Run({"{WarrowTray}{" + kLogName + "}"}, {PortVariable(port), send}), 1);
+    EXPECT_EQ(Run({"{WarrowTray}{" + kLogName + "}"}, {{report::kPortVariable, std::to_string(port)},
+                                                       {CWarrowReportApp::kAutoSendVariable, "x"}}),
+              1);
     EXPECT_EQ(ReadAll(kLogName), m_log);
 }
 
 TEST_F(ReportProgramTest, ClosingWithoutSendingDeletesTheLogAndSendsNothing) {
     CServerProcess server("WARROW_REPORTD", {"--port", "0", "--store", "store"});
     ASSERT_NE(server.Port(), 0) << server.Log();
-    const std::string close = std::string(CWarrowReportApp::kAutoCloseVariable) + "=1";
     // The values split at their blanks, as a shell would pass them unquoted.
-    EXPECT_EQ(
-        Run({"{WarrowTray}{crash[2026-03-05(", "08.07.09", ")].Txt}"}, {PortVariable(server.Port()), close}),
-        0)
+    EXPECT_EQ(Run({"{WarrowTray}{crash[2026-03-05(", "08.07.09", ")].Txt}"},
+                  {{report::kPortVariable, std::to_string(server.Port())},
+                   {CWarrowReportApp::kAutoCloseVariable, "1"}}),
+              0)
         << ReadAll("program.out");
     EXPECT_EQ(server.Stop(), 0);
     EXPECT_TRUE(Reports().empty());
