@@ -44,7 +44,8 @@ bool CMsg::PackBody() {
     const std::uint32_t bodySize = m_stream.GetSize();
     std::uint16_t lengthWord = 0;
 
-    if (m_bCompress) {
+    // A body longer than any receiver expands is never sent compressed.
+    if (m_bCompress && bodySize <= kMaxExpanded) {
         ltl::LZARI lzari;
         unsigned char* packed = nullptr;
         unsigned packedSize = 0;

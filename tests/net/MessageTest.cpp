@@ -175,6 +175,12 @@ TEST(MessageTest, CompressedFramesAreExpandedBeforeReading) {
     small.SetCompress(true);
     EXPECT_EQ(Frame(small).size(), 7u);
     EXPECT_FALSE(small.IsCompressed());
+
+    // A body longer than receivers expand is refused, however well it compresses.
+    CMSG_C2S_HELP_REQUEST huge;
+    huge.Body() = {9, "m@example.org", "", "", std::string(CMsg::kMaxExpanded, 'Q')};
+    huge.SetCompress(true);
+    EXPECT_FALSE(huge.Pack());
 }
 
 TEST(MessageTest, MalformedCompressedBlocksAreRefused) {
