@@ -54,6 +54,8 @@ public:
     CDlgRest* RestNotice() const { return m_pRest; }
     CDlgClose* Overlay() const { return m_pClose; }
     CDlgMessage* MessageBox() const { return m_pMessage; }
+    // The play-time tick, for tests that stop it and tick by hand.
+    QTimer* TickTimer() { return &m_tickTimer; }
 
     static constexpr int kGuardMs = 200;
     static constexpr int kTickMs = 1000;
