@@ -1,6 +1,7 @@
 #include "shell/CWarrowDlg.h"
 
 #include "core/CWarrowCoreInterface.h"
+#include "platform/Paths.h"
 #include "platform/x11/DeskGuard.h"
 #include "platform/x11/DockWindow.h"
 #include "platform/x11/WindowClose.h"
@@ -17,7 +18,6 @@
 #include "shell/ShellLayout.h"
 #include "shell/ShellX.h"
 #include "shell/WindowAdmission.h"
-#include "platform/Paths.h"
 
 #include <QCoreApplication>
 #include <QListWidget>
@@ -93,8 +93,7 @@ bool CWarrowDlg::OnInitDialog() {
         return false;
     }
     SetDragRect(QRect()); // the desktop does not move
-    m_pList->setGeometry(rect());
-    setGeometry(screen);
+    setGeometry(screen); // the skin gave the window its own size
     m_pList->setGeometry(QRect(QPoint(0, 0), screen.size()));
     m_pList->show();
 
