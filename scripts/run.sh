@@ -1,20 +1,63 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, stages an installation folder under
-# build/stage and starts the suite's main program there.
+# build/stage and starts the child desktop there: on $DISPLAY when an X
+# server answers there, otherwise on a private Xvfb, where a screenshot is
+# saved before the shell is ended again.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
-stage="$PWD/build/stage"
+root="$PWD"
+stage="$root/build/stage"
 cmake --preset default >/dev/null
 cmake --build --preset default -j "$(nproc)"
 cmake --install build/default --prefix "$stage" >/dev/null
 "$stage/warrowctl" --dir "$stage" init
+# The service writes System/ID the first time it runs; without it no program
+# loads Config.ini. Stand in for it when it has never run here.
+if ! grep -q '^ID=' "$stage/Config.ini"; then
+  printf '\n[System]\nID=%d\n' "$$" >> "$stage/Config.ini"
+fi
 
 echo "Installation folder: $stage"
 cd "$stage"
-for what in config "apps list" "web list" "log list" account; do
+for what in config "apps list"; do
   echo "== warrowctl $what"
   # shellcheck disable=SC2086
   ./warrowctl $what 2>/dev/null || true
 done
+
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  echo "Starting the child shell on $DISPLAY. Leave it with its start button"
+  echo "(no account yet: any password), or run: $stage/Warrow /q"
+  exec ./Warrow >/dev/null
+fi
+
+# No X server: a private Xvfb, a picture, and the shell ended again.
+runtime="$(mktemp -d /tmp/warrow-run.XXXXXX)"
+export XDG_RUNTIME_DIR="$runtime"
+xvfb_pid=""
+shell_pid=""
+cleanup() {
+  if [ -n "$shell_pid" ]; then kill "$shell_pid" 2>/dev/null || true; fi
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+  rm -rf "$runtime"
+}
+trap cleanup EXIT
+exec 3< <(Xvfb -displayfd 1 -nolisten tcp -noreset -screen 0 1280x800x24 2>/dev/null & echo "pid $!")
+read -r _ xvfb_pid <&3
+read -r display <&3
+export DISPLAY=":$display"
+echo "No X display: starting the child shell on a private Xvfb ($DISPLAY)"
+./Warrow >/dev/null &
+shell_pid=$!
+sleep 4
+if "$root/build/default/tools/xshot/xshot" "$stage/screenshot.png" 2>/dev/null; then
+  echo "Screenshot of the child desktop: $stage/screenshot.png"
+else
+  echo "No screenshot could be taken"
+fi
+./Warrow /q
+wait "$shell_pid" || true
+shell_pid=""
+echo "The child shell ended (Warrow /q)"

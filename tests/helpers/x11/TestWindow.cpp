@@ -1,11 +1,12 @@
 // warrow_test_window --title T [--ignore-close] [--dock] [--override-redirect] [--record FILE]
-//                   [--windows N] [--wait-stdin]
+//                   [--windows N] [--wait-stdin] [--geometry X,Y,W,H]
 //
 // Maps one top-level window (N with --windows), prints each window's id
 // ("0x%08x\n") once the server has mapped them, and waits. With
 // --wait-stdin it prints the ids when the windows are ready and maps them
 // only once its standard input ends, so that many windows can appear at the
-// same moment.
+// same moment. Windows are white, 200x100 at the top-left corner unless
+// --geometry places them.
 //
 // A close request (WM_DELETE_WINDOW) destroys its window; the program ends
 // with status 0 when it has no window left. With --ignore-close requests
@@ -34,6 +35,7 @@ struct tagOptions {
     bool overrideRedirect = false;
     bool waitStdin = false;
     int windows = 1;
+    int x = 0, y = 0, width = 200, height = 100;
     const char* record = nullptr;
 };
 
@@ -46,7 +48,11 @@ bool Parse(int argc, char** argv, tagOptions& options) {
             options.record = argv[++i];
         else if (arg == "--windows" && i + 1 < argc)
             options.windows = std::atoi(argv[++i]);
-        else if (arg == "--ignore-close")
+        else if (arg == "--geometry" && i + 1 < argc) {
+            if (std::sscanf(argv[++i], "%d,%d,%d,%d", &options.x, &options.y, &options.width, &options.height) != 4 ||
+                options.width <= 0 || options.height <= 0)
+                return false;
+        } else if (arg == "--ignore-close")
             options.ignoreClose = true;
         else if (arg == "--dock")
             options.dock = true;
@@ -89,10 +95,12 @@ struct tagWindowAtoms {
 xcb_window_t CreateWindow(xcb_connection_t* c, const xcb_screen_t* screen, const tagOptions& options,
                           const tagWindowAtoms& atoms) {
     const xcb_window_t window = xcb_generate_id(c);
-    const uint32_t values[] = {options.overrideRedirect ? 1u : 0u, XCB_EVENT_MASK_STRUCTURE_NOTIFY};
-    xcb_create_window(c, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 200, 100, 0,
-                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
-                      XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
+    const uint32_t values[] = {screen->white_pixel, options.overrideRedirect ? 1u : 0u,
+                               XCB_EVENT_MASK_STRUCTURE_NOTIFY};
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, window, screen->root, static_cast<int16_t>(options.x),
+                      static_cast<int16_t>(options.y), static_cast<uint16_t>(options.width),
+                      static_cast<uint16_t>(options.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
+                      XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
     const auto titleLength = static_cast<uint32_t>(options.title.size());
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME, atoms.utf8, 8, titleLength,
                         options.title.data());

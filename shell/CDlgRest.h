@@ -1,0 +1,32 @@
+#pragma once
+// The rest notice: how much of the rest is left, counted down every ten
+// seconds on its own. Only a display: the shell's tick ends the rest.
+
+#include "skin/CGlazeDialog.h"
+
+#include <QTimer>
+
+class CDlgRest : public CGlazeDialog {
+public:
+    CDlgRest();
+    bool OnInitDialog();
+
+    void SetRemaining(int remainingMs) { m_nRemaining = remainingMs; }
+    int Remaining() const { return m_nRemaining; }
+    void RefreshText();
+    // Timer 0: ten seconds less.
+    void StartCountdown() { m_countdown.start(); }
+    void StopCountdown() { m_countdown.stop(); }
+    bool IsCountingDown() const { return m_countdown.isActive(); }
+    void OnCountdown();
+
+    static constexpr int kCountdownMs = 10000;
+
+protected:
+    void OnOK() override {}
+    void OnCancel() override {}
+
+private:
+    int m_nRemaining = 0;
+    QTimer m_countdown;
+};

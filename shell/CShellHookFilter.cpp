@@ -1,0 +1,31 @@
+#include "shell/CShellHookFilter.h"
+
+#include "platform/x11/CXConnection.h"
+#include "platform/x11/DeskGuard.h"
+#include "shell/ShellX.h"
+
+#include <QByteArray>
+#include <xcb/xcb.h>
+
+CShellHookFilter::CShellHookFilter(unsigned long target, Handler handler)
+    : m_target(target), m_handler(std::move(handler)) {}
+
+bool CShellHookFilter::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
+    if (eventType != QByteArrayLiteral("xcb_generic_event_t") || ShellX() == nullptr) {
+        return false;
+    }
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    if ((event->response_type & 0x7f) != XCB_CLIENT_MESSAGE) {
+        return false;
+    }
+    const auto* client = reinterpret_cast<const xcb_client_message_event_t*>(event);
+    if (client->window != m_target || client->format != 32 ||
+        client->type != ShellX()->Atom(deskguard::enAtom::WarrowShellHook)) {
+        return false;
+    }
+    const unsigned what = client->data.data32[0];
+    if (what == WM_DG_WINDOWCREATED || what == WM_DG_WINDOWDESTROYED) {
+        m_handler(what, client->data.data32[1]);
+    }
+    return true;
+}

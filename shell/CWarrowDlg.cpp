@@ -1,0 +1,262 @@
+#include "shell/CWarrowDlg.h"
+
+#include "core/CWarrowCoreInterface.h"
+#include "platform/Paths.h"
+#include "platform/x11/DeskGuard.h"
+#include "platform/x11/DockWindow.h"
+#include "platform/x11/WindowClose.h"
+#include "platform/x11/WindowState.h"
+#include "shell/AppIcon.h"
+#include "shell/CDlgClose.h"
+#include "shell/CDlgCloseWindows.h"
+#include "shell/CDlgMessage.h"
+#include "shell/CDlgRest.h"
+#include "shell/CDlgSwitcher.h"
+#include "shell/CShellHookFilter.h"
+#include "shell/CTaskManager.h"
+#include "shell/CXWindowSystem.h"
+#include "shell/ShellLayout.h"
+#include "shell/ShellX.h"
+#include "shell/WindowAdmission.h"
+
+#include <QCoreApplication>
+#include <QListWidget>
+#include <QPainter>
+
+#include <cstdlib>
+#include <unistd.h>
+
+namespace {
+
+CWarrowDlg* s_pMain = nullptr;
+
+void RemoveShellHook() { DG_ShellHookUnistall(); }
+
+// Whether the window is there and showing (mapped, and its parents too).
+bool IsShowing(const deskguard::CXConnection& x, xcb_window_t window) {
+    xcb_get_window_attributes_reply_t* attributes =
+        xcb_get_window_attributes_reply(x.Get(), xcb_get_window_attributes(x.Get(), window), nullptr);
+    if (attributes == nullptr) {
+        return false;
+    }
+    const bool showing = attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+    std::free(attributes);
+    return showing;
+}
+
+} // namespace
+
+CWarrowDlg::CWarrowDlg()
+    : CGlazeDialog(nullptr, Qt::Window | Qt::FramelessWindowHint), m_pList(new QListWidget(this)) {
+    s_pMain = this;
+    m_guardTimer.setInterval(kGuardMs);
+    m_tickTimer.setInterval(kTickMs);
+    connect(&m_guardTimer, &QTimer::timeout, this, &CWarrowDlg::OnGuardTimer);
+    connect(&m_tickTimer, &QTimer::timeout, this, &CWarrowDlg::OnTick);
+}
+
+CWarrowDlg::~CWarrowDlg() {
+    if (m_pHookFilter) {
+        QCoreApplication::instance()->removeNativeEventFilter(m_pHookFilter.get());
+    }
+    delete m_pClose;
+    delete m_pRest;
+    if (s_pMain == this) {
+        s_pMain = nullptr;
+    }
+}
+
+CWarrowDlg* CWarrowDlg::Main() { return s_pMain; }
+
+bool CWarrowDlg::OnInitDialog() {
+    setWindowIcon(AppIcon(std::string(), "Warrow"));
+    setWindowTitle(QStringLiteral("Warrow"));
+    const QRect screen = ScreenRect();
+
+    m_pMessage = new CDlgMessage(this);
+    m_pMessage->OnInitDialog();
+    m_pMessage->setGeometry(screen.right() + 1 - 177, screen.bottom() + 1 - 170, 177, 140);
+    m_pMessage->hide();
+    m_pClose = new CDlgClose();
+    m_pRest = new CDlgRest();
+    m_pRest->OnInitDialog();
+
+    setGeometry(screen);
+    winId();
+    if (ShellX() != nullptr) {
+        deskguard::KeepBelow(*ShellX(), static_cast<xcb_window_t>(winId()));
+    }
+    show();
+
+    BuildAppList();
+    if (!SetImage("Resource/儿童界面/背景.bmp")) {
+        return false;
+    }
+    SetDragRect(QRect()); // the desktop does not move
+    setGeometry(screen); // the skin gave the window its own size
+    m_pList->setGeometry(QRect(QPoint(0, 0), screen.size()));
+    m_pList->show();
+
+    m_pSwitcher = new CDlgSwitcher(this);
+    m_pSwitcher->OnInitDialog();
+    m_pSwitcher->setGeometry(screen.left(), screen.bottom() + 1 - kTaskbarHeight, screen.width(), kTaskbarHeight);
+    m_pSwitcher->winId();
+    if (ShellX() != nullptr) {
+        deskguard::MakeBottomDock(*ShellX(), static_cast<xcb_window_t>(m_pSwitcher->winId()), kTaskbarHeight,
+                                  static_cast<uint32_t>(screen.left()), static_cast<uint32_t>(screen.right()));
+    }
+    m_pSwitcher->show();
+
+    CTaskManager::Get()->SetOnDestroy(&RemoveShellHook);
+    m_pWindows = std::make_unique<CXWindowSystem>();
+    m_pAdmission = std::make_unique<CWindowAdmission>(*m_pWindows, *m_pSwitcher,
+                                                      *CWarrowCoreInterface::Get()->GetWLMng(), *CTaskManager::Get(),
+                                                      ::getpid());
+    m_pSwitcher->SetOnWindowClosed([this](unsigned long window) { m_pAdmission->OnWindowDestroyed(window); });
+    m_pHookFilter = std::make_unique<CShellHookFilter>(
+        winId(), [this](unsigned message, unsigned long window) { OnHookMessage(message, window); });
+    QCoreApplication::instance()->installNativeEventFilter(m_pHookFilter.get());
+    if (DG_ShellHookInstall(winId()) == 0) {
+        return false;
+    }
+
+    m_pControl = CWarrowCoreInterface::Get()->GetWRControl();
+    if (m_pControl == nullptr) {
+        return false;
+    }
+    m_guardTimer.start();
+    m_tickTimer.start();
+    ShowView(StartView(m_pControl->GetConfig().TimeStyle));
+    return true;
+}
+
+void CWarrowDlg::BuildAppList() {
+    m_pList->setViewMode(QListView::IconMode);
+    m_pList->setIconSize(QSize(48, 48));
+    m_pList->setGridSize(QSize(96, 84));
+    m_pList->setFlow(QListView::TopToBottom);
+    m_pList->setWrapping(true);
+    m_pList->setResizeMode(QListView::Adjust);
+    m_pList->setMovement(QListView::Static);
+    m_pList->setFrameShape(QFrame::NoFrame);
+    m_pList->setSpacing(8);
+    m_pList->setStyleSheet(QStringLiteral("QListWidget { background: transparent; color: white; }"
+                                          "QListWidget::item:selected { background: rgba(0, 78, 152, 140); }"));
+    // Every entry goes in front of the ones before it: the icons stand in
+    // descending key order.
+    CWarrowCoreInterface::Get()->GetWLMng()->ForEach([this](tagAppInfo& app) {
+        if (!app.Icon.empty()) {
+            return; // allowed to run, but not offered on the desktop
+        }
+        auto* item = new QListWidgetItem(AppIcon(platform::JoinPath(app.AppPath, app.AppName), app.Name),
+                                         QString::fromStdString(app.Name));
+        item->setData(Qt::UserRole, QVariant::fromValue(static_cast<void*>(&app)));
+        m_pList->insertItem(0, item);
+    });
+    connect(m_pList, &QListWidget::itemActivated, this, &CWarrowDlg::OnAppActivated);
+}
+
+void CWarrowDlg::OnAppActivated(QListWidgetItem* item) {
+    if (item == nullptr) {
+        return;
+    }
+    CTaskManager::Get()->StartApp(static_cast<const tagAppInfo*>(item->data(Qt::UserRole).value<void*>()));
+}
+
+bool CWarrowDlg::OnEraseBkgnd(QPainter* dc) {
+    if (GetBackground() == nullptr) {
+        return false;
+    }
+    GetBackground()->StretchBlt(dc, rect());
+    return true;
+}
+
+void CWarrowDlg::OnGuardTimer() {
+    DG_ShowSysBar(0);
+    const QRect screen = ScreenRect();
+    if (geometry() != screen) {
+        setGeometry(screen);
+        m_pList->setGeometry(QRect(QPoint(0, 0), screen.size()));
+    }
+    const QRect bar(screen.left(), screen.bottom() + 1 - kTaskbarHeight, screen.width(), kTaskbarHeight);
+    if (m_pSwitcher != nullptr && m_pSwitcher->geometry() != bar) {
+        m_pSwitcher->setGeometry(bar);
+    }
+}
+
+void CWarrowDlg::OnTick() {
+    if (m_pControl == nullptr) {
+        return;
+    }
+    if (const auto view = TickPlayTime(m_pControl->GetConfig())) {
+        ShowView(*view);
+    }
+    m_pControl->SaveTime();
+}
+
+void CWarrowDlg::ShowView(enShellView view) {
+    if (view == enShellView::Play) {
+        ShowPlayView();
+    } else if (view == enShellView::Rest) {
+        ShowRestView();
+    }
+}
+
+void CWarrowDlg::ShowPlayView() {
+    m_pClose->hide();
+    m_pRest->hide();
+    m_pRest->StopCountdown();
+    m_pRest->SetRemaining(0);
+    m_pRest->RefreshText();
+    m_pList->show();
+}
+
+void CWarrowDlg::ShowRestView() {
+    m_pClose->ShowMaximised();
+    m_pRest->show();
+    m_pRest->raise();
+    m_pRest->SetRemaining(m_pControl != nullptr ? m_pControl->GetConfig().RestTime : 0);
+    m_pRest->RefreshText();
+    m_pRest->StartCountdown();
+    m_pList->hide();
+}
+
+void CWarrowDlg::OpenExitDialog() {
+    m_pClose->ShowMaximised();
+    CDlgCloseWindows exit;
+    exit.OnInitDialog();
+    exit.move(ScreenRect().center() - exit.rect().center());
+    const int result = exit.exec();
+    if (m_pControl == nullptr || m_pControl->GetConfig().TimeStyle != 1) {
+        m_pClose->hide();
+    }
+    if (result == QDialog::Accepted) {
+        QCoreApplication::exit(0); // quit() would ask the windows, which stay up
+    }
+}
+
+void CWarrowDlg::OnHookMessage(unsigned message, unsigned long window) {
+    deskguard::CXConnection* x = ShellX();
+    if (!m_pAdmission || x == nullptr) {
+        return;
+    }
+    const auto id = static_cast<xcb_window_t>(window);
+    if (message == WM_DG_WINDOWCREATED && deskguard::WindowExists(*x, id)) {
+        m_pAdmission->OnWindowCreated(window);
+    } else if (message == WM_DG_WINDOWDESTROYED && !IsShowing(*x, id)) {
+        m_pAdmission->OnWindowDestroyed(window);
+    }
+}
+
+void CWarrowDlg::DestroyWindow() {
+    m_guardTimer.stop();
+    m_tickTimer.stop();
+    delete m_pClose;
+    m_pClose = nullptr;
+    m_pRest->hide();
+    m_pMessage->hide();
+    if (m_pSwitcher != nullptr) {
+        m_pSwitcher->hide(); // an unmapped dock reserves nothing: the work area is whole again
+    }
+    hide();
+}

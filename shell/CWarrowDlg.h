@@ -1,0 +1,85 @@
+#pragma once
+// The child desktop: one window over the whole screen, kept below every
+// other window, with the allowed applications as icons over the skin, the
+// taskbar along the bottom, the window guard's messages and the play-time
+// tick. Enter, Escape and close requests leave it up.
+
+#include "shell/PlayTime.h"
+#include "skin/CGlazeDialog.h"
+
+#include <QTimer>
+
+#include <memory>
+
+class CDlgClose;
+class CDlgMessage;
+class CDlgRest;
+class CDlgSwitcher;
+class CShellHookFilter;
+class CWarrowControl;
+class CWindowAdmission;
+class CXWindowSystem;
+class QListWidget;
+class QListWidgetItem;
+
+class CWarrowDlg : public CGlazeDialog {
+public:
+    CWarrowDlg();
+    ~CWarrowDlg() override;
+
+    // Builds the desktop; false at the first step that failed (no skin: no
+    // taskbar, hook or timers; no hook or settings: no timers).
+    bool OnInitDialog();
+    // Hides the shell's windows and removes the overlay, as the shell leaves.
+    void DestroyWindow();
+
+    // Timer 0: keeps panels away and the desktop over the screen.
+    void OnGuardTimer();
+    // Timer 1: one second of play or rest.
+    void OnTick();
+    void ShowView(enShellView view);
+
+    // The start button: the exit dialog over the dimmed screen; leaves the
+    // shell's loop when the parent password was given.
+    void OpenExitDialog();
+
+    // The window guard's messages, checked against the window itself: a
+    // window reported new must exist, one reported gone must not be showing.
+    void OnHookMessage(unsigned message, unsigned long window);
+
+    static CWarrowDlg* Main();
+
+    QListWidget* AppList() const { return m_pList; }
+    CDlgSwitcher* Taskbar() const { return m_pSwitcher; }
+    CDlgRest* RestNotice() const { return m_pRest; }
+    CDlgClose* Overlay() const { return m_pClose; }
+    CDlgMessage* MessageBox() const { return m_pMessage; }
+    // The play-time tick, for tests that stop it and tick by hand.
+    QTimer* TickTimer() { return &m_tickTimer; }
+
+    static constexpr int kGuardMs = 200;
+    static constexpr int kTickMs = 1000;
+
+protected:
+    void OnOK() override {}
+    void OnCancel() override {}
+    bool OnEraseBkgnd(QPainter* dc) override;
+
+private:
+    void BuildAppList();
+    void OnAppActivated(QListWidgetItem* item);
+    void ShowPlayView();
+    void ShowRestView();
+
+    QListWidget* m_pList;
+    CDlgSwitcher* m_pSwitcher = nullptr;
+    CDlgRest* m_pRest = nullptr;
+    CDlgClose* m_pClose = nullptr;
+    CDlgMessage* m_pMessage = nullptr;
+    CWarrowControl* m_pControl = nullptr;
+    QTimer m_guardTimer;
+    QTimer m_tickTimer;
+    std::unique_ptr<CXWindowSystem> m_pWindows;
+    std::unique_ptr<CWindowAdmission> m_pAdmission;
+    std::unique_ptr<CShellHookFilter> m_pHookFilter;
+};

@@ -1,0 +1,158 @@
+// The shell's desktop, taskbar and window admission in this process, against
+// a real X server and real helper programs.
+
+#include "tests/shell/ShellDesktop.h"
+
+#include "shell/CBtnSwitcher.h"
+#include "shell/CDlgSwitcher.h"
+#include "shell/CTaskManager.h"
+#include "shell/CWarrowDlg.h"
+#include "skin/CGlazeButton.h"
+
+#include <QListWidget>
+
+#include <algorithm>
+#include <csignal>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class ShellWindowTest : public ShellDesktopTest {
+protected:
+    int Count(const std::string& line) {
+        const auto lines = LogLines();
+        return static_cast<int>(std::count(lines.begin(), lines.end(), line));
+    }
+    std::vector<QString> Captions(const CDlgSwitcher& bar) {
+        std::vector<QString> captions;
+        for (const auto& [window, button] : bar.Buttons()) {
+            captions.push_back(button->text());
+        }
+        return captions;
+    }
+};
+
+TEST_F(ShellWindowTest, WindowsOfAllowedProgramsAreTrackedOthersClosedEvenWhenTheyIgnoreIt) {
+    const fs::path allowed = m_outside / "Games";
+    Allow("TestGame", allowed.string(), "测试游戏");
+    CopyTestWindow(allowed / "Chess" / "TestGame");
+    CopyTestWindow(m_outside / "games" / "TestGame"); // differs only in case: refused
+    CopyTestWindow(m_outside / "other" / "Stubborn");
+    OpenCore();
+    CWarrowDlg shell;
+    ASSERT_TRUE(shell.OnInitDialog());
+    CDlgSwitcher& bar = *shell.Taskbar();
+
+    TestWindowProcess game((allowed / "Chess" / "TestGame").string(), {"--title", "game"});
+    TestWindowProcess polite((m_outside / "games" / "TestGame").string(), {"--title", "polite"});
+    TestWindowProcess stubborn((m_outside / "other" / "Stubborn").string(), {"--title", "stubborn", "--ignore-close"});
+    const unsigned long gameWindow = game.Window();
+    ASSERT_NE(gameWindow, 0u);
+
+    ASSERT_TRUE(Until([&] { return polite.Ended() && stubborn.Ended() && bar.Buttons().size() == 1; }));
+    EXPECT_EQ(polite.ExitStatus(), 0); // closed on request
+    EXPECT_EQ(stubborn.ExitStatus(), 3); // its X connection was cut
+    EXPECT_FALSE(game.Ended());
+    EXPECT_EQ(bar.Buttons().begin()->first, gameWindow);
+    EXPECT_EQ(Captions(bar), std::vector<QString>{QStringLiteral("测试游戏")});
+    EXPECT_EQ(Count("启动了[测试游戏]."), 1);
+    EXPECT_EQ(LogLines().size(), 1u) << "refused windows are not logged";
+    ASSERT_NE(CTaskManager::Get()->FindTask(gameWindow), nullptr);
+    EXPECT_EQ(CTaskManager::Get()->FindTask(gameWindow)->Pid(), game.Pid());
+
+    ::kill(game.Pid(), SIGTERM);
+    ASSERT_TRUE(Until([&] { return bar.Buttons().empty(); }));
+    EXPECT_EQ(Count("关闭了[测试游戏]."), 1);
+    EXPECT_EQ(CTaskManager::Get()->Size(), 0u);
+}
+
+TEST_F(ShellWindowTest, TaskButtonsFollowWindowIdsAndTheCloseCommandDropsOneAtOnce) {
+    const fs::path allowed = m_outside / "Games";
+    Allow("TestGame", allowed.string(), "游戏", "hidden from the desktop");
+    CopyTestWindow(allowed / "TestGame");
+    OpenCore();
+    CWarrowDlg shell;
+    ASSERT_TRUE(shell.OnInitDialog());
+    CDlgSwitcher& bar = *shell.Taskbar();
+    EXPECT_EQ(shell.AppList()->count(), 1) << "an entry with an icon text is not offered, only the browser";
+
+    for (unsigned long window : {0x30ul, 0x10ul, 0x20ul}) {
+        EXPECT_TRUE(bar.AddButton(window, "w" + std::to_string(window), "/nonexistent"));
+    }
+    EXPECT_FALSE(bar.AddButton(0x10, "again", "/nonexistent"));
+    bar.Arrange();
+    std::vector<std::pair<unsigned long, int>> placed;
+    for (const auto& [window, button] : bar.Buttons()) {
+        placed.emplace_back(window, button->x());
+        EXPECT_EQ(button->size(), QSize(72, 48));
+    }
+    EXPECT_EQ(placed, (std::vector<std::pair<unsigned long, int>>{{0x10, 75}, {0x20, 147}, {0x30, 219}}));
+    bar.RemoveButton(0x10);
+    bar.Arrange();
+    EXPECT_EQ(bar.Buttons().begin()->second->x(), 75);
+    bar.RemoveButton(0x20);
+    bar.RemoveButton(0x30);
+
+    // A program that ignores the close command still loses its button and is forgotten.
+    TestWindowProcess game((allowed / "TestGame").string(), {"--title", "game", "--ignore-close"});
+    const unsigned long window = game.Window();
+    ASSERT_TRUE(Until([&] { return bar.Buttons().size() == 1; }));
+    bar.OpenWindowMenu(window, QPoint(10, 10));
+    bar.OnMenuCommand(CDlgSwitcher::ID_CLOSE);
+    EXPECT_TRUE(bar.Buttons().empty());
+    EXPECT_EQ(CTaskManager::Get()->FindTask(window), nullptr);
+    EXPECT_EQ(Count("关闭了[游戏]."), 1);
+    EXPECT_FALSE(game.Ended());
+}
+
+TEST_F(ShellWindowTest, DesktopListsEntriesInDescendingKeyOrderAndStartsThemWithArguments) {
+    const fs::path apps = m_outside / "My Apps";
+    fs::create_directories(apps);
+    std::ofstream(apps / "b.sh") << "#!/bin/sh\nprintf '%s|' \"$PWD\" \"$@\" > record.tmp && mv record.tmp record\n";
+    fs::permissions(apps / "b.sh", fs::perms::owner_all);
+    Allow("b.sh", apps.string(), "乙", "", "'two words' \"x y\" z");
+    Allow("a.sh", apps.string(), "甲");
+    Allow("c.sh", apps.string(), "丙");
+    Allow("d.sh", apps.string(), "丁", "icon text: not on the desktop");
+    OpenCore();
+    CWarrowDlg shell;
+    ASSERT_TRUE(shell.OnInitDialog());
+    QListWidget& list = *shell.AppList();
+    std::vector<QString> names;
+    for (int i = 0; i < list.count(); ++i) {
+        names.push_back(list.item(i)->text());
+    }
+    // Keys c.sh, b.sh, a.sh, WarrowExplorer (upper case sorts first).
+    EXPECT_EQ(names, (std::vector<QString>{QStringLiteral("丙"), QStringLiteral("乙"), QStringLiteral("甲"),
+                                           QStringLiteral("儿童浏览器")}));
+
+    QListWidgetItem* b = list.item(1);
+    list.scrollToItem(b);
+    const QPoint at = list.visualItemRect(b).center();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, at);
+    ASSERT_TRUE(Until([&] { return fs::exists(apps / "record"); }));
+    std::stringstream record;
+    record << std::ifstream(apps / "record").rdbuf();
+    EXPECT_EQ(record.str(), apps.string() + "|two words|x y|z|");
+}
+
+TEST_F(ShellWindowTest, EnterEscapeAndCloseRequestsLeaveTheDesktopUp) {
+    OpenCore();
+    CWarrowDlg shell;
+    ASSERT_TRUE(shell.OnInitDialog());
+    QTest::keyClick(&shell, Qt::Key_Return);
+    QTest::keyClick(&shell, Qt::Key_Escape);
+    shell.close();
+    shell.Taskbar()->close();
+    QTest::keyClick(shell.Taskbar(), Qt::Key_Escape);
+    EXPECT_TRUE(shell.isVisible());
+    EXPECT_TRUE(shell.Taskbar()->isVisible());
+    EXPECT_EQ(shell.windowTitle(), QStringLiteral("Warrow"));
+    EXPECT_EQ(shell.Taskbar()->geometry(), QRect(0, 800 - 48, 1280, 48));
+}
+
+} // namespace
