@@ -4,41 +4,97 @@
 #include "platform/x11/XProtocol.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace deskguard {
+
+namespace {
+
+xcb_void_cookie_t SendDeleteWindow(const CXConnection& x, xcb_window_t window) {
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = x.Atom(enAtom::WmProtocols);
+    event.data.data32[0] = x.Atom(enAtom::WmDeleteWindow);
+    event.data.data32[1] = XCB_CURRENT_TIME;
+    return xcb_send_event_checked(x.Get(), 0, window, XCB_EVENT_MASK_NO_EVENT,
+                                  reinterpret_cast<const char*>(&event));
+}
+
+bool TakesDeleteWindow(const CXConnection& x, const std::optional<std::vector<uint32_t>>& protocols) {
+    return protocols && std::find(protocols->begin(), protocols->end(), x.Atom(enAtom::WmDeleteWindow)) !=
+                            protocols->end();
+}
+
+} // namespace
 
 bool WindowExists(const CXConnection& x, xcb_window_t window) {
     return window != XCB_WINDOW_NONE && ReadAttributes(x, window).has_value();
 }
 
 bool RequestClose(const CXConnection& x, xcb_window_t window) {
-    const xcb_atom_t deleteWindow = x.Atom(enAtom::WmDeleteWindow);
-    const auto protocols = ReadWords(x, window, x.Atom(enAtom::WmProtocols), XCB_ATOM_ATOM);
-    if (!protocols || std::find(protocols->begin(), protocols->end(), deleteWindow) == protocols->end())
+    if (!TakesDeleteWindow(x, ReadWords(x, window, x.Atom(enAtom::WmProtocols), XCB_ATOM_ATOM)))
         return false;
-    xcb_client_message_event_t event{};
-    event.response_type = XCB_CLIENT_MESSAGE;
-    event.format = 32;
-    event.window = window;
-    event.type = x.Atom(enAtom::WmProtocols);
-    event.data.data32[0] = deleteWindow;
-    event.data.data32[1] = XCB_CURRENT_TIME;
     // Checked: when this returns the request has reached the window's client.
-    const xcb_void_cookie_t cookie = xcb_send_event_checked(x.Get(), 0, window, XCB_EVENT_MASK_NO_EVENT,
-                                                            reinterpret_cast<const char*>(&event));
-    return Succeeded(x, cookie);
+    return Succeeded(x, SendDeleteWindow(x, window));
 }
 
 bool ClosePolitely(const CXConnection& x, xcb_window_t window) {
-    return RequestClose(x, window) || KillClient(x, window);
+    return ClosePolitelyAll(x, {window}).front();
+}
+
+std::vector<bool> ClosePolitelyAll(const CXConnection& x, const std::vector<xcb_window_t>& windows) {
+    xcb_connection_t* c = x.Get();
+    // A window without WM_PROTOCOLS reads like a gone one: its attributes
+    // tell them apart, in the same round trip.
+    std::vector<xcb_get_window_attributes_cookie_t> exists;
+    std::vector<xcb_get_property_cookie_t> protocols;
+    exists.reserve(windows.size());
+    protocols.reserve(windows.size());
+    for (const xcb_window_t window : windows) {
+        exists.push_back(xcb_get_window_attributes(c, window));
+        protocols.push_back(RequestWords(x, window, x.Atom(enAtom::WmProtocols), XCB_ATOM_ATOM));
+    }
+    std::vector<bool> there(windows.size());
+    for (size_t i = 0; i < windows.size(); ++i) {
+        reply_ptr<xcb_get_window_attributes_reply_t> attributes(
+            xcb_get_window_attributes_reply(c, exists[i], nullptr));
+        const bool asked = TakesDeleteWindow(x, TakeWords(x, protocols[i]));
+        if (!attributes || windows[i] == XCB_WINDOW_NONE)
+            continue;
+        there[i] = true;
+        // Nobody waits for these: a window gone meanwhile must not bring
+        // an error into the caller's event stream.
+        const xcb_void_cookie_t request =
+            asked ? SendDeleteWindow(x, windows[i]) : xcb_kill_client_checked(c, windows[i]);
+        xcb_discard_reply(c, request.sequence);
+    }
+    xcb_flush(c);
+    return there;
 }
 
 bool KillClient(const CXConnection& x, xcb_window_t window, pid_t expectedPid) {
-    if (!WindowExists(x, window))
-        return false;
-    if (expectedPid != 0 && WindowPid(x, window) != expectedPid)
-        return false;
-    return Succeeded(x, xcb_kill_client_checked(x.Get(), window));
+    return KillClients(x, {{window, expectedPid}}).front();
+}
+
+std::vector<bool> KillClients(const CXConnection& x,
+                              const std::vector<std::pair<xcb_window_t, pid_t>>& windows) {
+    std::vector<xcb_window_t> ids;
+    ids.reserve(windows.size());
+    for (const auto& [window, pid] : windows)
+        ids.push_back(window);
+    const std::vector<tagWindowOwner> owners = WindowOwners(x, ids);
+    std::vector<std::optional<xcb_void_cookie_t>> kills(windows.size());
+    for (size_t i = 0; i < windows.size(); ++i) {
+        const pid_t expected = windows[i].second;
+        if (owners[i].exists && (expected == 0 || owners[i].pid == expected))
+            kills[i] = xcb_kill_client_checked(x.Get(), ids[i]);
+    }
+    std::vector<bool> done(windows.size());
+    for (size_t i = 0; i < windows.size(); ++i)
+        done[i] = kills[i] && Succeeded(x, *kills[i]);
+    return done;
 }
 
 } // namespace deskguard

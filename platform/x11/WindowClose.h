@@ -5,11 +5,15 @@
 //   pid_t pid = WindowPid(x, w);
 //   ClosePolitely(x, w);
 //   ... one second later ...
-//   if (WindowExists(x, w)) KillClient(x, w, pid);
+//   KillClient(x, w, pid);
+// The batched forms do the same for many windows at once, in one or two
+// round trips however many windows there are.
 
 #include "platform/x11/CXConnection.h"
 
 #include <sys/types.h>
+#include <utility>
+#include <vector>
 
 namespace deskguard {
 
@@ -23,6 +27,10 @@ bool RequestClose(const CXConnection& x, xcb_window_t window);
 // WM_DELETE_WINDOW (it has no other way to be asked). False when the window
 // is gone.
 bool ClosePolitely(const CXConnection& x, xcb_window_t window);
+// ClosePolitely for many windows: one round trip reads what they take, then
+// the requests go out together with one flush, without waiting for them.
+// [i] is false when windows[i] is gone.
+std::vector<bool> ClosePolitelyAll(const CXConnection& x, const std::vector<xcb_window_t>& windows);
 
 // Disconnects the X client that created the window (XKillClient): all its
 // windows go, and most programs end. With `expectedPid`, only while the
@@ -30,5 +38,8 @@ bool ClosePolitely(const CXConnection& x, xcb_window_t window);
 // gone and its id been reused by another program. False when nothing was
 // done.
 bool KillClient(const CXConnection& x, xcb_window_t window, pid_t expectedPid = 0);
+// KillClient for many (window, expected pid) pairs in two round trips.
+std::vector<bool> KillClients(const CXConnection& x,
+                              const std::vector<std::pair<xcb_window_t, pid_t>>& windows);
 
 } // namespace deskguard

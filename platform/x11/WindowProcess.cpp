@@ -9,28 +9,48 @@
 
 namespace deskguard {
 
-pid_t WindowPid(const CXConnection& x, xcb_window_t window) {
-    if (!x.HasXRes() || window == XCB_WINDOW_NONE)
-        return 0;
+std::vector<tagWindowOwner> WindowOwners(const CXConnection& x, const std::vector<xcb_window_t>& windows) {
     xcb_connection_t* c = x.Get();
-    // The server answers for the client slot the id belongs to whether or
+    // The server answers for the client slot an id belongs to whether or
     // not the window still exists, so the window is checked in the same
     // round trip: a slot reused by a new client must not answer for it.
-    const xcb_get_window_attributes_cookie_t exists = xcb_get_window_attributes(c, window);
-    xcb_res_client_id_spec_t spec{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
-    const xcb_res_query_client_ids_cookie_t ids = xcb_res_query_client_ids(c, 1, &spec);
-    reply_ptr<xcb_get_window_attributes_reply_t> attributes(
-        xcb_get_window_attributes_reply(c, exists, nullptr));
-    reply_ptr<xcb_res_query_client_ids_reply_t> reply(xcb_res_query_client_ids_reply(c, ids, nullptr));
-    if (!attributes || !reply)
-        return 0;
-    for (xcb_res_client_id_value_iterator_t it = xcb_res_query_client_ids_ids_iterator(reply.get()); it.rem;
-         xcb_res_client_id_value_next(&it)) {
-        if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) &&
-            xcb_res_client_id_value_value_length(it.data) == 1)
-            return static_cast<pid_t>(*xcb_res_client_id_value_value(it.data));
+    std::vector<xcb_get_window_attributes_cookie_t> attributeCookies;
+    std::vector<xcb_res_query_client_ids_cookie_t> idCookies;
+    attributeCookies.reserve(windows.size());
+    idCookies.reserve(windows.size());
+    for (const xcb_window_t window : windows) {
+        attributeCookies.push_back(xcb_get_window_attributes(c, window));
+        if (x.HasXRes()) {
+            xcb_res_client_id_spec_t spec{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+            idCookies.push_back(xcb_res_query_client_ids(c, 1, &spec));
+        }
     }
-    return 0;
+    std::vector<tagWindowOwner> owners(windows.size());
+    for (size_t i = 0; i < windows.size(); ++i) {
+        reply_ptr<xcb_get_window_attributes_reply_t> attributes(
+            xcb_get_window_attributes_reply(c, attributeCookies[i], nullptr));
+        reply_ptr<xcb_res_query_client_ids_reply_t> ids(
+            x.HasXRes() ? xcb_res_query_client_ids_reply(c, idCookies[i], nullptr) : nullptr);
+        if (!attributes || windows[i] == XCB_WINDOW_NONE)
+            continue;
+        owners[i].exists = true;
+        owners[i].showing = attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+        if (!ids)
+            continue;
+        for (xcb_res_client_id_value_iterator_t it = xcb_res_query_client_ids_ids_iterator(ids.get()); it.rem;
+             xcb_res_client_id_value_next(&it)) {
+            if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) &&
+                xcb_res_client_id_value_value_length(it.data) == 1) {
+                owners[i].pid = static_cast<pid_t>(*xcb_res_client_id_value_value(it.data));
+                break;
+            }
+        }
+    }
+    return owners;
+}
+
+pid_t WindowPid(const CXConnection& x, xcb_window_t window) {
+    return WindowOwners(x, {window}).front().pid;
 }
 
 std::string ExecutablePath(pid_t pid) {

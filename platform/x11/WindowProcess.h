@@ -6,8 +6,20 @@
 
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 namespace deskguard {
+
+// What one look at a window tells.
+struct tagWindowOwner {
+    bool exists = false;  // the window is there
+    bool showing = false; // mapped, and its parents too
+    pid_t pid = 0;        // as WindowPid
+};
+
+// Many windows looked at in one round trip: every request goes out before
+// any reply is read. The answer for windows[i] is at [i].
+std::vector<tagWindowOwner> WindowOwners(const CXConnection& x, const std::vector<xcb_window_t>& windows);
 
 // The id of the process that created `window`, as the X server learnt it
 // from the client's local socket (X-Resource), never from _NET_WM_PID,

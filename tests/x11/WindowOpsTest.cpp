@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <unistd.h>
 
 using namespace deskguard;
 
@@ -77,6 +78,42 @@ TEST_F(WindowOpsTest, AWindowThatCannotBeAskedToCloseIsDisconnected) {
     EXPECT_FALSE(WindowExists(*m_pShell, window));
     other->Sync();
     EXPECT_TRUE(other->IsBroken());
+}
+
+TEST_F(WindowOpsTest, BatchedFormsAnswerForEachWindowInItsPlace) {
+    TestWindowProcess polite = StartHelper({"--title", "polite"});
+    TestWindowProcess stubborn = StartHelper({"--title", "stubborn", "--ignore-close"});
+    const xcb_window_t politeWindow = polite.Window();
+    const xcb_window_t stubbornWindow = stubborn.Window();
+    ASSERT_NE(politeWindow, 0u);
+    ASSERT_NE(stubbornWindow, 0u);
+    const xcb_window_t unmapped = CreateWindow(); // cannot be asked: no WM_PROTOCOLS
+    const xcb_window_t gone = CreateWindow();
+    Destroy(gone);
+
+    const std::vector<xcb_window_t> windows{politeWindow, gone, unmapped, XCB_WINDOW_NONE, stubbornWindow};
+    const std::vector<tagWindowOwner> owners = WindowOwners(*m_pShell, windows);
+    ASSERT_EQ(owners.size(), windows.size());
+    EXPECT_TRUE(owners[0].exists && owners[0].showing);
+    EXPECT_EQ(owners[0].pid, polite.Pid());
+    EXPECT_FALSE(owners[1].exists || owners[1].showing || owners[1].pid != 0);
+    EXPECT_TRUE(owners[2].exists);
+    EXPECT_FALSE(owners[2].showing);
+    EXPECT_EQ(owners[2].pid, getpid());
+    EXPECT_FALSE(owners[3].exists);
+    EXPECT_EQ(owners[4].pid, stubborn.Pid());
+
+    EXPECT_EQ(ClosePolitelyAll(*m_pShell, windows), (std::vector<bool>{true, false, true, false, true}));
+    EXPECT_EQ(polite.Wait(), 0);
+    EXPECT_FALSE(stubborn.Ended());
+    m_pClient->Sync();
+    EXPECT_TRUE(m_pClient->IsBroken()) << "the window that cannot be asked costs its program the connection";
+    EXPECT_TRUE(ClosePolitelyAll(*m_pShell, {}).empty());
+
+    EXPECT_EQ(KillClients(*m_pShell, {{stubbornWindow, stubborn.Pid() + 1}, {politeWindow, 0}}),
+              (std::vector<bool>{false, false}));
+    EXPECT_EQ(KillClients(*m_pShell, {{stubbornWindow, stubborn.Pid()}}), std::vector<bool>{true});
+    EXPECT_EQ(stubborn.Wait(), 3);
 }
 
 TEST_F(WindowOpsTest, StateRequestsOfAMappedWindowReachTheWindowManager) {
