@@ -7,8 +7,14 @@
 #include <QByteArray>
 #include <xcb/xcb.h>
 
+#include <utility>
+
 CShellHookFilter::CShellHookFilter(unsigned long target, Handler handler)
-    : m_target(target), m_handler(std::move(handler)) {}
+    : m_target(target), m_handler(std::move(handler)) {
+    m_pass.setSingleShot(true);
+    m_pass.setInterval(0);
+    QObject::connect(&m_pass, &QTimer::timeout, [this] { Deliver(); });
+}
 
 bool CShellHookFilter::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
     if (eventType != QByteArrayLiteral("xcb_generic_event_t") || ShellX() == nullptr) {
@@ -25,7 +31,19 @@ bool CShellHookFilter::nativeEventFilter(const QByteArray& eventType, void* mess
     }
     const unsigned what = client->data.data32[0];
     if (what == WM_DG_WINDOWCREATED || what == WM_DG_WINDOWDESTROYED) {
-        m_handler(what, client->data.data32[1]);
+        m_pending.push_back({what == WM_DG_WINDOWCREATED, client->data.data32[1]});
+        if (!m_pass.isActive()) {
+            m_pass.start();
+        }
     }
     return true;
+}
+
+void CShellHookFilter::Deliver() {
+    // The handler may run the event loop (a dialog): messages that arrive
+    // meanwhile start a batch of their own.
+    const std::vector<tagWindowEvent> events = std::exchange(m_pending, {});
+    if (!events.empty()) {
+        m_handler(events);
+    }
 }

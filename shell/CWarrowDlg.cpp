@@ -4,7 +4,6 @@
 #include "platform/Paths.h"
 #include "platform/x11/DeskGuard.h"
 #include "platform/x11/DockWindow.h"
-#include "platform/x11/WindowClose.h"
 #include "platform/x11/WindowState.h"
 #include "shell/AppIcon.h"
 #include "shell/CDlgClose.h"
@@ -23,7 +22,6 @@
 #include <QListWidget>
 #include <QPainter>
 
-#include <cstdlib>
 #include <unistd.h>
 
 namespace {
@@ -31,18 +29,6 @@ namespace {
 CWarrowDlg* s_pMain = nullptr;
 
 void RemoveShellHook() { DG_ShellHookUnistall(); }
-
-// Whether the window is there and showing (mapped, and its parents too).
-bool IsShowing(const deskguard::CXConnection& x, xcb_window_t window) {
-    xcb_get_window_attributes_reply_t* attributes =
-        xcb_get_window_attributes_reply(x.Get(), xcb_get_window_attributes(x.Get(), window), nullptr);
-    if (attributes == nullptr) {
-        return false;
-    }
-    const bool showing = attributes->map_state == XCB_MAP_STATE_VIEWABLE;
-    std::free(attributes);
-    return showing;
-}
 
 } // namespace
 
@@ -114,7 +100,7 @@ bool CWarrowDlg::OnInitDialog() {
                                                       ::getpid());
     m_pSwitcher->SetOnWindowClosed([this](unsigned long window) { m_pAdmission->OnWindowDestroyed(window); });
     m_pHookFilter = std::make_unique<CShellHookFilter>(
-        winId(), [this](unsigned message, unsigned long window) { OnHookMessage(message, window); });
+        winId(), [this](const std::vector<tagWindowEvent>& events) { OnHookMessages(events); });
     QCoreApplication::instance()->installNativeEventFilter(m_pHookFilter.get());
     if (DG_ShellHookInstall(winId()) == 0) {
         return false;
@@ -235,16 +221,9 @@ void CWarrowDlg::OpenExitDialog() {
     }
 }
 
-void CWarrowDlg::OnHookMessage(unsigned message, unsigned long window) {
-    deskguard::CXConnection* x = ShellX();
-    if (!m_pAdmission || x == nullptr) {
-        return;
-    }
-    const auto id = static_cast<xcb_window_t>(window);
-    if (message == WM_DG_WINDOWCREATED && deskguard::WindowExists(*x, id)) {
-        m_pAdmission->OnWindowCreated(window);
-    } else if (message == WM_DG_WINDOWDESTROYED && !IsShowing(*x, id)) {
-        m_pAdmission->OnWindowDestroyed(window);
+void CWarrowDlg::OnHookMessages(const std::vector<tagWindowEvent>& events) {
+    if (m_pAdmission && ShellX() != nullptr) {
+        m_pAdmission->OnWindowEvents(events);
     }
 }
 

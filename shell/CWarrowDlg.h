@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <vector>
 
 class CDlgClose;
 class CDlgMessage;
@@ -19,6 +20,7 @@ class CShellHookFilter;
 class CWarrowControl;
 class CWindowAdmission;
 class CXWindowSystem;
+struct tagWindowEvent;
 class QListWidget;
 class QListWidgetItem;
 
@@ -43,9 +45,8 @@ public:
     // shell's loop when the parent password was given.
     void OpenExitDialog();
 
-    // The window guard's messages, checked against the window itself: a
-    // window reported new must exist, one reported gone must not be showing.
-    void OnHookMessage(unsigned message, unsigned long window);
+    // A batch of the window guard's messages, in the order they came.
+    void OnHookMessages(const std::vector<tagWindowEvent>& events);
 
     static CWarrowDlg* Main();
 

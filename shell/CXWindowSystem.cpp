@@ -6,23 +6,35 @@
 
 #include <QTimer>
 
-pid_t CXWindowSystem::PidOf(unsigned long window) {
-    return ShellX() != nullptr ? deskguard::WindowPid(*ShellX(), static_cast<xcb_window_t>(window)) : 0;
+std::vector<tagWindowLook> CXWindowSystem::Look(const std::vector<unsigned long>& windows) {
+    std::vector<tagWindowLook> looks(windows.size());
+    if (ShellX() == nullptr) {
+        return looks;
+    }
+    const std::vector<deskguard::tagWindowOwner> owners =
+        deskguard::WindowOwners(*ShellX(), std::vector<xcb_window_t>(windows.begin(), windows.end()));
+    for (size_t i = 0; i < owners.size(); ++i) {
+        looks[i] = {owners[i].exists, owners[i].showing, owners[i].pid};
+    }
+    return looks;
 }
 
 std::string CXWindowSystem::ExecutableOf(pid_t pid) { return deskguard::ExecutablePath(pid); }
 
-void CXWindowSystem::Refuse(unsigned long window, pid_t pid) {
+void CXWindowSystem::RefuseAll(const std::vector<std::pair<unsigned long, pid_t>>& windows) {
     if (ShellX() == nullptr) {
         return;
     }
-    const auto id = static_cast<xcb_window_t>(window);
-    deskguard::ClosePolitely(*ShellX(), id);
-    xcb_flush(ShellX()->Get());
-    QTimer::singleShot(kRefuseGraceMs, [id, pid] {
-        if (deskguard::WindowExists(*ShellX(), id)) {
-            deskguard::KillClient(*ShellX(), id, pid);
-            xcb_flush(ShellX()->Get());
+    std::vector<xcb_window_t> ids;
+    std::vector<std::pair<xcb_window_t, pid_t>> followUp;
+    for (const auto& [window, pid] : windows) {
+        ids.push_back(static_cast<xcb_window_t>(window));
+        followUp.emplace_back(static_cast<xcb_window_t>(window), pid);
+    }
+    deskguard::ClosePolitelyAll(*ShellX(), ids);
+    QTimer::singleShot(kRefuseGraceMs, [followUp] {
+        if (ShellX() != nullptr) {
+            deskguard::KillClients(*ShellX(), followUp);
         }
     });
 }

@@ -2,19 +2,31 @@
 
 #include <string>
 #include <sys/types.h>
+#include <utility>
+#include <vector>
 
 class CWriteListMng;
 class CTaskManager;
 
-// What the admission needs of the windowing system.
+// What one look at a window tells the admission.
+struct tagWindowLook {
+    bool exists = false;  // the window is there
+    bool showing = false; // mapped, and its parents too
+    pid_t pid = 0;        // the process that created it; 0 when unknown
+};
+
+// What the admission needs of the windowing system. It works on batches:
+// what the X server must answer costs one round trip per call, however
+// many windows it is about.
 class IWindowSystem {
 public:
     virtual ~IWindowSystem() = default;
-    virtual pid_t PidOf(unsigned long window) = 0;
+    // The answer for windows[i] is at [i].
+    virtual std::vector<tagWindowLook> Look(const std::vector<unsigned long>& windows) = 0;
     virtual std::string ExecutableOf(pid_t pid) = 0;
-    // Asks the window to close now, and ends its program if the window is
-    // still there a second later.
-    virtual void Refuse(unsigned long window, pid_t pid) = 0;
+    // Asks the (window, pid) pairs' windows to close now, and ends the
+    // program of each window still there a second later.
+    virtual void RefuseAll(const std::vector<std::pair<unsigned long, pid_t>>& windows) = 0;
 };
 
 // What the admission needs of the shell's taskbar.
@@ -26,6 +38,13 @@ public:
     virtual void Arrange() = 0;
 };
 
+// A report of the window guard's hook.
+struct tagWindowEvent {
+    bool created = false; // false: destroyed
+    unsigned long window = 0;
+    bool operator==(const tagWindowEvent&) const = default;
+};
+
 // Lets only windows of allowed programs live: a window of a program on the
 // allow-list is tracked, gets a task button and is logged; any other window
 // is refused. The shell's own windows are neither.
@@ -34,10 +53,21 @@ public:
     CWindowAdmission(IWindowSystem& windows, ITaskbar& taskbar, CWriteListMng& allowList, CTaskManager& tasks,
                      pid_t ownPid);
 
-    void OnWindowCreated(unsigned long window);
+    // The hook's reports in the order they came. Anyone can send them, so
+    // they are hints: a window reported created must exist, one reported
+    // destroyed must not be showing. All the windows are looked at
+    // together and the refused ones closed together.
+    void OnWindowEvents(const std::vector<tagWindowEvent>& events);
+    // A window known to be gone (its task button saw it close).
     void OnWindowDestroyed(unsigned long window);
 
 private:
+    // False when the window is refused (added to `refused`) or not the
+    // admission's business.
+    bool Admit(unsigned long window, pid_t pid, const std::string& path,
+               std::vector<std::pair<unsigned long, pid_t>>& refused);
+    bool Forget(unsigned long window);
+
     IWindowSystem& m_windows;
     ITaskbar& m_taskbar;
     CWriteListMng& m_allowList;

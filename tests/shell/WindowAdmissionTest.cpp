@@ -5,16 +5,29 @@
 #include "core/CDBRecordset.h"
 
 #include <map>
+#include <set>
 
 namespace {
 
-// Windows of made-up programs: window id -> (pid, executable).
+// Windows of made-up programs: window id -> (pid, executable). Every
+// window listed exists, and shows unless hidden.
 class FakeWindows : public IWindowSystem {
 public:
     std::map<unsigned long, std::pair<pid_t, std::string>> windows;
-    std::vector<unsigned long> refused;
+    std::vector<std::vector<unsigned long>> refusals; // one per RefuseAll
+    std::vector<std::pair<unsigned long, pid_t>> refusedWithPid;
+    std::set<unsigned long> hidden;
+    int looks = 0;
 
-    pid_t PidOf(unsigned long window) override { return windows.count(window) ? windows[window].first : 0; }
+    std::vector<tagWindowLook> Look(const std::vector<unsigned long>& asked) override {
+        ++looks;
+        std::vector<tagWindowLook> answers;
+        for (unsigned long window : asked) {
+            const auto found = windows.find(window);
+            answers.push_back(found == windows.end() ? tagWindowLook{} : tagWindowLook{true, hidden.count(window) == 0, found->second.first});
+        }
+        return answers;
+    }
     std::string ExecutableOf(pid_t pid) override {
         for (const auto& [window, owner] : windows) {
             if (owner.first == pid) {
@@ -23,8 +36,24 @@ public:
         }
         return {};
     }
-    void Refuse(unsigned long window, pid_t) override { refused.push_back(window); }
+    void RefuseAll(const std::vector<std::pair<unsigned long, pid_t>>& batch) override {
+        refusals.emplace_back();
+        for (const auto& [window, pid] : batch) {
+            refusals.back().push_back(window);
+            refusedWithPid.emplace_back(window, pid);
+        }
+    }
+    std::vector<unsigned long> Refused() const {
+        std::vector<unsigned long> all;
+        for (const auto& batch : refusals) {
+            all.insert(all.end(), batch.begin(), batch.end());
+        }
+        return all;
+    }
 };
+
+tagWindowEvent Created(unsigned long window) { return {true, window}; }
+tagWindowEvent Destroyed(unsigned long window) { return {false, window}; }
 
 class FakeTaskbar : public ITaskbar {
 public:
@@ -78,15 +107,16 @@ TEST_F(WindowAdmissionTest, AllowedWindowsAreTrackedAndLoggedOthersRefused) {
                          {0x30, {300, "/usr/bin/xterm"}},
                          {0x40, {0, ""}}};
     for (unsigned long w : {0x10ul, 0x20ul, 0x30ul, 0x40ul}) {
-        m_admission->OnWindowCreated(w);
+        m_admission->OnWindowEvents({Created(w)});
     }
-    EXPECT_EQ(m_windows.refused, (std::vector<unsigned long>{0x20, 0x30, 0x40})) << "the path match is case-sensitive";
+    EXPECT_EQ(m_windows.Refused(), (std::vector<unsigned long>{0x20, 0x30, 0x40})) << "the path match is case-sensitive";
     ASSERT_NE(CTaskManager::Get()->FindTask(0x10), nullptr);
     EXPECT_EQ(CTaskManager::Get()->FindTask(0x10)->Pid(), 100);
     EXPECT_EQ(m_taskbar.buttons, (std::map<unsigned long, std::string>{{0x10, "国际象棋"}}));
     EXPECT_EQ(LogLines(), std::vector<std::string>{"启动了[国际象棋]."});
 
-    m_admission->OnWindowDestroyed(0x10);
+    m_windows.windows.clear();
+    m_admission->OnWindowEvents({Destroyed(0x10)});
     m_admission->OnWindowDestroyed(0x30); // never tracked: no line
     EXPECT_TRUE(m_taskbar.buttons.empty());
     EXPECT_EQ(CTaskManager::Get()->Size(), 0u);
@@ -95,14 +125,47 @@ TEST_F(WindowAdmissionTest, AllowedWindowsAreTrackedAndLoggedOthersRefused) {
 
 TEST_F(WindowAdmissionTest, SecondWindowsAndRepeatedReportsAndTheShellsOwnWindows) {
     m_windows.windows = {{0x11, {100, "/opt/Games/chess"}}, {0x12, {100, "/opt/Games/chess"}}, {0x99, {4242, "/x"}}};
-    m_admission->OnWindowCreated(0x11);
-    m_admission->OnWindowCreated(0x12);
-    m_admission->OnWindowCreated(0x11); // reported again: logged again, one button
-    m_admission->OnWindowCreated(0x99); // the shell's own window
+    m_admission->OnWindowEvents({Created(0x11)});
+    m_admission->OnWindowEvents({Created(0x12)});
+    m_admission->OnWindowEvents({Created(0x11)}); // reported again: logged again, one button
+    m_admission->OnWindowEvents({Created(0x99)}); // the shell's own window
     EXPECT_EQ(m_taskbar.buttons.size(), 2u);
-    EXPECT_TRUE(m_windows.refused.empty());
+    EXPECT_TRUE(m_windows.refusals.empty());
     EXPECT_EQ(LogLines().size(), 3u);
     EXPECT_EQ(CTaskManager::Get()->Size(), 2u);
+}
+
+TEST_F(WindowAdmissionTest, ABatchIsLookedAtOnceAndHandledInTheOrderItCame) {
+    m_windows.windows = {{0x10, {100, "/opt/Games/chess"}},   {0x11, {100, "/opt/Games/chess"}},
+                         {0x20, {200, "/usr/bin/xterm"}},     {0x21, {200, "/usr/bin/xterm"}},
+                         {0x30, {300, "/opt/Games/chess"}},   {0x99, {4242, "/opt/Games/chess"}}};
+    // 0x11 was tracked before the batch and goes in it; 0x40 comes and
+    // goes within the batch; 0x30 is reported gone but still shows: a
+    // forged message. 0x50 was never there.
+    m_admission->OnWindowEvents({Created(0x11)});
+    m_windows.windows.erase(0x11);
+    m_admission->OnWindowEvents({Created(0x10), Created(0x20), Destroyed(0x11), Created(0x99), Created(0x40),
+                                 Destroyed(0x40), Created(0x21), Created(0x50), Created(0x30), Destroyed(0x30)});
+
+    EXPECT_EQ(m_windows.looks, 2);
+    ASSERT_EQ(m_windows.refusals.size(), 1u);
+    EXPECT_EQ(m_windows.refusals.back(), (std::vector<unsigned long>{0x20, 0x21})) << "refused together, in order";
+    EXPECT_EQ(m_windows.refusedWithPid.back(), (std::pair<unsigned long, pid_t>{0x21, 200}));
+    EXPECT_EQ(m_taskbar.buttons, (std::map<unsigned long, std::string>{{0x10, "国际象棋"}, {0x30, "国际象棋"}}));
+    EXPECT_EQ(CTaskManager::Get()->Size(), 2u);
+    EXPECT_EQ(CTaskManager::Get()->FindTask(0x30)->Pid(), 300);
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{"启动了[国际象棋].", "启动了[国际象棋].", "关闭了[国际象棋].",
+                                                    "启动了[国际象棋]."}));
+
+    // Created and destroyed in one batch while its id still answers
+    // (unmapped, on its way out): admitted, then forgotten.
+    m_windows.windows[0x12] = {100, "/opt/Games/chess"};
+    m_windows.hidden = {0x12};
+    m_admission->OnWindowEvents({Created(0x12), Destroyed(0x12)});
+    EXPECT_EQ(m_taskbar.buttons.count(0x12), 0u);
+    EXPECT_EQ(CTaskManager::Get()->FindTask(0x12), nullptr);
+    EXPECT_EQ(LogLines().back(), "关闭了[国际象棋].");
+    EXPECT_EQ(LogLines().size(), 6u);
 }
 
 } // namespace
