@@ -9,8 +9,11 @@
 // - "close at once": sends WM_DELETE_WINDOW as soon as the hook's message
 //   arrives (the hook's own latency);
 // - "shell check": first does what the shell does before it refuses a
-//   window: process id through X-Resource, executable path, the allow-list
-//   test, then ClosePolitely (reads WM_PROTOCOLS, waits for the send).
+//   window. Like the shell, it takes the hook's messages that have arrived
+//   as one batch, then checks them together: existence and process id
+//   through X-Resource for all in one round trip, executable paths (once
+//   per process), the allow-list test, then ClosePolitelyAll (one round trip
+//   for all WM_PROTOCOLS, then every close request with one flush).
 // Each refusal runs against two bursts, on an Xvfb of its own:
 // - one program mapping all the windows at once;
 // - as many programs, one window each, all mapping at the same moment
@@ -30,34 +33,57 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
 #include <poll.h>
 #include <string>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 using namespace deskguard;
 
 namespace {
 
-using Refusal = std::function<void(const CXConnection&, xcb_window_t)>;
+// Called once per message ("close at once") or once per batch of the
+// messages at hand ("shell check").
+using Refusal = std::function<void(const CXConnection&, const std::vector<xcb_window_t>&)>;
 
-void CloseAtOnce(const CXConnection& shell, xcb_window_t window) {
-    xcb_client_message_event_t event{};
-    event.response_type = XCB_CLIENT_MESSAGE;
-    event.format = 32;
-    event.window = window;
-    event.type = shell.Atom(enAtom::WmProtocols);
-    event.data.data32[0] = shell.Atom(enAtom::WmDeleteWindow);
-    xcb_send_event(shell.Get(), 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
-    xcb_flush(shell.Get());
+void CloseAtOnce(const CXConnection& shell, const std::vector<xcb_window_t>& windows) {
+    for (const xcb_window_t window : windows) {
+        xcb_client_message_event_t event{};
+        event.response_type = XCB_CLIENT_MESSAGE;
+        event.format = 32;
+        event.window = window;
+        event.type = shell.Atom(enAtom::WmProtocols);
+        event.data.data32[0] = shell.Atom(enAtom::WmDeleteWindow);
+        xcb_send_event(shell.Get(), 0, window, XCB_EVENT_MASK_NO_EVENT,
+                       reinterpret_cast<const char*>(&event));
+        xcb_flush(shell.Get());
+    }
 }
 
-void ShellCheck(const CXConnection& shell, xcb_window_t window) {
-    const std::string path = ExecutablePath(WindowPid(shell, window));
-    if (path.find("/allowed/games") == std::string::npos)
-        ClosePolitely(shell, window);
+void ShellCheck(const CXConnection& shell, const std::vector<xcb_window_t>& windows) {
+    const std::vector<tagWindowOwner> owners = WindowOwners(shell, windows);
+    std::map<pid_t, std::string> paths;
+    std::vector<xcb_window_t> refused;
+    for (size_t i = 0; i < windows.size(); ++i) {
+        if (!owners[i].exists)
+            continue;
+        auto path = paths.find(owners[i].pid);
+        if (path == paths.end())
+            path = paths.emplace(owners[i].pid, ExecutablePath(owners[i].pid)).first;
+        if (path->second.find("/allowed/games") == std::string::npos)
+            refused.push_back(windows[i]);
+    }
+    ClosePolitelyAll(shell, refused);
 }
+
+struct tagWay {
+    std::string name;
+    Refusal refuse;
+    bool batched;
+};
 
 struct tagRecord {
     long long mapped;
@@ -79,7 +105,7 @@ double Percentile(const std::vector<double>& sorted, double fraction) {
 }
 
 // Returns false when not every window got its close request.
-bool Burst(const std::string& name, int programs, int windowsEach, const Refusal& refuse) {
+bool Burst(const std::string& name, int programs, int windowsEach, const tagWay& way) {
     const int windows = programs * windowsEach;
     std::unique_ptr<CXConnection> shell = CXConnection::Open();
     if (!shell)
@@ -116,18 +142,23 @@ bool Burst(const std::string& name, int programs, int windowsEach, const Refusal
 
     int refused = 0;
     const int xfd = xcb_get_file_descriptor(shell->Get());
+    std::vector<xcb_window_t> batch;
     for (int idle = 0; refused < windows && idle < 100;) { // 5 s without news: give up
         while (xcb_generic_event_t* event = xcb_poll_for_event(shell->Get())) {
             const auto* message = reinterpret_cast<const xcb_client_message_event_t*>(event);
             if ((event->response_type & 0x7f) == XCB_CLIENT_MESSAGE &&
                 message->type == shell->Atom(enAtom::WarrowShellHook) &&
                 message->data.data32[0] == WM_DG_WINDOWCREATED) {
-                refuse(*shell, message->data.data32[1]);
+                batch.push_back(message->data.data32[1]);
+                if (!way.batched)
+                    way.refuse(*shell, std::exchange(batch, {}));
                 ++refused;
                 idle = 0;
             }
             std::free(event);
         }
+        if (!batch.empty())
+            way.refuse(*shell, std::exchange(batch, {}));
         pollfd pfd{xfd, POLLIN, 0};
         if (refused < windows && poll(&pfd, 1, 50) == 0)
             ++idle;
@@ -177,10 +208,10 @@ int main(int argc, char** argv) {
     setenv("DISPLAY", xvfb.Display().c_str(), 1);
     const std::string count = std::to_string(windows);
     bool complete = true;
-    for (const auto& [way, refuse] : {std::pair<std::string, Refusal>{"close at once", CloseAtOnce},
-                                      std::pair<std::string, Refusal>{"shell check", ShellCheck}}) {
-        complete = Burst(way + ", one program with " + count + " windows", 1, windows, refuse) && complete;
-        complete = Burst(way + ", " + count + " programs with one window", windows, 1, refuse) && complete;
+    for (const tagWay& way :
+         {tagWay{"close at once", CloseAtOnce, false}, tagWay{"shell check", ShellCheck, true}}) {
+        complete = Burst(way.name + ", one program with " + count + " windows", 1, windows, way) && complete;
+        complete = Burst(way.name + ", " + count + " programs with one window", windows, 1, way) && complete;
     }
     DG_UnInit();
     return complete ? 0 : 1;
