@@ -5,6 +5,7 @@
 #include <xcb/res.h>
 
 #include <unistd.h>
+#include <unordered_map>
 #include <vector>
 
 namespace deskguard {
@@ -15,36 +16,42 @@ std::vector<tagWindowOwner> WindowOwners(const CXConnection& x, const std::vecto
     // not the window still exists, so the window is checked in the same
     // round trip: a slot reused by a new client must not answer for it.
     std::vector<xcb_get_window_attributes_cookie_t> attributeCookies;
-    std::vector<xcb_res_query_client_ids_cookie_t> idCookies;
     attributeCookies.reserve(windows.size());
-    idCookies.reserve(windows.size());
-    for (const xcb_window_t window : windows) {
+    for (const xcb_window_t window : windows)
         attributeCookies.push_back(xcb_get_window_attributes(c, window));
-        if (x.HasXRes()) {
-            xcb_res_client_id_spec_t spec{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
-            idCookies.push_back(xcb_res_query_client_ids(c, 1, &spec));
-        }
+    // One query for all: the server answers once per client, naming the
+    // client by the base of its id range.
+    std::vector<xcb_res_client_id_spec_t> specs;
+    if (x.HasXRes()) {
+        specs.reserve(windows.size());
+        for (const xcb_window_t window : windows)
+            specs.push_back({window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID});
     }
+    const xcb_res_query_client_ids_cookie_t idCookie =
+        xcb_res_query_client_ids(c, static_cast<uint32_t>(specs.size()), specs.data());
+
     std::vector<tagWindowOwner> owners(windows.size());
     for (size_t i = 0; i < windows.size(); ++i) {
         reply_ptr<xcb_get_window_attributes_reply_t> attributes(
             xcb_get_window_attributes_reply(c, attributeCookies[i], nullptr));
-        reply_ptr<xcb_res_query_client_ids_reply_t> ids(
-            x.HasXRes() ? xcb_res_query_client_ids_reply(c, idCookies[i], nullptr) : nullptr);
-        if (!attributes || windows[i] == XCB_WINDOW_NONE)
-            continue;
-        owners[i].exists = true;
-        owners[i].showing = attributes->map_state == XCB_MAP_STATE_VIEWABLE;
-        if (!ids)
-            continue;
-        for (xcb_res_client_id_value_iterator_t it = xcb_res_query_client_ids_ids_iterator(ids.get()); it.rem;
-             xcb_res_client_id_value_next(&it)) {
-            if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) &&
-                xcb_res_client_id_value_value_length(it.data) == 1) {
-                owners[i].pid = static_cast<pid_t>(*xcb_res_client_id_value_value(it.data));
-                break;
-            }
-        }
+        owners[i].exists = attributes && windows[i] != XCB_WINDOW_NONE;
+        owners[i].showing = owners[i].exists && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+    }
+    reply_ptr<xcb_res_query_client_ids_reply_t> ids(xcb_res_query_client_ids_reply(c, idCookie, nullptr));
+    if (!ids)
+        return owners;
+    std::unordered_map<uint32_t, pid_t> pids; // client base -> process
+    for (xcb_res_client_id_value_iterator_t it = xcb_res_query_client_ids_ids_iterator(ids.get()); it.rem;
+         xcb_res_client_id_value_next(&it)) {
+        if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) &&
+            xcb_res_client_id_value_value_length(it.data) == 1)
+            pids.emplace(it.data->spec.client, static_cast<pid_t>(*xcb_res_client_id_value_value(it.data)));
+    }
+    const uint32_t clientBits = ~xcb_get_setup(c)->resource_id_mask;
+    for (size_t i = 0; i < windows.size(); ++i) {
+        const auto pid = pids.find(windows[i] & clientBits);
+        if (owners[i].exists && pid != pids.end())
+            owners[i].pid = pid->second;
     }
     return owners;
 }
