@@ -10,7 +10,7 @@ public:
     // WM_DELETE_WINDOW now; a window still there a second later loses its
     // X connection, which ends programs that ignore the request. One timer
     // follows up a whole batch.
-    void RefuseAll(const std::vector<std::pair<unsigned long, pid_t>>& windows) override;
+    void RefuseAll(const std::vector<std::pair<unsigned long, tagWindowLook>>& windows) override;
 
     // How long a refused window may take to close.
     static constexpr int kRefuseGraceMs = 1000;

@@ -20,7 +20,7 @@ void CWindowAdmission::OnWindowEvents(const std::vector<tagWindowEvent>& events)
     // A process may run another program later (exec): its path holds for
     // this batch only.
     std::map<pid_t, std::string> paths;
-    std::vector<std::pair<unsigned long, pid_t>> refused;
+    std::vector<std::pair<unsigned long, tagWindowLook>> refused;
     bool changed = false;
     for (size_t i = 0; i < events.size() && i < looks.size(); ++i) {
         const tagWindowLook& look = looks[i];
@@ -36,9 +36,10 @@ void CWindowAdmission::OnWindowEvents(const std::vector<tagWindowEvent>& events)
         }
         auto path = paths.find(look.pid);
         if (path == paths.end()) {
-            path = paths.emplace(look.pid, look.pid > 0 ? m_windows.ExecutableOf(look.pid) : std::string()).first;
+            path = paths.emplace(look.pid, look.pid > 0 ? m_windows.ExecutableOf(look.pid) : std::string())
+                       .first;
         }
-        changed = Admit(events[i].window, look.pid, path->second, refused) || changed;
+        changed = Admit(events[i].window, look, path->second, refused) || changed;
     }
     if (changed) {
         m_taskbar.Arrange();
@@ -48,16 +49,17 @@ void CWindowAdmission::OnWindowEvents(const std::vector<tagWindowEvent>& events)
     }
 }
 
-bool CWindowAdmission::Admit(unsigned long window, pid_t pid, const std::string& path,
-                             std::vector<std::pair<unsigned long, pid_t>>& refused) {
+bool CWindowAdmission::Admit(unsigned long window, const tagWindowLook& look, const std::string& path,
+                             std::vector<std::pair<unsigned long, tagWindowLook>>& refused) {
     const tagAppInfo* app = m_allowList.FindPath(path.c_str());
     if (app == nullptr) {
-        refused.emplace_back(window, pid);
+        refused.emplace_back(window, look);
         return false;
     }
     CTaskProcess* task = m_tasks.AddTask(window, *app);
-    task->SetProcess(pid, path);
-    m_taskbar.AddButton(window, task->App().Name, platform::JoinPath(task->App().AppPath, task->App().AppName));
+    task->SetProcess(look.pid, path);
+    m_taskbar.AddButton(window, task->App().Name,
+                        platform::JoinPath(task->App().AppPath, task->App().AppName));
     CWarrowCoreInterface::Get()->LogOut("启动了[%s].", task->App().Name.c_str());
     return true;
 }

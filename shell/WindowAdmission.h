@@ -10,9 +10,10 @@ class CTaskManager;
 
 // What one look at a window tells the admission.
 struct tagWindowLook {
-    bool exists = false;  // the window is there
-    bool showing = false; // mapped, and its parents too
-    pid_t pid = 0;        // the process that created it; 0 when unknown
+    bool exists = false;     // the window is there
+    bool showing = false;    // mapped, and its parents too
+    pid_t pid = 0;           // the process that created it; 0 when unknown
+    bool canBeAsked = false; // takes a request to close; if not, refusing it disconnects its program
 };
 
 // What the admission needs of the windowing system. It works on batches:
@@ -24,9 +25,9 @@ public:
     // The answer for windows[i] is at [i].
     virtual std::vector<tagWindowLook> Look(const std::vector<unsigned long>& windows) = 0;
     virtual std::string ExecutableOf(pid_t pid) = 0;
-    // Asks the (window, pid) pairs' windows to close now, and ends the
-    // program of each window still there a second later.
-    virtual void RefuseAll(const std::vector<std::pair<unsigned long, pid_t>>& windows) = 0;
+    // Asks the windows to close now, as Look found them a moment ago, and
+    // ends the program of each window still there a second later.
+    virtual void RefuseAll(const std::vector<std::pair<unsigned long, tagWindowLook>>& windows) = 0;
 };
 
 // What the admission needs of the shell's taskbar.
@@ -64,8 +65,8 @@ public:
 private:
     // False when the window is refused (added to `refused`) or not the
     // admission's business.
-    bool Admit(unsigned long window, pid_t pid, const std::string& path,
-               std::vector<std::pair<unsigned long, pid_t>>& refused);
+    bool Admit(unsigned long window, const tagWindowLook& look, const std::string& path,
+               std::vector<std::pair<unsigned long, tagWindowLook>>& refused);
     bool Forget(unsigned long window);
 
     IWindowSystem& m_windows;

@@ -11,9 +11,9 @@
 // - "shell check": first does what the shell does before it refuses a
 //   window. Like the shell, it takes the hook's messages that have arrived
 //   as one batch, then checks them together: existence and process id
-//   through X-Resource for all in one round trip, executable paths (once
-//   per process), the allow-list test, then ClosePolitelyAll (one round trip
-//   for all WM_PROTOCOLS, then every close request with one flush).
+//   through X-Resource and WM_PROTOCOLS for all in one round trip,
+//   executable paths (once per process), the allow-list test, then
+//   CloseAsLooked (every close request with one flush, no round trip).
 // Each refusal runs against two bursts, on an Xvfb of its own:
 // - one program mapping all the windows at once;
 // - as many programs, one window each, all mapping at the same moment
@@ -67,16 +67,19 @@ void ShellCheck(const CXConnection& shell, const std::vector<xcb_window_t>& wind
     const std::vector<tagWindowOwner> owners = WindowOwners(shell, windows);
     std::map<pid_t, std::string> paths;
     std::vector<xcb_window_t> refused;
+    std::vector<tagWindowOwner> refusedOwners;
     for (size_t i = 0; i < windows.size(); ++i) {
         if (!owners[i].exists)
             continue;
         auto path = paths.find(owners[i].pid);
         if (path == paths.end())
             path = paths.emplace(owners[i].pid, ExecutablePath(owners[i].pid)).first;
-        if (path->second.find("/allowed/games") == std::string::npos)
+        if (path->second.find("/allowed/games") == std::string::npos) {
             refused.push_back(windows[i]);
+            refusedOwners.push_back(owners[i]);
+        }
     }
-    ClosePolitelyAll(shell, refused);
+    CloseAsLooked(shell, refused, refusedOwners);
 }
 
 struct tagWay {

@@ -3,7 +3,6 @@
 #include "platform/x11/WindowProcess.h"
 #include "platform/x11/XProtocol.h"
 
-#include <algorithm>
 #include <optional>
 
 namespace deskguard {
@@ -22,11 +21,6 @@ xcb_void_cookie_t SendDeleteWindow(const CXConnection& x, xcb_window_t window) {
                                   reinterpret_cast<const char*>(&event));
 }
 
-bool TakesDeleteWindow(const CXConnection& x, const std::optional<std::vector<uint32_t>>& protocols) {
-    return protocols && std::find(protocols->begin(), protocols->end(), x.Atom(enAtom::WmDeleteWindow)) !=
-                            protocols->end();
-}
-
 } // namespace
 
 bool WindowExists(const CXConnection& x, xcb_window_t window) {
@@ -34,7 +28,7 @@ bool WindowExists(const CXConnection& x, xcb_window_t window) {
 }
 
 bool RequestClose(const CXConnection& x, xcb_window_t window) {
-    if (!TakesDeleteWindow(x, ReadWords(x, window, x.Atom(enAtom::WmProtocols), XCB_ATOM_ATOM)))
+    if (!WindowOwners(x, {window}).front().takesClose)
         return false;
     // Checked: when this returns the request has reached the window's client.
     return Succeeded(x, SendDeleteWindow(x, window));
@@ -45,33 +39,27 @@ bool ClosePolitely(const CXConnection& x, xcb_window_t window) {
 }
 
 std::vector<bool> ClosePolitelyAll(const CXConnection& x, const std::vector<xcb_window_t>& windows) {
-    xcb_connection_t* c = x.Get();
-    // A window without WM_PROTOCOLS reads like a gone one: its attributes
-    // tell them apart, in the same round trip.
-    std::vector<xcb_get_window_attributes_cookie_t> exists;
-    std::vector<xcb_get_property_cookie_t> protocols;
-    exists.reserve(windows.size());
-    protocols.reserve(windows.size());
-    for (const xcb_window_t window : windows) {
-        exists.push_back(xcb_get_window_attributes(c, window));
-        protocols.push_back(RequestWords(x, window, x.Atom(enAtom::WmProtocols), XCB_ATOM_ATOM));
-    }
+    const std::vector<tagWindowOwner> looks = WindowOwners(x, windows);
+    CloseAsLooked(x, windows, looks);
     std::vector<bool> there(windows.size());
-    for (size_t i = 0; i < windows.size(); ++i) {
-        reply_ptr<xcb_get_window_attributes_reply_t> attributes(
-            xcb_get_window_attributes_reply(c, exists[i], nullptr));
-        const bool asked = TakesDeleteWindow(x, TakeWords(x, protocols[i]));
-        if (!attributes || windows[i] == XCB_WINDOW_NONE)
+    for (size_t i = 0; i < looks.size(); ++i)
+        there[i] = looks[i].exists;
+    return there;
+}
+
+void CloseAsLooked(const CXConnection& x, const std::vector<xcb_window_t>& windows,
+                   const std::vector<tagWindowOwner>& looks) {
+    xcb_connection_t* c = x.Get();
+    for (size_t i = 0; i < windows.size() && i < looks.size(); ++i) {
+        if (!looks[i].exists)
             continue;
-        there[i] = true;
         // Nobody waits for these: a window gone meanwhile must not bring
         // an error into the caller's event stream.
         const xcb_void_cookie_t request =
-            asked ? SendDeleteWindow(x, windows[i]) : xcb_kill_client_checked(c, windows[i]);
+            looks[i].takesClose ? SendDeleteWindow(x, windows[i]) : xcb_kill_client_checked(c, windows[i]);
         xcb_discard_reply(c, request.sequence);
     }
     xcb_flush(c);
-    return there;
 }
 
 bool KillClient(const CXConnection& x, xcb_window_t window, pid_t expectedPid) {

@@ -10,6 +10,7 @@
 // round trips however many windows there are.
 
 #include "platform/x11/CXConnection.h"
+#include "platform/x11/WindowProcess.h"
 
 #include <sys/types.h>
 #include <utility>
@@ -27,10 +28,14 @@ bool RequestClose(const CXConnection& x, xcb_window_t window);
 // WM_DELETE_WINDOW (it has no other way to be asked). False when the window
 // is gone.
 bool ClosePolitely(const CXConnection& x, xcb_window_t window);
-// ClosePolitely for many windows: one round trip reads what they take, then
-// the requests go out together with one flush, without waiting for them.
-// [i] is false when windows[i] is gone.
+// ClosePolitely for many windows: one round trip looks at them
+// (WindowOwners), then CloseAsLooked. [i] is false when windows[i] is gone.
 std::vector<bool> ClosePolitelyAll(const CXConnection& x, const std::vector<xcb_window_t>& windows);
+// The requests of ClosePolitely for windows as `looks` (WindowOwners, in the
+// same order) found them a moment ago, all together with one flush and
+// without waiting for them: no round trip.
+void CloseAsLooked(const CXConnection& x, const std::vector<xcb_window_t>& windows,
+                   const std::vector<tagWindowOwner>& looks);
 
 // Disconnects the X client that created the window (XKillClient): all its
 // windows go, and most programs end. With `expectedPid`, only while the

@@ -4,6 +4,7 @@
 
 #include <xcb/res.h>
 
+#include <algorithm>
 #include <unistd.h>
 #include <unordered_map>
 #include <vector>
@@ -16,9 +17,13 @@ std::vector<tagWindowOwner> WindowOwners(const CXConnection& x, const std::vecto
     // not the window still exists, so the window is checked in the same
     // round trip: a slot reused by a new client must not answer for it.
     std::vector<xcb_get_window_attributes_cookie_t> attributeCookies;
+    std::vector<xcb_get_property_cookie_t> protocolCookies;
     attributeCookies.reserve(windows.size());
-    for (const xcb_window_t window : windows)
+    protocolCookies.reserve(windows.size());
+    for (const xcb_window_t window : windows) {
         attributeCookies.push_back(xcb_get_window_attributes(c, window));
+        protocolCookies.push_back(RequestWords(x, window, x.Atom(enAtom::WmProtocols), XCB_ATOM_ATOM));
+    }
     // One query for all: the server answers once per client, naming the
     // client by the base of its id range.
     std::vector<xcb_res_client_id_spec_t> specs;
@@ -36,6 +41,10 @@ std::vector<tagWindowOwner> WindowOwners(const CXConnection& x, const std::vecto
             xcb_get_window_attributes_reply(c, attributeCookies[i], nullptr));
         owners[i].exists = attributes && windows[i] != XCB_WINDOW_NONE;
         owners[i].showing = owners[i].exists && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+        const auto protocols = TakeWords(x, protocolCookies[i]);
+        owners[i].takesClose = owners[i].exists && protocols &&
+                               std::find(protocols->begin(), protocols->end(),
+                                         x.Atom(enAtom::WmDeleteWindow)) != protocols->end();
     }
     reply_ptr<xcb_res_query_client_ids_reply_t> ids(xcb_res_query_client_ids_reply(c, idCookie, nullptr));
     if (!ids)

@@ -12,13 +12,16 @@ namespace deskguard {
 
 // What one look at a window tells.
 struct tagWindowOwner {
-    bool exists = false;  // the window is there
-    bool showing = false; // mapped, and its parents too
-    pid_t pid = 0;        // as WindowPid
+    bool exists = false;     // the window is there
+    bool showing = false;    // mapped, and its parents too
+    pid_t pid = 0;           // as WindowPid
+    bool takesClose = false; // lists WM_DELETE_WINDOW in its WM_PROTOCOLS
 };
 
 // Many windows looked at in one round trip: every request goes out before
-// any reply is read. The answer for windows[i] is at [i].
+// any reply is read. The answer for windows[i] is at [i]. What it takes to
+// close them comes along, so that refusing them (CloseAsLooked) costs no
+// round trip of its own.
 std::vector<tagWindowOwner> WindowOwners(const CXConnection& x, const std::vector<xcb_window_t>& windows);
 
 // The id of the process that created `window`, as the X server learnt it

@@ -1,5 +1,5 @@
-#include "shell/CTaskManager.h"
 #include "shell/WindowAdmission.h"
+#include "shell/CTaskManager.h"
 #include "tests/core/InstallationFolder.h"
 
 #include "core/CDBRecordset.h"
@@ -24,7 +24,9 @@ public:
         std::vector<tagWindowLook> answers;
         for (unsigned long window : asked) {
             const auto found = windows.find(window);
-            answers.push_back(found == windows.end() ? tagWindowLook{} : tagWindowLook{true, hidden.count(window) == 0, found->second.first});
+            answers.push_back(found == windows.end() ? tagWindowLook{}
+                                                     : tagWindowLook{true, hidden.count(window) == 0,
+                                                                     found->second.first, true});
         }
         return answers;
     }
@@ -36,11 +38,11 @@ public:
         }
         return {};
     }
-    void RefuseAll(const std::vector<std::pair<unsigned long, pid_t>>& batch) override {
+    void RefuseAll(const std::vector<std::pair<unsigned long, tagWindowLook>>& batch) override {
         refusals.emplace_back();
-        for (const auto& [window, pid] : batch) {
+        for (const auto& [window, look] : batch) {
             refusals.back().push_back(window);
-            refusedWithPid.emplace_back(window, pid);
+            refusedWithPid.emplace_back(window, look.pid);
         }
     }
     std::vector<unsigned long> Refused() const {
@@ -52,8 +54,12 @@ public:
     }
 };
 
-tagWindowEvent Created(unsigned long window) { return {true, window}; }
-tagWindowEvent Destroyed(unsigned long window) { return {false, window}; }
+tagWindowEvent Created(unsigned long window) {
+    return {true, window};
+}
+tagWindowEvent Destroyed(unsigned long window) {
+    return {false, window};
+}
 
 class FakeTaskbar : public ITaskbar {
 public:
@@ -82,8 +88,8 @@ protected:
         list.Add("chess", chess, true);
         CDBManager::Destroy();
         ASSERT_TRUE(CWarrowCoreInterface::Get()->Init(kDataBasePath, kDataBasePassword, nullptr));
-        m_admission = std::make_unique<CWindowAdmission>(m_windows, m_taskbar, *CWarrowCoreInterface::Get()->GetWLMng(),
-                                                         *CTaskManager::Get(), 4242);
+        m_admission = std::make_unique<CWindowAdmission>(
+            m_windows, m_taskbar, *CWarrowCoreInterface::Get()->GetWLMng(), *CTaskManager::Get(), 4242);
     }
     void TearDown() override {
         m_admission.reset();
@@ -92,7 +98,8 @@ protected:
     }
     std::vector<std::string> LogLines() {
         std::vector<std::string> lines;
-        CWarrowCoreInterface::Get()->GetLog()->ForEach([&](tagLogInfo& line) { lines.push_back(line.Content); });
+        CWarrowCoreInterface::Get()->GetLog()->ForEach(
+            [&](tagLogInfo& line) { lines.push_back(line.Content); });
         return lines;
     }
 
@@ -109,7 +116,8 @@ TEST_F(WindowAdmissionTest, AllowedWindowsAreTrackedAndLoggedOthersRefused) {
     for (unsigned long w : {0x10ul, 0x20ul, 0x30ul, 0x40ul}) {
         m_admission->OnWindowEvents({Created(w)});
     }
-    EXPECT_EQ(m_windows.Refused(), (std::vector<unsigned long>{0x20, 0x30, 0x40})) << "the path match is case-sensitive";
+    EXPECT_EQ(m_windows.Refused(), (std::vector<unsigned long>{0x20, 0x30, 0x40}))
+        << "the path match is case-sensitive";
     ASSERT_NE(CTaskManager::Get()->FindTask(0x10), nullptr);
     EXPECT_EQ(CTaskManager::Get()->FindTask(0x10)->Pid(), 100);
     EXPECT_EQ(m_taskbar.buttons, (std::map<unsigned long, std::string>{{0x10, "国际象棋"}}));
@@ -124,7 +132,8 @@ TEST_F(WindowAdmissionTest, AllowedWindowsAreTrackedAndLoggedOthersRefused) {
 }
 
 TEST_F(WindowAdmissionTest, SecondWindowsAndRepeatedReportsAndTheShellsOwnWindows) {
-    m_windows.windows = {{0x11, {100, "/opt/Games/chess"}}, {0x12, {100, "/opt/Games/chess"}}, {0x99, {4242, "/x"}}};
+    m_windows.windows = {
+        {0x11, {100, "/opt/Games/chess"}}, {0x12, {100, "/opt/Games/chess"}}, {0x99, {4242, "/x"}}};
     m_admission->OnWindowEvents({Created(0x11)});
     m_admission->OnWindowEvents({Created(0x12)});
     m_admission->OnWindowEvents({Created(0x11)}); // reported again: logged again, one button
@@ -136,26 +145,29 @@ TEST_F(WindowAdmissionTest, SecondWindowsAndRepeatedReportsAndTheShellsOwnWindow
 }
 
 TEST_F(WindowAdmissionTest, ABatchIsLookedAtOnceAndHandledInTheOrderItCame) {
-    m_windows.windows = {{0x10, {100, "/opt/Games/chess"}},   {0x11, {100, "/opt/Games/chess"}},
-                         {0x20, {200, "/usr/bin/xterm"}},     {0x21, {200, "/usr/bin/xterm"}},
-                         {0x30, {300, "/opt/Games/chess"}},   {0x99, {4242, "/opt/Games/chess"}}};
+    m_windows.windows = {{0x10, {100, "/opt/Games/chess"}}, {0x11, {100, "/opt/Games/chess"}},
+                         {0x20, {200, "/usr/bin/xterm"}},   {0x21, {200, "/usr/bin/xterm"}},
+                         {0x30, {300, "/opt/Games/chess"}}, {0x99, {4242, "/opt/Games/chess"}}};
     // 0x11 was tracked before the batch and goes in it; 0x40 comes and
     // goes within the batch; 0x30 is reported gone but still shows: a
     // forged message. 0x50 was never there.
     m_admission->OnWindowEvents({Created(0x11)});
     m_windows.windows.erase(0x11);
     m_admission->OnWindowEvents({Created(0x10), Created(0x20), Destroyed(0x11), Created(0x99), Created(0x40),
-                                 Destroyed(0x40), Created(0x21), Created(0x50), Created(0x30), Destroyed(0x30)});
+                                 Destroyed(0x40), Created(0x21), Created(0x50), Created(0x30),
+                                 Destroyed(0x30)});
 
     EXPECT_EQ(m_windows.looks, 2);
     ASSERT_EQ(m_windows.refusals.size(), 1u);
-    EXPECT_EQ(m_windows.refusals.back(), (std::vector<unsigned long>{0x20, 0x21})) << "refused together, in order";
+    EXPECT_EQ(m_windows.refusals.back(), (std::vector<unsigned long>{0x20, 0x21}))
+        << "refused together, in order";
     EXPECT_EQ(m_windows.refusedWithPid.back(), (std::pair<unsigned long, pid_t>{0x21, 200}));
-    EXPECT_EQ(m_taskbar.buttons, (std::map<unsigned long, std::string>{{0x10, "国际象棋"}, {0x30, "国际象棋"}}));
+    EXPECT_EQ(m_taskbar.buttons,
+              (std::map<unsigned long, std::string>{{0x10, "国际象棋"}, {0x30, "国际象棋"}}));
     EXPECT_EQ(CTaskManager::Get()->Size(), 2u);
     EXPECT_EQ(CTaskManager::Get()->FindTask(0x30)->Pid(), 300);
-    EXPECT_EQ(LogLines(), (std::vector<std::string>{"启动了[国际象棋].", "启动了[国际象棋].", "关闭了[国际象棋].",
-                                                    "启动了[国际象棋]."}));
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{"启动了[国际象棋].", "启动了[国际象棋].",
+                                                    "关闭了[国际象棋].", "启动了[国际象棋]."}));
 
     // Created and destroyed in one batch while its id still answers
     // (unmapped, on its way out): admitted, then forgotten.

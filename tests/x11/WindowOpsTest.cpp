@@ -94,11 +94,11 @@ TEST_F(WindowOpsTest, BatchedFormsAnswerForEachWindowInItsPlace) {
     const std::vector<xcb_window_t> windows{politeWindow, gone, unmapped, XCB_WINDOW_NONE, stubbornWindow};
     const std::vector<tagWindowOwner> owners = WindowOwners(*m_pShell, windows);
     ASSERT_EQ(owners.size(), windows.size());
-    EXPECT_TRUE(owners[0].exists && owners[0].showing);
+    EXPECT_TRUE(owners[0].exists && owners[0].showing && owners[0].takesClose);
     EXPECT_EQ(owners[0].pid, polite.Pid());
     EXPECT_FALSE(owners[1].exists || owners[1].showing || owners[1].pid != 0);
     EXPECT_TRUE(owners[2].exists);
-    EXPECT_FALSE(owners[2].showing);
+    EXPECT_FALSE(owners[2].showing || owners[2].takesClose);
     EXPECT_EQ(owners[2].pid, getpid());
     EXPECT_FALSE(owners[3].exists);
     EXPECT_EQ(owners[4].pid, stubborn.Pid());
