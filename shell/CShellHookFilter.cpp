@@ -40,8 +40,8 @@ bool CShellHookFilter::nativeEventFilter(const QByteArray& eventType, void* mess
 }
 
 void CShellHookFilter::Deliver() {
-    // The handler may run the event loop (a dialog): messages that arrive
-    // meanwhile start a batch of their own.
+    // Taken out first: messages that come in while the handler runs start
+    // a batch of their own.
     const std::vector<tagWindowEvent> events = std::exchange(m_pending, {});
     if (!events.empty()) {
         m_handler(events);

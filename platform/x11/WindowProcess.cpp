@@ -5,6 +5,7 @@
 #include <xcb/res.h>
 
 #include <algorithm>
+#include <optional>
 #include <unistd.h>
 #include <unordered_map>
 #include <vector>
@@ -26,14 +27,14 @@ std::vector<tagWindowOwner> WindowOwners(const CXConnection& x, const std::vecto
     }
     // One query for all: the server answers once per client, naming the
     // client by the base of its id range.
+    // (No window, 0, would ask about every client.)
     std::vector<xcb_res_client_id_spec_t> specs;
-    if (x.HasXRes()) {
-        specs.reserve(windows.size());
-        for (const xcb_window_t window : windows)
+    for (const xcb_window_t window : windows)
+        if (x.HasXRes() && window != XCB_WINDOW_NONE)
             specs.push_back({window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID});
-    }
-    const xcb_res_query_client_ids_cookie_t idCookie =
-        xcb_res_query_client_ids(c, static_cast<uint32_t>(specs.size()), specs.data());
+    std::optional<xcb_res_query_client_ids_cookie_t> idCookie;
+    if (!specs.empty())
+        idCookie = xcb_res_query_client_ids(c, static_cast<uint32_t>(specs.size()), specs.data());
 
     std::vector<tagWindowOwner> owners(windows.size());
     for (size_t i = 0; i < windows.size(); ++i) {
@@ -46,7 +47,9 @@ std::vector<tagWindowOwner> WindowOwners(const CXConnection& x, const std::vecto
                                std::find(protocols->begin(), protocols->end(),
                                          x.Atom(enAtom::WmDeleteWindow)) != protocols->end();
     }
-    reply_ptr<xcb_res_query_client_ids_reply_t> ids(xcb_res_query_client_ids_reply(c, idCookie, nullptr));
+    if (!idCookie)
+        return owners;
+    reply_ptr<xcb_res_query_client_ids_reply_t> ids(xcb_res_query_client_ids_reply(c, *idCookie, nullptr));
     if (!ids)
         return owners;
     std::unordered_map<uint32_t, pid_t> pids; // client base -> process
