@@ -10,12 +10,21 @@
 #include "tests/x11/XSessionTest.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 #include <unistd.h>
 
 using namespace deskguard;
 
 namespace {
+
+// The server notices an ended client a moment after its process is gone.
+void WaitUntilGone(const deskguard::CXConnection& x, xcb_window_t window) {
+    for (int i = 0; i < 200 && deskguard::WindowExists(x, window); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
 
 using WindowOpsTest = CXSessionTest;
 
@@ -51,6 +60,7 @@ TEST_F(WindowOpsTest, ACooperatingProgramEndsWhenAskedToClose) {
     ASSERT_NE(window, 0u);
     EXPECT_TRUE(RequestClose(*m_pShell, window));
     EXPECT_EQ(helper.Wait(), 0);
+    WaitUntilGone(*m_pShell, window);
     EXPECT_FALSE(ClosePolitely(*m_pShell, window)); // gone
 }
 
@@ -109,6 +119,7 @@ TEST_F(WindowOpsTest, BatchedFormsAnswerForEachWindowInItsPlace) {
     m_pClient->Sync();
     EXPECT_TRUE(m_pClient->IsBroken()) << "the window that cannot be asked costs its program the connection";
     EXPECT_TRUE(ClosePolitelyAll(*m_pShell, {}).empty());
+    WaitUntilGone(*m_pShell, politeWindow);
 
     EXPECT_EQ(KillClients(*m_pShell, {{stubbornWindow, stubborn.Pid() + 1}, {politeWindow, 0}}),
               (std::vector<bool>{false, false}));
