@@ -6,8 +6,8 @@ cd "$(dirname "$0")/.."
 # Runs per target, chosen so that all of them finish in about half a minute
 # on two cores (FUZZ_SCALE multiplies them for a longer session).
 scale=${FUZZ_SCALE:-1}
-declare -A runs=([FrameFuzz]=4000 [LzariFuzz]=4000 [DataStreamFuzz]=50000)
-targets=(FrameFuzz LzariFuzz DataStreamFuzz)
+declare -A runs=([FrameFuzz]=4000 [LzariFuzz]=4000 [DataStreamFuzz]=50000 [IniFuzz]=50000 [CommandLineFuzz]=50000)
+targets=(FrameFuzz LzariFuzz DataStreamFuzz IniFuzz CommandLineFuzz)
 
 cmake --preset fuzz >/dev/null
 cmake --build build/fuzz -j 2 --target "${targets[@]}"
@@ -24,6 +24,8 @@ seed FrameFuzz compressed '\x00\x09\x80\x01\x01\x00\x00\x00\xca\x80'
 seed LzariFuzz one '\x01\x00\x00\x00\xca\x80'
 seed LzariFuzz empty '\x00\x00\x00\x00'
 seed LzariFuzz text 'the quick brown fox jumps over the lazy dog; the quick brown fox'
+seed IniFuzz config '[System]\r\nID=5\r\n; comment\r\n[Time]\r\nPlayTime = "7200000"\r\n'
+seed CommandLineFuzz exec 'game --level "two words" %%U\n'
 seed DataStreamFuzz ops '\x06\x00\x01\x02\x10\x21\x05\x04abc\x00def\x00ghijklmnop'
 
 status=0

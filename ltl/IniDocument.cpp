@@ -55,7 +55,8 @@ IniDocument::IniDocument(std::string_view text) {
             end = text.size();
         }
         std::string_view line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') {
+        // Only the CR of a CR LF ends a line; any other CR is the line's own.
+        if (end < text.size() && !line.empty() && line.back() == '\r') {
             line.remove_suffix(1);
         }
         m_lines.push_back(Classify(std::string(line)));

@@ -108,7 +108,7 @@ std::string JoinArguments(const std::vector<std::string>& words) {
         if (!out.empty()) {
             out += ' ';
         }
-        if (!word.empty() && word.find_first_of(" \t\"\\`$'") == std::string::npos) {
+        if (!word.empty() && word.find_first_of(" \t\n\"\\`$'") == std::string::npos) {
             out += word;
             continue;
         }

@@ -173,4 +173,13 @@ TEST(IniDocumentTest, KeepsByteOrderMarkAndMissingFinalLineBreak) {
     EXPECT_FALSE(doc.Get("a", "missing").has_value());
 }
 
+TEST(IniDocumentTest, WritingBackAndReadingAgainChangesNothing) {
+    // A lone CR at the very end belongs to the line, not to a line break.
+    for (const std::string text : {"[a]\r\nk=1\r", "x\r\r\ny", "[\rmst[Sy\n{te\r\r"}) {
+        const std::string once = ltl::IniDocument(text).Text();
+        EXPECT_EQ(ltl::IniDocument(once).Text(), once);
+    }
+    EXPECT_EQ(ltl::IniDocument("[a]\r\nk=1\r").Get("A", "k").value_or(""), "1");
+}
+
 } // namespace

@@ -1,3 +1,4 @@
+#include "platform/CommandLine.h"
 #include "platform/DesktopEntry.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,9 @@ TEST(DesktopEntryTest, ExecSplitsQuotedWordsAndDropsFieldCodes) {
     EXPECT_EQ(platform::SplitExec("\"unclosed"), Words{});
     const Words words{"a b", "c\"d", "$x", "plain"};
     EXPECT_EQ(platform::SplitExec(platform::JoinArguments(words)), words);
+    // Stored arguments are split again by the shell's rules when a program starts.
+    const Words lines{"two\nlines", "tab\there", "it's", ""};
+    EXPECT_EQ(platform::SplitCommandLine(platform::JoinArguments(lines)), lines);
 }
 
 TEST(DesktopEntryTest, OnlyApplicationEntriesWithAnExecLineCount) {
