@@ -75,7 +75,8 @@ static int* volatile g_null = nullptr;
     char* unreadable = reinterpret_cast<char*>(0x10);
     double ratio = 2.5;
     tagPoint point = {3, 4};
-    *target = readable[0] + static_cast<int>(ratio) + point.x + (unreadable != nullptr ? 1 : 0); // crash: text
+    const int sum = readable[0] + static_cast<int>(ratio) + point.x + (unreadable != nullptr ? 1 : 0);
+    *target = sum; // crash: text
 }
 
 // The writer process is this program's only child.
