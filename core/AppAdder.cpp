@@ -1,8 +1,8 @@
 #include "core/AppAdder.h"
 
 #include "core/CWarrowCoreInterface.h"
-#include "platform/DesktopEntry.h"
 #include "core/CWriteListMng.h"
+#include "platform/DesktopEntry.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,7 +10,8 @@
 namespace {
 
 bool EndsWith(const std::string& text, const std::string& suffix) {
-    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+    return text.size() >= suffix.size() &&
+           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 bool IsExecutableFile(const std::string& path) {
@@ -25,7 +26,9 @@ std::string BaseName(const std::string& path) {
 
 } // namespace
 
-bool IsProgramFile(const std::string& path) { return EndsWith(path, ".desktop") || IsExecutableFile(path); }
+bool IsProgramFile(const std::string& path) {
+    return EndsWith(path, ".desktop") || IsExecutableFile(path);
+}
 
 bool AddApp(CWriteListMng& list, const std::string& path, tagAppInfo* added) {
     std::string target = path;
@@ -39,7 +42,8 @@ bool AddApp(CWriteListMng& list, const std::string& path, tagAppInfo* added) {
         target = link.Target;
         arguments = link.Arguments;
         const auto entry = platform::ReadDesktopEntry(path);
-        displayName = entry && !entry->name.empty() ? entry->name : BaseName(path).substr(0, BaseName(path).size() - 8);
+        displayName =
+            entry && !entry->name.empty() ? entry->name : BaseName(path).substr(0, BaseName(path).size() - 8);
     }
     if (!IsExecutableFile(target)) {
         return false;

@@ -14,9 +14,13 @@ CDBManager& CDBManager::Instance() {
     return *g_manager;
 }
 
-void CDBManager::Destroy() { g_manager.reset(); }
+void CDBManager::Destroy() {
+    g_manager.reset();
+}
 
-void CDBManager::SetDefaultErrorHook(DBErrorHook hook) { g_defaultHook = hook; }
+void CDBManager::SetDefaultErrorHook(DBErrorHook hook) {
+    g_defaultHook = hook;
+}
 
 CDataBase* CDBManager::GetDataBase(const char* path, const char* password) {
     if (path == nullptr) {

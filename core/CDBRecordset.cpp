@@ -45,7 +45,9 @@ int Bind(sqlite3_stmt* stmt, int index, const CDBRecordset::Value& value) {
 
 } // namespace
 
-CDBRecordset::~CDBRecordset() { Close(); }
+CDBRecordset::~CDBRecordset() {
+    Close();
+}
 
 bool CDBRecordset::Prepare(CDataBase& owner, const std::string& statement) {
     Close();
@@ -53,8 +55,9 @@ bool CDBRecordset::Prepare(CDataBase& owner, const std::string& statement) {
     if (auto table = jetsql::EditableTable(statement)) {
         // The row id comes along so that an edited record can be written back.
         static const std::regex selectStar(R"(^\s*SELECT\s+\*)", std::regex::icase);
-        query = std::regex_replace(statement, selectStar, std::string("SELECT rowid AS ") + kRowIdColumn + ", *",
-                                   std::regex_constants::format_first_only);
+        query =
+            std::regex_replace(statement, selectStar, std::string("SELECT rowid AS ") + kRowIdColumn + ", *",
+                               std::regex_constants::format_first_only);
         m_table = *table;
     }
     sqlite3_stmt* stmt = nullptr;
@@ -115,7 +118,9 @@ int CDBRecordset::Count() {
     return static_cast<int>(m_rows.size());
 }
 
-bool CDBRecordset::IsEOF() { return !Load() || m_pos >= m_rows.size(); }
+bool CDBRecordset::IsEOF() {
+    return !Load() || m_pos >= m_rows.size();
+}
 
 bool CDBRecordset::MoveFirst() {
     if (!Load()) {
@@ -303,7 +308,15 @@ bool CDBRecordset::GetField(const char* column, COleDateTime& out) {
     return true;
 }
 
-bool CDBRecordset::PutField(const char* column, const std::string& value) { return Put(column, value); }
-bool CDBRecordset::PutField(const char* column, int value) { return Put(column, std::int64_t{value}); }
-bool CDBRecordset::PutField(const char* column, bool value) { return Put(column, std::int64_t{value ? 1 : 0}); }
-bool CDBRecordset::PutField(const char* column, const COleDateTime& value) { return Put(column, value.m_dt); }
+bool CDBRecordset::PutField(const char* column, const std::string& value) {
+    return Put(column, value);
+}
+bool CDBRecordset::PutField(const char* column, int value) {
+    return Put(column, std::int64_t{value});
+}
+bool CDBRecordset::PutField(const char* column, bool value) {
+    return Put(column, std::int64_t{value ? 1 : 0});
+}
+bool CDBRecordset::PutField(const char* column, const COleDateTime& value) {
+    return Put(column, value.m_dt);
+}

@@ -40,7 +40,9 @@ public:
     bool GetField(const char* column, COleDateTime& out);
 
     bool PutField(const char* column, const std::string& value);
-    bool PutField(const char* column, const char* value) { return PutField(column, std::string(value ? value : "")); }
+    bool PutField(const char* column, const char* value) {
+        return PutField(column, std::string(value ? value : ""));
+    }
     bool PutField(const char* column, int value);
     bool PutField(const char* column, bool value);
     bool PutField(const char* column, const COleDateTime& value);

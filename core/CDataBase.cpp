@@ -12,7 +12,8 @@
 
 namespace {
 
-constexpr const char* kConnectionFormat = "Provider=Microsoft.Jet.OLEDB.4.0; Data Source=%s; Jet oledb:Database password=%s";
+constexpr const char* kConnectionFormat =
+    "Provider=Microsoft.Jet.OLEDB.4.0; Data Source=%s; Jet oledb:Database password=%s";
 constexpr int kBusyTimeoutMs = 15000;
 
 std::atomic<FILE*> g_traceStream{stdout};
@@ -94,7 +95,9 @@ CDataBase::~CDataBase() {
     }
 }
 
-void CDataBase::SetTraceStream(FILE* stream) { g_traceStream = stream; }
+void CDataBase::SetTraceStream(FILE* stream) {
+    g_traceStream = stream;
+}
 
 void CDataBase::Trace(const std::string& statement) {
     FILE* stream = g_traceStream;
@@ -109,7 +112,9 @@ void CDataBase::Trace(const std::string& statement) {
     std::fflush(stream);
 }
 
-std::string CDataBase::ConnectError(const std::string& reason) { return "连接数据库失败\n错误信息:" + reason; }
+std::string CDataBase::ConnectError(const std::string& reason) {
+    return "连接数据库失败\n错误信息:" + reason;
+}
 
 std::string CDataBase::BuildConnectionString(const std::string& path, const std::string& password) {
     char buffer[4096];
@@ -140,7 +145,8 @@ bool CDataBase::Open(const char* path, const char* password) {
         sqlite3_close_v2(m_db);
         m_db = nullptr;
     }
-    if (sqlite3_open_v2(file.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(file.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) !=
+        SQLITE_OK) {
         ReportError(ConnectError(m_db ? sqlite3_errmsg(m_db) : "out of memory"));
         sqlite3_close_v2(m_db);
         m_db = nullptr;
@@ -148,14 +154,15 @@ bool CDataBase::Open(const char* path, const char* password) {
     }
     sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
     // The first read of the schema tells a wrong password or a damaged file.
-    const bool ok = sqlite3_key(m_db, key.data(), static_cast<int>(key.size())) == SQLITE_OK &&
-                    sqlite3_exec(m_db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) == SQLITE_OK &&
-                    sqlite3_exec(m_db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL", nullptr, nullptr,
-                                 nullptr) == SQLITE_OK;
+    const bool ok =
+        sqlite3_key(m_db, key.data(), static_cast<int>(key.size())) == SQLITE_OK &&
+        sqlite3_exec(m_db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) == SQLITE_OK &&
+        sqlite3_exec(m_db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr) ==
+            SQLITE_OK;
     if (!ok) {
         const int code = sqlite3_errcode(m_db);
         ReportError(ConnectError(code == SQLITE_NOTADB ? "wrong database password or damaged file"
-                                                        : sqlite3_errmsg(m_db)));
+                                                       : sqlite3_errmsg(m_db)));
         sqlite3_close_v2(m_db);
         m_db = nullptr;
         return false;

@@ -77,17 +77,29 @@ COleDateTime::Parts COleDateTime::Split() const {
     return p;
 }
 
-int COleDateTime::GetYear() const { return Split().year; }
-int COleDateTime::GetMonth() const { return Split().month; }
-int COleDateTime::GetDay() const { return Split().day; }
-int COleDateTime::GetHour() const { return Split().hour; }
-int COleDateTime::GetMinute() const { return Split().minute; }
-int COleDateTime::GetSecond() const { return Split().second; }
+int COleDateTime::GetYear() const {
+    return Split().year;
+}
+int COleDateTime::GetMonth() const {
+    return Split().month;
+}
+int COleDateTime::GetDay() const {
+    return Split().day;
+}
+int COleDateTime::GetHour() const {
+    return Split().hour;
+}
+int COleDateTime::GetMinute() const {
+    return Split().minute;
+}
+int COleDateTime::GetSecond() const {
+    return Split().second;
+}
 
 std::string COleDateTime::Format() const {
     const Parts p = Split();
     char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", p.year, p.month, p.day, p.hour, p.minute,
-                  p.second);
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", p.year, p.month, p.day, p.hour,
+                  p.minute, p.second);
     return text;
 }

@@ -13,7 +13,9 @@ constexpr int kDefaultPlayTime = 7200000;
 constexpr int kDefaultRestTime = 1800000;
 } // namespace
 
-const char* ProgramForStyle(int style) { return style == STYLE_CHILD ? "Warrow" : "WarrowTray"; }
+const char* ProgramForStyle(int style) {
+    return style == STYLE_CHILD ? "Warrow" : "WarrowTray";
+}
 
 std::uint64_t CWarrowControl::ParseVersion(const char* text) {
     // Missing parts count as 0; each part keeps its low 16 bits.
@@ -29,8 +31,8 @@ std::uint64_t CWarrowControl::ParseVersion(const char* text) {
 std::string CWarrowControl::FormatVersion(std::uint64_t version) {
     char text[48];
     std::snprintf(text, sizeof text, "%u_%u_%u_%u", static_cast<unsigned>(version >> 48 & 0xFFFF),
-                  static_cast<unsigned>(version >> 32 & 0xFFFF), static_cast<unsigned>(version >> 16 & 0xFFFF),
-                  static_cast<unsigned>(version & 0xFFFF));
+                  static_cast<unsigned>(version >> 32 & 0xFFFF),
+                  static_cast<unsigned>(version >> 16 & 0xFFFF), static_cast<unsigned>(version & 0xFFFF));
     return text;
 }
 
@@ -109,9 +111,13 @@ void CWarrowControl::WriteKeys(bool timeOnly) {
     ini.SetStrings(entries);
 }
 
-void CWarrowControl::Save() { WriteKeys(false); }
+void CWarrowControl::Save() {
+    WriteKeys(false);
+}
 
-void CWarrowControl::SaveTime() { WriteKeys(true); }
+void CWarrowControl::SaveTime() {
+    WriteKeys(true);
+}
 
 void CWarrowControl::ChangeStyle(enWarrowStyle style) {
     // Programs of the suite run with the installation folder as their current

@@ -67,7 +67,9 @@ void CWarrowCoreInterface::Exit() {
     }
 }
 
-bool CWarrowCoreInterface::RegisterMessage(unsigned int, unsigned long) { return true; }
+bool CWarrowCoreInterface::RegisterMessage(unsigned int, unsigned long) {
+    return true;
+}
 
 void CWarrowCoreInterface::LogOut(const char* format, ...) {
     if (format == nullptr || !m_pLog) {
@@ -98,11 +100,21 @@ bool FormatOSInfo(char* dest, int size, const OSVERSIONINFOA& info) {
     }
     const char* name;
     switch (info.dwMajorVersion) {
-    case 4: name = "Win2000"; break;
-    case 5: name = "Winxp"; break;
-    case 6: name = "Vista"; break;
-    case 7: name = "Win7"; break;
-    default: name = "Win98"; break;
+    case 4:
+        name = "Win2000";
+        break;
+    case 5:
+        name = "Winxp";
+        break;
+    case 6:
+        name = "Vista";
+        break;
+    case 7:
+        name = "Win7";
+        break;
+    default:
+        name = "Win98";
+        break;
     }
     std::snprintf(dest, bound, "%s %s", name, info.szCSDVersion);
     return true;

@@ -6,7 +6,9 @@ ErrorReporter g_reporter = nullptr;
 
 namespace core {
 
-void SetErrorReporter(ErrorReporter reporter) { g_reporter = reporter; }
+void SetErrorReporter(ErrorReporter reporter) {
+    g_reporter = reporter;
+}
 
 void ReportError(const char* message) {
     if (g_reporter != nullptr && message != nullptr) {

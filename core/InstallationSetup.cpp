@@ -40,7 +40,8 @@ bool WriteNewFile(const std::string& path, const std::string& text, std::string&
         error = temp + ": " + std::strerror(errno);
         return false;
     }
-    const bool written = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) && ::fsync(fd) == 0;
+    const bool written =
+        ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) && ::fsync(fd) == 0;
     ::close(fd);
     // link() refuses to replace, so a file made meanwhile by someone else is kept.
     if (!written || ::link(temp.c_str(), path.c_str()) != 0) {
@@ -54,7 +55,9 @@ bool WriteNewFile(const std::string& path, const std::string& text, std::string&
 
 } // namespace
 
-const char* ConfigTemplate() { return kConfigTemplate; }
+const char* ConfigTemplate() {
+    return kConfigTemplate;
+}
 
 bool CreateDatabaseFile(const std::string& path, const std::string& password, bool withBrowserEntry,
                         std::string& error) {
@@ -69,7 +72,8 @@ bool CreateDatabaseFile(const std::string& path, const std::string& password, bo
     if (rc == SQLITE_OK) {
         rc = sqlite3_key(db, password.data(), static_cast<int>(password.size()));
     }
-    std::string script = std::string("BEGIN;") + kSchema + (withBrowserEntry ? kBrowserEntry : "") + "COMMIT;";
+    std::string script =
+        std::string("BEGIN;") + kSchema + (withBrowserEntry ? kBrowserEntry : "") + "COMMIT;";
     if (rc == SQLITE_OK) {
         rc = sqlite3_exec(db, script.c_str(), nullptr, nullptr, nullptr);
     }

@@ -42,8 +42,12 @@ std::optional<std::string> EditableTable(const std::string& query) {
     return match[1].matched ? match[1].str() : match[2].str();
 }
 
-std::string Quote(const std::string& value) { return Enclose(value, '\''); }
+std::string Quote(const std::string& value) {
+    return Enclose(value, '\'');
+}
 
-std::string Identifier(const std::string& name) { return Enclose(name, '"'); }
+std::string Identifier(const std::string& name) {
+    return Enclose(name, '"');
+}
 
 } // namespace jetsql

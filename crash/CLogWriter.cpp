@@ -6,15 +6,15 @@
 
 CLogWriter::CLogWriter(int fd) noexcept : m_nFd(fd) {}
 
-CLogWriter::~CLogWriter() { Flush(); }
+CLogWriter::~CLogWriter() {
+    Flush();
+}
 
-CLogWriter& CLogWriter::Text(const char* text) noexcept
-{
+CLogWriter& CLogWriter::Text(const char* text) noexcept {
     return Text(text, text == nullptr ? 0 : std::strlen(text));
 }
 
-CLogWriter& CLogWriter::Text(const char* text, std::size_t length) noexcept
-{
+CLogWriter& CLogWriter::Text(const char* text, std::size_t length) noexcept {
     while (length > 0) {
         if (m_nUsed == sizeof m_buffer && !Flush())
             return *this;
@@ -29,13 +29,13 @@ CLogWriter& CLogWriter::Text(const char* text, std::size_t length) noexcept
     return *this;
 }
 
-CLogWriter& CLogWriter::Dec(std::int64_t value, int width, char fill) noexcept
-{
+CLogWriter& CLogWriter::Dec(std::int64_t value, int width, char fill) noexcept {
     char digits[24];
     int n = 0;
     const bool negative = value < 0;
     // Work in unsigned so that the most negative value does not overflow.
-    std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+    std::uint64_t magnitude =
+        negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
     do {
         digits[n++] = static_cast<char>('0' + magnitude % 10);
         magnitude /= 10;
@@ -51,8 +51,7 @@ CLogWriter& CLogWriter::Dec(std::int64_t value, int width, char fill) noexcept
     return *this;
 }
 
-CLogWriter& CLogWriter::Hex(std::uint64_t value, int width) noexcept
-{
+CLogWriter& CLogWriter::Hex(std::uint64_t value, int width) noexcept {
     static constexpr char kDigits[] = "0123456789abcdef";
     char digits[16];
     int n = 0;
@@ -66,20 +65,17 @@ CLogWriter& CLogWriter::Hex(std::uint64_t value, int width) noexcept
     return *this;
 }
 
-CLogWriter& CLogWriter::Repeat(char c, int count) noexcept
-{
+CLogWriter& CLogWriter::Repeat(char c, int count) noexcept {
     for (int i = 0; i < count; ++i)
         Text(&c, 1);
     return *this;
 }
 
-CLogWriter& CLogWriter::Rule(char c, int count) noexcept
-{
+CLogWriter& CLogWriter::Rule(char c, int count) noexcept {
     return Repeat(c, count).Text("\n", 1);
 }
 
-bool CLogWriter::Flush() noexcept
-{
+bool CLogWriter::Flush() noexcept {
     std::size_t done = 0;
     while (m_bOk && done < m_nUsed) {
         const ssize_t n = ::write(m_nFd, m_buffer + done, m_nUsed - done);

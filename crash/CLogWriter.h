@@ -6,8 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-class CLogWriter
-{
+class CLogWriter {
 public:
     explicit CLogWriter(int fd) noexcept;
     ~CLogWriter();

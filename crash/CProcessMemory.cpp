@@ -1,21 +1,19 @@
 #include "crash/CProcessMemory.h"
 
 #include <cerrno>
-#include <string>
 #include <fcntl.h>
+#include <string>
 #include <sys/uio.h>
 #include <unistd.h>
 
 CProcessMemory::CProcessMemory(pid_t pid) noexcept : m_nPid(pid) {}
 
-CProcessMemory::~CProcessMemory()
-{
+CProcessMemory::~CProcessMemory() {
     if (m_nMemFd >= 0)
         close(m_nMemFd);
 }
 
-bool CProcessMemory::Read(std::uint64_t addr, void* buffer, std::size_t size) noexcept
-{
+bool CProcessMemory::Read(std::uint64_t addr, void* buffer, std::size_t size) noexcept {
     if (size == 0)
         return true;
     iovec local{buffer, size};
@@ -31,5 +29,6 @@ bool CProcessMemory::Read(std::uint64_t addr, void* buffer, std::size_t size) no
         const std::string path = "/proc/" + std::to_string(m_nPid) + "/mem";
         m_nMemFd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     }
-    return m_nMemFd >= 0 && pread(m_nMemFd, buffer, size, static_cast<off_t>(addr)) == static_cast<ssize_t>(size);
+    return m_nMemFd >= 0 &&
+           pread(m_nMemFd, buffer, size, static_cast<off_t>(addr)) == static_cast<ssize_t>(size);
 }

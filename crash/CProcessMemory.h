@@ -7,8 +7,7 @@
 #include <cstdint>
 #include <sys/types.h>
 
-class CProcessMemory
-{
+class CProcessMemory {
 public:
     explicit CProcessMemory(pid_t pid) noexcept;
     ~CProcessMemory();

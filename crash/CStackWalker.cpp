@@ -24,11 +24,10 @@ const Dwfl_Callbacks kProcCallbacks = {
     &s_pszDebuginfoPath,
 };
 
-std::string Demangled(const char* name)
-{
+std::string Demangled(const char* name) {
     int status = 0;
     std::unique_ptr<char, decltype(&std::free)> plain(abi::__cxa_demangle(name, nullptr, nullptr, &status),
-                                                       &std::free);
+                                                      &std::free);
     std::string text = status == 0 && plain ? plain.get() : name;
     if (text.size() > kMaxSymbolName)
         text.resize(kMaxSymbolName);
@@ -37,8 +36,7 @@ std::string Demangled(const char* name)
 
 } // namespace
 
-CStackWalker::CStackWalker(const tagCrashRequest& req) : m_req(req), m_memory(req.nPid)
-{
+CStackWalker::CStackWalker(const tagCrashRequest& req) : m_req(req), m_memory(req.nPid) {
     m_pDwfl = dwfl_begin(&kProcCallbacks);
     if (m_pDwfl != nullptr) {
         dwfl_report_begin(m_pDwfl);
@@ -67,14 +65,12 @@ CStackWalker::CStackWalker(const tagCrashRequest& req) : m_req(req), m_memory(re
     }
 }
 
-CStackWalker::~CStackWalker()
-{
+CStackWalker::~CStackWalker() {
     if (m_pDwfl != nullptr)
         dwfl_end(m_pDwfl);
 }
 
-pid_t CStackWalker::NextThread(Dwfl*, void* arg, void** threadArg)
-{
+pid_t CStackWalker::NextThread(Dwfl*, void* arg, void** threadArg) {
     // Only the crashing thread is walked; the others keep running.
     if (*threadArg != nullptr)
         return 0;
@@ -82,28 +78,24 @@ pid_t CStackWalker::NextThread(Dwfl*, void* arg, void** threadArg)
     return static_cast<CStackWalker*>(arg)->m_req.nTid;
 }
 
-bool CStackWalker::GetThread(Dwfl*, pid_t tid, void* arg, void** threadArg)
-{
+bool CStackWalker::GetThread(Dwfl*, pid_t tid, void* arg, void** threadArg) {
     if (tid != static_cast<CStackWalker*>(arg)->m_req.nTid)
         return false;
     *threadArg = arg;
     return true;
 }
 
-bool CStackWalker::MemoryRead(Dwfl*, Dwarf_Addr addr, Dwarf_Word* result, void* arg)
-{
+bool CStackWalker::MemoryRead(Dwfl*, Dwarf_Addr addr, Dwarf_Word* result, void* arg) {
     return static_cast<CStackWalker*>(arg)->m_memory.Read(addr, result, sizeof *result);
 }
 
-bool CStackWalker::SetInitialRegisters(Dwfl_Thread* thread, void* threadArg)
-{
+bool CStackWalker::SetInitialRegisters(Dwfl_Thread* thread, void* threadArg) {
     std::uint64_t regs[kDwarfRegCount];
     DwarfRegistersOf(static_cast<CStackWalker*>(threadArg)->m_req, regs);
     return dwfl_thread_state_registers(thread, 0, kDwarfRegCount, regs);
 }
 
-int CStackWalker::OnFrame(Dwfl_Frame* state, void* arg)
-{
+int CStackWalker::OnFrame(Dwfl_Frame* state, void* arg) {
     auto* self = static_cast<CStackWalker*>(arg);
     tagFrame frame;
     Dwarf_Addr pc = 0;
@@ -121,8 +113,7 @@ int CStackWalker::OnFrame(Dwfl_Frame* state, void* arg)
     return self->m_frames.size() < kMaxFrames ? DWARF_CB_OK : DWARF_CB_ABORT;
 }
 
-void CStackWalker::Unwind()
-{
+void CStackWalker::Unwind() {
     static const Dwfl_Thread_Callbacks kThreadCallbacks = {
         NextThread, GetThread, MemoryRead, SetInitialRegisters, nullptr, nullptr,
     };
@@ -133,19 +124,17 @@ void CStackWalker::Unwind()
     dwfl_getthread_frames(m_pDwfl, m_req.nTid, OnFrame, this);
 }
 
-Dwarf_Addr CStackWalker::ProgramCounter(const tagFrame& frame)
-{
+Dwarf_Addr CStackWalker::ProgramCounter(const tagFrame& frame) {
     // A return address points after the call; the call itself is one byte back.
     return frame.bActivation ? frame.nPc : frame.nPc - 1;
 }
 
-Dwfl_Module* CStackWalker::ModuleAt(Dwarf_Addr addr)
-{
+Dwfl_Module* CStackWalker::ModuleAt(Dwarf_Addr addr) {
     return m_pDwfl != nullptr ? dwfl_addrmodule(m_pDwfl, addr) : nullptr;
 }
 
-std::optional<std::uint64_t> CStackWalker::CanonicalFrameAddress(std::size_t index, Dwfl_Module* module, Dwarf_Addr pc)
-{
+std::optional<std::uint64_t> CStackWalker::CanonicalFrameAddress(std::size_t index, Dwfl_Module* module,
+                                                                 Dwarf_Addr pc) {
     // The call-frame information says where the frame starts; without it the
     // caller's stack pointer, which the unwinder set to that address, does.
     Dwarf_Addr bias = 0;
@@ -175,17 +164,16 @@ std::optional<std::uint64_t> CStackWalker::CanonicalFrameAddress(std::size_t ind
     return std::nullopt;
 }
 
-std::string CStackWalker::ModulePath(std::uint64_t addr)
-{
+std::string CStackWalker::ModulePath(std::uint64_t addr) {
     Dwfl_Module* module = ModuleAt(addr);
     if (module == nullptr)
         return {};
-    const char* name = dwfl_module_info(module, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    const char* name =
+        dwfl_module_info(module, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
     return name != nullptr ? name : "";
 }
 
-void CStackWalker::WriteStack(CLogWriter& w, bool withVariables)
-{
+void CStackWalker::WriteStack(CLogWriter& w, bool withVariables) {
     WriteStackSectionStart(w, withVariables);
     for (std::size_t i = 0; i < m_frames.size(); ++i) {
         const tagFrame& frame = m_frames[i];
@@ -197,7 +185,8 @@ void CStackWalker::WriteStack(CLogWriter& w, bool withVariables)
         if (module != nullptr) {
             GElf_Off offset = 0;
             GElf_Sym symbol;
-            if (const char* name = dwfl_module_addrinfo(module, pc, &offset, &symbol, nullptr, nullptr, nullptr))
+            if (const char* name =
+                    dwfl_module_addrinfo(module, pc, &offset, &symbol, nullptr, nullptr, nullptr))
                 function = Demangled(name);
             if (Dwfl_Line* source = dwfl_module_getsrc(module, pc))
                 file = dwfl_lineinfo(source, nullptr, &line, nullptr, nullptr, nullptr);

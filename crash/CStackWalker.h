@@ -15,8 +15,7 @@
 
 class CLogWriter;
 
-class CStackWalker
-{
+class CStackWalker {
 public:
     explicit CStackWalker(const tagCrashRequest& req);
     ~CStackWalker();
@@ -28,8 +27,7 @@ public:
     void WriteStack(CLogWriter& w, bool withVariables);
 
 private:
-    struct tagFrame
-    {
+    struct tagFrame {
         std::uint64_t nPc = 0;
         bool bActivation = false; // the interrupted instruction itself, not a return address
         tagRegisterSet regs;

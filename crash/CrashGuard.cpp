@@ -12,16 +12,15 @@ namespace {
 // Enough for the handler and the fallback log, also under AddressSanitizer.
 constexpr std::size_t kAltStackSize = 128 * 1024;
 
-class CAltStack
-{
+class CAltStack {
 public:
-    ~CAltStack()
-    {
+    ~CAltStack() {
         if (m_pStack == nullptr)
             return;
         // Only take the stack away when it is still the one the thread uses.
         stack_t current{};
-        if (sigaltstack(nullptr, &current) == 0 && current.ss_sp == m_pStack && (current.ss_flags & SS_ONSTACK) == 0) {
+        if (sigaltstack(nullptr, &current) == 0 && current.ss_sp == m_pStack &&
+            (current.ss_flags & SS_ONSTACK) == 0) {
             stack_t off{};
             off.ss_flags = SS_DISABLE;
             if (sigaltstack(&off, nullptr) == 0)
@@ -29,16 +28,15 @@ public:
         }
     }
 
-    bool Install() noexcept
-    {
+    bool Install() noexcept {
         stack_t current{};
         if (sigaltstack(nullptr, &current) != 0)
             return false;
         if ((current.ss_flags & SS_DISABLE) == 0 && current.ss_size >= kAltStackSize)
             return true;
         if (m_pStack == nullptr) {
-            void* stack = mmap(nullptr, kAltStackSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_STACK,
-                               -1, 0);
+            void* stack = mmap(nullptr, kAltStackSize, PROT_READ | PROT_WRITE,
+                               MAP_PRIVATE | MAP_ANONYMOUS | MAP_STACK, -1, 0);
             if (stack == MAP_FAILED)
                 return false;
             m_pStack = stack;
@@ -57,18 +55,15 @@ thread_local CAltStack t_altStack;
 
 } // namespace
 
-bool PrepareCrashThread() noexcept
-{
+bool PrepareCrashThread() noexcept {
     return t_altStack.Install();
 }
 
-sigjmp_buf* CurrentCrashGuard() noexcept
-{
+sigjmp_buf* CurrentCrashGuard() noexcept {
     return t_pGuard;
 }
 
-bool RunGuardedCall(void (*phase)(void*), void* arg)
-{
+bool RunGuardedCall(void (*phase)(void*), void* arg) {
     PrepareCrashThread();
     sigjmp_buf env;
     sigjmp_buf* volatile previous = t_pGuard;

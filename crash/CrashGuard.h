@@ -11,9 +11,7 @@
 bool RunGuardedCall(void (*phase)(void*), void* arg);
 
 // Returns true when `phase` ran to its end, false when a crash ended it.
-template <class F>
-bool RunGuarded(F&& phase)
-{
+template <class F> bool RunGuarded(F&& phase) {
     using Phase = std::remove_reference_t<F>;
     return RunGuardedCall([](void* p) { (*static_cast<Phase*>(p))(); }, &phase);
 }

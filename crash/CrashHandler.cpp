@@ -33,15 +33,13 @@ int s_nWriterSock = -1;
 pid_t s_nWriterPid = -1;
 std::int64_t s_nUtcOffset = 0;
 
-std::int64_t NowMs(clockid_t clock) noexcept
-{
+std::int64_t NowMs(clockid_t clock) noexcept {
     timespec ts{};
     clock_gettime(clock, &ts);
     return static_cast<std::int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
 
-bool WaitReadable(int fd, int timeoutMs) noexcept
-{
+bool WaitReadable(int fd, int timeoutMs) noexcept {
     const std::int64_t deadline = NowMs(CLOCK_MONOTONIC) + timeoutMs;
     for (;;) {
         std::int64_t left = deadline - NowMs(CLOCK_MONOTONIC);
@@ -57,8 +55,7 @@ bool WaitReadable(int fd, int timeoutMs) noexcept
 }
 
 // One whole message of exactly `size` bytes within the timeout.
-bool ReceiveExact(int sock, void* data, std::size_t size, int timeoutMs) noexcept
-{
+bool ReceiveExact(int sock, void* data, std::size_t size, int timeoutMs) noexcept {
     if (!WaitReadable(sock, timeoutMs))
         return false;
     ssize_t n;
@@ -68,8 +65,7 @@ bool ReceiveExact(int sock, void* data, std::size_t size, int timeoutMs) noexcep
     return n == static_cast<ssize_t>(size);
 }
 
-void StopWriter() noexcept
-{
+void StopWriter() noexcept {
     if (s_nWriterPid > 0) {
         kill(s_nWriterPid, SIGKILL);
         while (waitpid(s_nWriterPid, nullptr, 0) < 0 && errno == EINTR) {
@@ -82,8 +78,7 @@ void StopWriter() noexcept
     }
 }
 
-void FillRequest(tagCrashRequest& req, const tagExceptionPointers& info, unsigned int code) noexcept
-{
+void FillRequest(tagCrashRequest& req, const tagExceptionPointers& info, unsigned int code) noexcept {
     std::memset(&req, 0, sizeof req);
     req.nPid = getpid();
     req.nTid = gettid();
@@ -110,8 +105,7 @@ void FillRequest(tagCrashRequest& req, const tagExceptionPointers& info, unsigne
 // Asks the writer for the file name (it knows the local time zone, which is
 // out of reach here); without an answer the name comes from the offset seen
 // at install.
-bool AskWriterForName(const tagCrashRequest& req, char (&name)[kLogNameSize]) noexcept
-{
+bool AskWriterForName(const tagCrashRequest& req, char (&name)[kLogNameSize]) noexcept {
     tagCrashNameReply reply{};
     if (s_nWriterSock >= 0 && send(s_nWriterSock, &req, sizeof req, MSG_NOSIGNAL) == sizeof req &&
         ReceiveExact(s_nWriterSock, &reply, sizeof reply, s_options.nNameTimeoutMs) &&
@@ -125,8 +119,7 @@ bool AskWriterForName(const tagCrashRequest& req, char (&name)[kLogNameSize]) no
     return false;
 }
 
-bool WriterCompletes(int fd) noexcept
-{
+bool WriterCompletes(int fd) noexcept {
     tagCrashDoneReply done{};
     return SendFd(s_nWriterSock, fd) &&
            ReceiveExact(s_nWriterSock, &done, sizeof done, s_options.nWriteTimeoutMs) && done.nComplete == 1;
@@ -134,8 +127,7 @@ bool WriterCompletes(int fd) noexcept
 
 // Another thread is writing the log: give it the time it may take before
 // this thread's crash ends the process.
-void WaitForFirstLog() noexcept
-{
+void WaitForFirstLog() noexcept {
     const std::int64_t limit = std::int64_t{s_options.nNameTimeoutMs} + s_options.nWriteTimeoutMs + 5000;
     const std::int64_t deadline = NowMs(CLOCK_MONOTONIC) + limit;
     while (!s_bWritten.load() && NowMs(CLOCK_MONOTONIC) < deadline) {
@@ -144,13 +136,13 @@ void WaitForFirstLog() noexcept
     }
 }
 
-void OnCrashSignal(int signo, siginfo_t* info, void* context)
-{
+void OnCrashSignal(int signo, siginfo_t* info, void* context) {
     const int savedErrno = errno;
     const auto* uc = static_cast<const ucontext_t*>(context);
     const tagExceptionPointers pointers{info, uc};
-    const unsigned int code = ExceptionCodeOf(signo, info->si_code, reinterpret_cast<std::uintptr_t>(info->si_addr),
-                                              static_cast<std::uint64_t>(uc->uc_mcontext.gregs[REG_RSP]));
+    const unsigned int code =
+        ExceptionCodeOf(signo, info->si_code, reinterpret_cast<std::uintptr_t>(info->si_addr),
+                        static_cast<std::uint64_t>(uc->uc_mcontext.gregs[REG_RSP]));
     if (WriteCrashLog(&pointers, code) == 1) {
         if (sigjmp_buf* guard = CurrentCrashGuard())
             siglongjmp(*guard, 1);
@@ -158,7 +150,7 @@ void OnCrashSignal(int signo, siginfo_t* info, void* context)
     // Hand the crash to the system: the default action, delivered as soon as
     // the handler returns (the signal stays blocked until then). A fault
     // would repeat anyway; abort(), int3 and kill() would not.
-    struct sigaction dfl{};
+    struct sigaction dfl {};
     dfl.sa_handler = SIG_DFL;
     sigaction(signo, &dfl, nullptr);
     raise(signo);
@@ -167,14 +159,12 @@ void OnCrashSignal(int signo, siginfo_t* info, void* context)
 
 } // namespace
 
-void SetCrashCallback(CrashCallback onWritten)
-{
+void SetCrashCallback(CrashCallback onWritten) {
     RememberProgramPath();
     s_pfnOnWritten.store(onWritten);
 }
 
-int WriteCrashLog(const tagExceptionPointers* info, unsigned int code)
-{
+int WriteCrashLog(const tagExceptionPointers* info, unsigned int code) {
     if (s_bDone.exchange(true)) {
         WaitForFirstLog();
         return 0;
@@ -204,8 +194,7 @@ int WriteCrashLog(const tagExceptionPointers* info, unsigned int code)
     return 1;
 }
 
-bool InstallCrashHandler(CrashCallback onWritten, const tagCrashOptions& options)
-{
+bool InstallCrashHandler(CrashCallback onWritten, const tagCrashOptions& options) {
     SetCrashCallback(onWritten);
     if (s_bInstalled.exchange(true))
         return true;
@@ -220,7 +209,7 @@ bool InstallCrashHandler(CrashCallback onWritten, const tagCrashOptions& options
         // still needs to read our memory.
         prctl(PR_SET_PTRACER, s_nWriterPid, 0, 0, 0);
     }
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_sigaction = OnCrashSignal;
     action.sa_flags = SA_SIGINFO | SA_ONSTACK;
     sigemptyset(&action.sa_mask);

@@ -16,14 +16,12 @@ using CrashCallback = int (*)(const char* fileName);
 
 // The signal's record and the interrupted context: what the exception
 // pointers are to a Windows filter.
-struct tagExceptionPointers
-{
+struct tagExceptionPointers {
     const siginfo_t* pExceptionRecord;
     const ucontext_t* pContextRecord;
 };
 
-struct tagCrashOptions
-{
+struct tagCrashOptions {
     // How long the crashed thread waits for the writer process before it
     // writes the short log itself: for the file name, then for the log.
     int nNameTimeoutMs = 5000;

@@ -6,10 +6,9 @@
 #include <cstdint>
 #include <ucontext.h>
 
-struct tagCrashRequest
-{
-    std::int32_t nPid;        // crashed process
-    std::int32_t nTid;        // crashing thread
+struct tagCrashRequest {
+    std::int32_t nPid; // crashed process
+    std::int32_t nTid; // crashing thread
     std::int32_t nSignal;
     std::int32_t nSigCode;    // siginfo si_code
     std::uint32_t nCode;      // exception code written to the log
@@ -22,13 +21,11 @@ struct tagCrashRequest
 
 // The writer's answers: the log file name it chose from the local time, then
 // whether it completed the log in the file descriptor it was given.
-struct tagCrashNameReply
-{
+struct tagCrashNameReply {
     char szName[64];
 };
 
-struct tagCrashDoneReply
-{
+struct tagCrashDoneReply {
     std::int32_t nComplete;
 };
 

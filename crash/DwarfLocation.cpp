@@ -9,18 +9,15 @@ namespace {
 
 constexpr std::size_t kStackDepth = 64;
 
-class CEvalStack
-{
+class CEvalStack {
 public:
-    bool Push(std::uint64_t value) noexcept
-    {
+    bool Push(std::uint64_t value) noexcept {
         if (m_nSize == kStackDepth)
             return false;
         m_values[m_nSize++] = value;
         return true;
     }
-    bool Pop(std::uint64_t& value) noexcept
-    {
+    bool Pop(std::uint64_t& value) noexcept {
         if (m_nSize == 0)
             return false;
         value = m_values[--m_nSize];
@@ -33,16 +30,14 @@ private:
     std::size_t m_nSize = 0;
 };
 
-bool Binary(CEvalStack& stack, std::uint64_t (*op)(std::uint64_t, std::uint64_t)) noexcept
-{
+bool Binary(CEvalStack& stack, std::uint64_t (*op)(std::uint64_t, std::uint64_t)) noexcept {
     std::uint64_t b = 0, a = 0;
     return stack.Pop(b) && stack.Pop(a) && stack.Push(op(a, b));
 }
 
 } // namespace
 
-tagLocation EvaluateLocation(const Dwarf_Op* ops, std::size_t count, const tagEvalContext& ctx)
-{
+tagLocation EvaluateLocation(const Dwarf_Op* ops, std::size_t count, const tagEvalContext& ctx) {
     CEvalStack stack;
     tagLocation::enKind kind = tagLocation::Memory;
     for (std::size_t i = 0; i < count; ++i) {
@@ -67,25 +62,45 @@ tagLocation EvaluateLocation(const Dwarf_Op* ops, std::size_t count, const tagEv
                 ok = ctx.pRegs != nullptr && ctx.pRegs->Get(op.number, value) &&
                      stack.Push(value + static_cast<std::uint64_t>(static_cast<std::int64_t>(op.number2)));
                 break;
-            case DW_OP_addr: ok = stack.Push(op.number + ctx.nBias); break;
+            case DW_OP_addr:
+                ok = stack.Push(op.number + ctx.nBias);
+                break;
             case DW_OP_fbreg:
                 ok = ctx.frameBase.has_value() &&
-                     stack.Push(*ctx.frameBase + static_cast<std::uint64_t>(static_cast<std::int64_t>(op.number)));
+                     stack.Push(*ctx.frameBase +
+                                static_cast<std::uint64_t>(static_cast<std::int64_t>(op.number)));
                 break;
-            case DW_OP_call_frame_cfa: ok = ctx.cfa.has_value() && stack.Push(*ctx.cfa); break;
-            case DW_OP_const1u: case DW_OP_const2u: case DW_OP_const4u: case DW_OP_const8u:
-            case DW_OP_const1s: case DW_OP_const2s: case DW_OP_const4s: case DW_OP_const8s:
-            case DW_OP_constu: case DW_OP_consts:
+            case DW_OP_call_frame_cfa:
+                ok = ctx.cfa.has_value() && stack.Push(*ctx.cfa);
+                break;
+            case DW_OP_const1u:
+            case DW_OP_const2u:
+            case DW_OP_const4u:
+            case DW_OP_const8u:
+            case DW_OP_const1s:
+            case DW_OP_const2s:
+            case DW_OP_const4s:
+            case DW_OP_const8s:
+            case DW_OP_constu:
+            case DW_OP_consts:
                 ok = stack.Push(op.number);
                 break;
-            case DW_OP_plus_uconst: ok = stack.Pop(value) && stack.Push(value + op.number); break;
-            case DW_OP_plus: ok = Binary(stack, [](std::uint64_t a, std::uint64_t b) { return a + b; }); break;
-            case DW_OP_minus: ok = Binary(stack, [](std::uint64_t a, std::uint64_t b) { return a - b; }); break;
-            case DW_OP_deref:
-                ok = ctx.pMemory != nullptr && stack.Pop(value) && ctx.pMemory->Read(value, &value, sizeof value) &&
-                     stack.Push(value);
+            case DW_OP_plus_uconst:
+                ok = stack.Pop(value) && stack.Push(value + op.number);
                 break;
-            case DW_OP_stack_value: kind = tagLocation::Value; break;
+            case DW_OP_plus:
+                ok = Binary(stack, [](std::uint64_t a, std::uint64_t b) { return a + b; });
+                break;
+            case DW_OP_minus:
+                ok = Binary(stack, [](std::uint64_t a, std::uint64_t b) { return a - b; });
+                break;
+            case DW_OP_deref:
+                ok = ctx.pMemory != nullptr && stack.Pop(value) &&
+                     ctx.pMemory->Read(value, &value, sizeof value) && stack.Push(value);
+                break;
+            case DW_OP_stack_value:
+                kind = tagLocation::Value;
+                break;
             case DW_OP_implicit_value:
                 // number is the length, number2 the address of the block in libdw's memory.
                 if (op.number > sizeof value || i + 1 != count)
@@ -93,7 +108,8 @@ tagLocation EvaluateLocation(const Dwarf_Op* ops, std::size_t count, const tagEv
                 std::memcpy(&value, reinterpret_cast<const void*>(static_cast<std::uintptr_t>(op.number2)),
                             op.number);
                 return {tagLocation::Value, value};
-            default: return {};
+            default:
+                return {};
             }
         }
         if (!ok)

@@ -13,13 +13,11 @@
 
 class CProcessMemory;
 
-struct tagRegisterSet
-{
+struct tagRegisterSet {
     std::uint64_t regs[kDwarfRegCount] = {};
     std::uint32_t nKnown = 0; // bit n: register n holds a value in this frame
 
-    bool Get(std::uint64_t reg, std::uint64_t& value) const noexcept
-    {
+    bool Get(std::uint64_t reg, std::uint64_t& value) const noexcept {
         if (reg >= kDwarfRegCount || (nKnown & (1u << reg)) == 0)
             return false;
         value = regs[reg];
@@ -27,8 +25,7 @@ struct tagRegisterSet
     }
 };
 
-struct tagEvalContext
-{
+struct tagEvalContext {
     const tagRegisterSet* pRegs = nullptr;
     CProcessMemory* pMemory = nullptr;
     std::optional<std::uint64_t> cfa;
@@ -36,8 +33,7 @@ struct tagEvalContext
     std::uint64_t nBias = 0; // load bias of the module, added to DW_OP_addr
 };
 
-struct tagLocation
-{
+struct tagLocation {
     enum enKind { None, Memory, Register, Value };
     enKind nKind = None;
     std::uint64_t nValue = 0; // address, register number or the value itself

@@ -8,8 +8,7 @@ namespace {
 // frame that does not fit touches the guard page just below the stack.
 constexpr std::uint64_t kStackGuardReach = 64 * 1024;
 
-struct tagExceptionName
-{
+struct tagExceptionName {
     std::uint32_t nCode;
     const char* pszName;
 };
@@ -37,41 +36,53 @@ constexpr tagExceptionName kNames[] = {
     {0xE06D7363, "EXCEPTION_MSVCPP"},
 };
 
-std::uint32_t FloatingPointCode(int siCode) noexcept
-{
+std::uint32_t FloatingPointCode(int siCode) noexcept {
     switch (siCode) {
-    case FPE_INTOVF: return 0xC0000095;
-    case FPE_FLTDIV: return 0xC000008E;
-    case FPE_FLTOVF: return 0xC0000091;
-    case FPE_FLTUND: return 0xC0000093;
-    case FPE_FLTRES: return 0xC000008F;
-    case FPE_FLTINV: return 0xC0000090;
-    case FPE_FLTSUB: return 0xC000008C;
-    default: return kExceptionIntDivideByZero;
+    case FPE_INTOVF:
+        return 0xC0000095;
+    case FPE_FLTDIV:
+        return 0xC000008E;
+    case FPE_FLTOVF:
+        return 0xC0000091;
+    case FPE_FLTUND:
+        return 0xC0000093;
+    case FPE_FLTRES:
+        return 0xC000008F;
+    case FPE_FLTINV:
+        return 0xC0000090;
+    case FPE_FLTSUB:
+        return 0xC000008C;
+    default:
+        return kExceptionIntDivideByZero;
     }
 }
 
 } // namespace
 
-std::uint32_t ExceptionCodeOf(int signo, int siCode, std::uint64_t faultAddr, std::uint64_t sp) noexcept
-{
+std::uint32_t ExceptionCodeOf(int signo, int siCode, std::uint64_t faultAddr, std::uint64_t sp) noexcept {
     switch (signo) {
     case SIGSEGV: {
         const bool kernelFault = siCode > 0;
         const std::uint64_t distance = faultAddr > sp ? faultAddr - sp : sp - faultAddr;
-        return kernelFault && distance < kStackGuardReach ? kExceptionStackOverflow : kExceptionAccessViolation;
+        return kernelFault && distance < kStackGuardReach ? kExceptionStackOverflow
+                                                          : kExceptionAccessViolation;
     }
-    case SIGFPE: return FloatingPointCode(siCode);
-    case SIGILL: return siCode == ILL_PRVOPC || siCode == ILL_PRVREG ? 0xC0000096 : kExceptionIllegalInstruction;
-    case SIGBUS: return kExceptionMisalignment;
-    case SIGTRAP: return siCode == TRAP_TRACE ? 0x80000004 : kExceptionBreakpoint;
-    case SIGABRT: return kExceptionFatalAppExit;
-    default: return kExceptionFatalAppExit;
+    case SIGFPE:
+        return FloatingPointCode(siCode);
+    case SIGILL:
+        return siCode == ILL_PRVOPC || siCode == ILL_PRVREG ? 0xC0000096 : kExceptionIllegalInstruction;
+    case SIGBUS:
+        return kExceptionMisalignment;
+    case SIGTRAP:
+        return siCode == TRAP_TRACE ? 0x80000004 : kExceptionBreakpoint;
+    case SIGABRT:
+        return kExceptionFatalAppExit;
+    default:
+        return kExceptionFatalAppExit;
     }
 }
 
-const char* ExceptionName(std::uint32_t code) noexcept
-{
+const char* ExceptionName(std::uint32_t code) noexcept {
     for (const tagExceptionName& entry : kNames)
         if (entry.nCode == code)
             return entry.pszName;

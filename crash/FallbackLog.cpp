@@ -15,8 +15,7 @@ namespace {
 char s_chunk[4096];
 char s_line[1024];
 
-bool ParseHex(const char*& p, std::uint64_t& value) noexcept
-{
+bool ParseHex(const char*& p, std::uint64_t& value) noexcept {
     value = 0;
     const char* start = p;
     for (;; ++p) {
@@ -32,8 +31,7 @@ bool ParseHex(const char*& p, std::uint64_t& value) noexcept
 }
 
 // One line of /proc/self/maps: "start-end perms offset dev inode   path".
-bool LineHolds(const char* line, std::uint64_t addr, const char*& path) noexcept
-{
+bool LineHolds(const char* line, std::uint64_t addr, const char*& path) noexcept {
     std::uint64_t start = 0;
     std::uint64_t end = 0;
     const char* p = line;
@@ -51,8 +49,7 @@ bool LineHolds(const char* line, std::uint64_t addr, const char*& path) noexcept
     return true;
 }
 
-void FindModule(std::uint64_t addr, char (&module)[kModuleNameSize]) noexcept
-{
+void FindModule(std::uint64_t addr, char (&module)[kModuleNameSize]) noexcept {
     module[0] = '\0';
     const int fd = open("/proc/self/maps", O_RDONLY | O_CLOEXEC);
     if (fd < 0)
@@ -79,18 +76,16 @@ void FindModule(std::uint64_t addr, char (&module)[kModuleNameSize]) noexcept
     close(fd);
 }
 
-void WriteSystemLines(CLogWriter& w) noexcept
-{
+void WriteSystemLines(CLogWriter& w) noexcept {
     WriteSystemSectionTitle(w);
     // Only what the kernel tells without reading files; the section ends
     // early, as it does whenever the system description is incomplete.
-    struct utsname name{};
+    struct utsname name {};
     if (uname(&name) == 0)
         w.Text("操作系统：Linux ").Text(name.release).Text(" (").Text(name.machine).Text(")\n");
 }
 
-void WriteBareStack(CLogWriter& w, bool withVariables) noexcept
-{
+void WriteBareStack(CLogWriter& w, bool withVariables) noexcept {
     WriteStackSectionStart(w, withVariables);
     WriteFrameLine(w, 1, nullptr, 0, 0, nullptr, 0);
     w.Text("\n");
@@ -99,8 +94,7 @@ void WriteBareStack(CLogWriter& w, bool withVariables) noexcept
 
 } // namespace
 
-void WriteFallbackLog(int fd, const tagCrashRequest& req) noexcept
-{
+void WriteFallbackLog(int fd, const tagCrashRequest& req) noexcept {
     CLogWriter w(fd);
     char module[kModuleNameSize];
     FindModule(static_cast<std::uint64_t>(req.gregs[REG_RIP]), module);

@@ -6,15 +6,13 @@
 namespace {
 
 // One byte of payload carrying room for one descriptor.
-struct tagFdMessage
-{
+struct tagFdMessage {
     char byte = 'F';
     iovec iov{};
     alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))] = {};
     msghdr msg{};
 
-    tagFdMessage() noexcept
-    {
+    tagFdMessage() noexcept {
         iov = {&byte, 1};
         msg.msg_iov = &iov;
         msg.msg_iovlen = 1;
@@ -25,8 +23,7 @@ struct tagFdMessage
 
 } // namespace
 
-bool SendFd(int sock, int fd) noexcept
-{
+bool SendFd(int sock, int fd) noexcept {
     tagFdMessage message;
     cmsghdr* cmsg = CMSG_FIRSTHDR(&message.msg);
     cmsg->cmsg_level = SOL_SOCKET;
@@ -36,8 +33,7 @@ bool SendFd(int sock, int fd) noexcept
     return sendmsg(sock, &message.msg, MSG_NOSIGNAL) == 1;
 }
 
-int ReceiveFd(int sock) noexcept
-{
+int ReceiveFd(int sock) noexcept {
     tagFdMessage message;
     if (recvmsg(sock, &message.msg, MSG_CMSG_CLOEXEC) != 1)
         return -1;

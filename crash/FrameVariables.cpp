@@ -20,31 +20,27 @@ constexpr int kMemberLimit = 1024;
 constexpr std::uint64_t kObjectReadLimit = 64 * 1024;
 constexpr const char* kOptimisedOut = " <optimized out>";
 
-const char* NameOf(Dwarf_Die* die)
-{
+const char* NameOf(Dwarf_Die* die) {
     Dwarf_Attribute attr;
     return dwarf_attr_integrate(die, DW_AT_name, &attr) != nullptr ? dwarf_formstring(&attr) : nullptr;
 }
 
-bool TypeOf(Dwarf_Die* die, Dwarf_Die* type)
-{
+bool TypeOf(Dwarf_Die* die, Dwarf_Die* type) {
     Dwarf_Attribute attr;
-    return dwarf_attr_integrate(die, DW_AT_type, &attr) != nullptr && dwarf_formref_die(&attr, type) != nullptr;
+    return dwarf_attr_integrate(die, DW_AT_type, &attr) != nullptr &&
+           dwarf_formref_die(&attr, type) != nullptr;
 }
 
-bool IsQualifier(int tag)
-{
+bool IsQualifier(int tag) {
     return tag == DW_TAG_const_type || tag == DW_TAG_volatile_type || tag == DW_TAG_restrict_type ||
            tag == DW_TAG_atomic_type;
 }
 
-bool IsComposite(int tag)
-{
+bool IsComposite(int tag) {
     return tag == DW_TAG_structure_type || tag == DW_TAG_class_type || tag == DW_TAG_union_type;
 }
 
-int EncodingOf(Dwarf_Die* base)
-{
+int EncodingOf(Dwarf_Die* base) {
     Dwarf_Attribute attr;
     Dwarf_Word encoding = 0;
     if (dwarf_attr(base, DW_AT_encoding, &attr) == nullptr || dwarf_formudata(&attr, &encoding) != 0)
@@ -52,8 +48,7 @@ int EncodingOf(Dwarf_Die* base)
     return static_cast<int>(encoding);
 }
 
-std::string BasicOf(Dwarf_Die* type)
-{
+std::string BasicOf(Dwarf_Die* type) {
     Dwarf_Die peeled;
     if (dwarf_peel_type(type, &peeled) != 0)
         return "NOTYPE";
@@ -72,16 +67,14 @@ std::string BasicOf(Dwarf_Die* type)
 }
 
 // The log's view of a type: its name as declared, its size and basic type.
-struct tagTypeView
-{
+struct tagTypeView {
     tagValueType value;
     bool bHasType = false;
     bool bComposite = false;
     Dwarf_Die peeled{};
 };
 
-tagTypeView ViewOf(Dwarf_Die* owner)
-{
+tagTypeView ViewOf(Dwarf_Die* owner) {
     tagTypeView view;
     view.value.strBasic = "NOTYPE";
     Dwarf_Die type;
@@ -124,17 +117,13 @@ tagTypeView ViewOf(Dwarf_Die* owner)
     return view;
 }
 
-class CSymbolFormatter
-{
+class CSymbolFormatter {
 public:
     CSymbolFormatter(Dwarf_Addr pc, Dwarf_Addr bias, const tagEvalContext& ctx)
-        : m_nPc(pc), m_nBias(bias), m_ctx(ctx)
-    {
-    }
+        : m_nPc(pc), m_nBias(bias), m_ctx(ctx) {}
 
     // The text of one symbol, or nothing when its memory is unreadable.
-    std::optional<std::string> Format(Dwarf_Die* die, bool isParameter, const char* name)
-    {
+    std::optional<std::string> Format(Dwarf_Die* die, bool isParameter, const char* name) {
         std::string text = isParameter ? "\t\t形参： " : "\t\t变量： ";
         text += "'";
         text += name;
@@ -144,9 +133,12 @@ public:
             text += " " + view.value.strTypeName;
         std::vector<unsigned char> bytes;
         switch (ReadValue(die, view, bytes)) {
-        case enRead::Unavailable: return text + kOptimisedOut;
-        case enRead::Unreadable: return std::nullopt;
-        case enRead::Ok: break;
+        case enRead::Unavailable:
+            return text + kOptimisedOut;
+        case enRead::Unreadable:
+            return std::nullopt;
+        case enRead::Ok:
+            break;
         }
         if (view.bComposite && AppendMembers(text, view, bytes))
             return text;
@@ -157,8 +149,7 @@ public:
 private:
     enum class enRead { Ok, Unavailable, Unreadable };
 
-    enRead ReadValue(Dwarf_Die* die, const tagTypeView& view, std::vector<unsigned char>& bytes)
-    {
+    enRead ReadValue(Dwarf_Die* die, const tagTypeView& view, std::vector<unsigned char>& bytes) {
         if (!view.bHasType || view.value.nSize == 0 || view.value.nSize > kObjectReadLimit)
             return enRead::Unavailable;
         bytes.assign(view.value.nSize < 8 ? 8 : view.value.nSize, 0);
@@ -174,7 +165,7 @@ private:
         switch (location.nKind) {
         case tagLocation::Memory:
             return m_ctx.pMemory->Read(location.nValue, bytes.data(), view.value.nSize) ? enRead::Ok
-                                                                                         : enRead::Unreadable;
+                                                                                        : enRead::Unreadable;
         case tagLocation::Register:
             if (view.value.nSize > 8 || !m_ctx.pRegs->Get(location.nValue, value))
                 return enRead::Unavailable;
@@ -185,13 +176,13 @@ private:
                 return enRead::Unavailable;
             std::memcpy(bytes.data(), &location.nValue, sizeof location.nValue);
             return enRead::Ok;
-        case tagLocation::None: break;
+        case tagLocation::None:
+            break;
         }
         return enRead::Unavailable;
     }
 
-    static enRead ConstantValue(Dwarf_Die* die, std::vector<unsigned char>& bytes)
-    {
+    static enRead ConstantValue(Dwarf_Die* die, std::vector<unsigned char>& bytes) {
         Dwarf_Attribute attr;
         Dwarf_Word value = 0;
         if (bytes.size() > 8 || dwarf_attr_integrate(die, DW_AT_const_value, &attr) == nullptr ||
@@ -201,8 +192,7 @@ private:
         return enRead::Ok;
     }
 
-    std::optional<std::string> TextAt(const tagValueType& type, const std::vector<unsigned char>& bytes)
-    {
+    std::optional<std::string> TextAt(const tagValueType& type, const std::vector<unsigned char>& bytes) {
         if (!type.bTextPointer)
             return std::nullopt;
         std::uint64_t pointer = 0;
@@ -216,8 +206,7 @@ private:
         return std::string(text, length);
     }
 
-    bool AppendMembers(std::string& text, const tagTypeView& view, const std::vector<unsigned char>& bytes)
-    {
+    bool AppendMembers(std::string& text, const tagTypeView& view, const std::vector<unsigned char>& bytes) {
         Dwarf_Die child = view.peeled;
         if (dwarf_child(&child, &child) != 0)
             return false;
@@ -253,11 +242,11 @@ private:
 };
 
 std::optional<std::uint64_t> FrameBase(Dwarf_Die* scopes, int count, int from, Dwarf_Addr pc,
-                                       const tagEvalContext& ctx)
-{
+                                       const tagEvalContext& ctx) {
     for (int i = from; i < count; ++i) {
         Dwarf_Attribute attr;
-        if (dwarf_tag(&scopes[i]) != DW_TAG_subprogram || dwarf_attr(&scopes[i], DW_AT_frame_base, &attr) == nullptr)
+        if (dwarf_tag(&scopes[i]) != DW_TAG_subprogram ||
+            dwarf_attr(&scopes[i], DW_AT_frame_base, &attr) == nullptr)
             continue;
         Dwarf_Op* ops = nullptr;
         std::size_t n = 0;
@@ -272,8 +261,7 @@ std::optional<std::uint64_t> FrameBase(Dwarf_Die* scopes, int count, int from, D
     return std::nullopt;
 }
 
-void WriteSymbol(CLogWriter& w, CSymbolFormatter& formatter, Dwarf_Die* die, bool isParameter)
-{
+void WriteSymbol(CLogWriter& w, CSymbolFormatter& formatter, Dwarf_Die* die, bool isParameter) {
     const char* name = NameOf(die);
     if (name == nullptr || dwarf_hasattr(die, DW_AT_declaration))
         return;
@@ -283,7 +271,8 @@ void WriteSymbol(CLogWriter& w, CSymbolFormatter& formatter, Dwarf_Die* die, boo
         return;
     }
     std::size_t length = text->size() < kSymbolTextLimit ? text->size() : kSymbolTextLimit;
-    while (length > 0 && length < text->size() && (static_cast<unsigned char>((*text)[length]) & 0xC0) == 0x80)
+    while (length > 0 && length < text->size() &&
+           (static_cast<unsigned char>((*text)[length]) & 0xC0) == 0x80)
         --length;
     w.Text("\t").Text(text->data(), length).Text("\n");
 }
@@ -291,8 +280,7 @@ void WriteSymbol(CLogWriter& w, CSymbolFormatter& formatter, Dwarf_Die* die, boo
 } // namespace
 
 bool WriteFrameVariables(CLogWriter& w, Dwfl_Module* module, Dwarf_Addr pc, const tagRegisterSet& regs,
-                         std::optional<std::uint64_t> cfa, CProcessMemory& memory)
-{
+                         std::optional<std::uint64_t> cfa, CProcessMemory& memory) {
     Dwarf_Addr bias = 0;
     Dwarf_Die* cu = dwfl_module_addrdie(module, pc, &bias);
     if (cu == nullptr)

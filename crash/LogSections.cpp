@@ -5,8 +5,7 @@
 
 #include <cstring>
 
-void DwarfRegistersOf(const tagCrashRequest& req, std::uint64_t (&regs)[kDwarfRegCount]) noexcept
-{
+void DwarfRegistersOf(const tagCrashRequest& req, std::uint64_t (&regs)[kDwarfRegCount]) noexcept {
     static constexpr int kOrder[kDwarfRegCount] = {REG_RAX, REG_RDX, REG_RCX, REG_RBX, REG_RSI, REG_RDI,
                                                    REG_RBP, REG_RSP, REG_R8,  REG_R9,  REG_R10, REG_R11,
                                                    REG_R12, REG_R13, REG_R14, REG_R15, REG_RIP};
@@ -14,8 +13,7 @@ void DwarfRegistersOf(const tagCrashRequest& req, std::uint64_t (&regs)[kDwarfRe
         regs[i] = static_cast<std::uint64_t>(req.gregs[kOrder[i]]);
 }
 
-tagCivilTime CivilTimeOf(std::int64_t seconds) noexcept
-{
+tagCivilTime CivilTimeOf(std::int64_t seconds) noexcept {
     // Days-from-civil inverted (proleptic Gregorian calendar), exact for any
     // date the clock can show; localtime_r is not safe in a signal handler.
     std::int64_t days = seconds / 86400;
@@ -33,28 +31,31 @@ tagCivilTime CivilTimeOf(std::int64_t seconds) noexcept
     const std::int64_t day = dayOfYear - (153 * mp + 2) / 5 + 1;
     const std::int64_t month = mp < 10 ? mp + 3 : mp - 9;
     const std::int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-    return {static_cast<int>(year), static_cast<int>(month), static_cast<int>(day), static_cast<int>(rest / 3600),
-            static_cast<int>(rest % 3600 / 60), static_cast<int>(rest % 60)};
+    return {static_cast<int>(year),
+            static_cast<int>(month),
+            static_cast<int>(day),
+            static_cast<int>(rest / 3600),
+            static_cast<int>(rest % 3600 / 60),
+            static_cast<int>(rest % 60)};
 }
 
 namespace {
 
 // Formats into a fixed buffer with the same primitives as the log.
-class CFixedText
-{
+class CFixedText {
 public:
-    CFixedText(char* buffer, std::size_t size) noexcept : m_pBuffer(buffer), m_nSize(size) { m_pBuffer[0] = '\0'; }
+    CFixedText(char* buffer, std::size_t size) noexcept : m_pBuffer(buffer), m_nSize(size) {
+        m_pBuffer[0] = '\0';
+    }
 
-    CFixedText& Text(const char* text) noexcept
-    {
+    CFixedText& Text(const char* text) noexcept {
         while (*text != '\0' && m_nUsed + 1 < m_nSize)
             m_pBuffer[m_nUsed++] = *text++;
         m_pBuffer[m_nUsed] = '\0';
         return *this;
     }
 
-    CFixedText& Dec(int value, int width) noexcept
-    {
+    CFixedText& Dec(int value, int width) noexcept {
         char digits[16];
         int n = 0;
         unsigned magnitude = value < 0 ? 0u : static_cast<unsigned>(value);
@@ -79,8 +80,7 @@ private:
 };
 
 // Cuts a text to at most `limit` bytes without splitting a UTF-8 character.
-std::size_t Utf8Prefix(const char* text, std::size_t limit) noexcept
-{
+std::size_t Utf8Prefix(const char* text, std::size_t limit) noexcept {
     std::size_t length = std::strlen(text);
     if (length <= limit)
         return length;
@@ -90,30 +90,35 @@ std::size_t Utf8Prefix(const char* text, std::size_t limit) noexcept
     return length;
 }
 
-void Register(CLogWriter& w, const char* name, std::uint64_t value) noexcept
-{
+void Register(CLogWriter& w, const char* name, std::uint64_t value) noexcept {
     w.Text(name).Text("：0x").Hex(value, 16).Text("\n");
 }
 
-void SegmentAndPointer(CLogWriter& w, const char* names, std::uint64_t segment, std::uint64_t pointer) noexcept
-{
+void SegmentAndPointer(CLogWriter& w, const char* names, std::uint64_t segment,
+                       std::uint64_t pointer) noexcept {
     w.Text(names).Text("：0x").Hex(segment, 4).Text("：0x").Hex(pointer, 16).Text("\n");
 }
 
 } // namespace
 
-void FormatLogFileName(char (&name)[kLogNameSize], const tagCivilTime& t) noexcept
-{
+void FormatLogFileName(char (&name)[kLogNameSize], const tagCivilTime& t) noexcept {
     CFixedText(name, sizeof name)
         .Text("crash[")
-        .Dec(t.nYear, 4).Text("-").Dec(t.nMonth, 2).Text("-").Dec(t.nDay, 2)
+        .Dec(t.nYear, 4)
+        .Text("-")
+        .Dec(t.nMonth, 2)
+        .Text("-")
+        .Dec(t.nDay, 2)
         .Text("( ")
-        .Dec(t.nHour, 2).Text(".").Dec(t.nMinute, 2).Text(".").Dec(t.nSecond, 2)
+        .Dec(t.nHour, 2)
+        .Text(".")
+        .Dec(t.nMinute, 2)
+        .Text(".")
+        .Dec(t.nSecond, 2)
         .Text(" )].Txt");
 }
 
-void ModuleDisplayName(const char* path, char (&out)[kModuleNameSize]) noexcept
-{
+void ModuleDisplayName(const char* path, char (&out)[kModuleNameSize]) noexcept {
     if (path == nullptr)
         path = "";
     if (std::strlen(path) >= kModuleNameSize) {
@@ -126,24 +131,20 @@ void ModuleDisplayName(const char* path, char (&out)[kModuleNameSize]) noexcept
     out[length] = '\0';
 }
 
-void WriteLogHeader(CLogWriter& w) noexcept
-{
+void WriteLogHeader(CLogWriter& w) noexcept {
     w.Rule('/', 78).Text("异常日志文件\n").Rule('/', 50).Text("\n");
 }
 
-void WriteSystemSectionTitle(CLogWriter& w) noexcept
-{
+void WriteSystemSectionTitle(CLogWriter& w) noexcept {
     w.Rule('/', 64).Text("系统信息：\n");
 }
 
-void WriteSystemSectionEnd(CLogWriter& w) noexcept
-{
+void WriteSystemSectionEnd(CLogWriter& w) noexcept {
     w.Rule('/', 99).Text("\n\n\n");
 }
 
 void WriteExceptionSection(CLogWriter& w, const tagCrashRequest& req, const tagCivilTime& t,
-                           const char* module) noexcept
-{
+                           const char* module) noexcept {
     w.Rule('/', 107).Text("异常信息：\n");
     w.Text("异常时间：").Dec(t.nYear, 4).Text("年").Dec(t.nMonth, 2).Text("月").Dec(t.nDay, 2).Text("日，");
     w.Dec(t.nHour, 2).Text("：").Dec(t.nMinute, 2).Text("：").Dec(t.nSecond, 2).Text("\n");
@@ -155,16 +156,13 @@ void WriteExceptionSection(CLogWriter& w, const tagCrashRequest& req, const tagC
     w.Rule('/', 89).Text("\n\n\n");
 }
 
-void WriteRegisterSection(CLogWriter& w, const tagCrashRequest& req) noexcept
-{
-    static constexpr struct
-    {
+void WriteRegisterSection(CLogWriter& w, const tagCrashRequest& req) noexcept {
+    static constexpr struct {
         const char* pszName;
         int nIndex;
-    } kGeneral[] = {{"RAX", REG_RAX}, {"RBX", REG_RBX}, {"RCX", REG_RCX}, {"RDX", REG_RDX},
-                    {"RSI", REG_RSI}, {"RDI", REG_RDI}, {"RBP", REG_RBP}, {"R8", REG_R8},
-                    {"R9", REG_R9},   {"R10", REG_R10}, {"R11", REG_R11}, {"R12", REG_R12},
-                    {"R13", REG_R13}, {"R14", REG_R14}, {"R15", REG_R15}};
+    } kGeneral[] = {{"RAX", REG_RAX}, {"RBX", REG_RBX}, {"RCX", REG_RCX}, {"RDX", REG_RDX}, {"RSI", REG_RSI},
+                    {"RDI", REG_RDI}, {"RBP", REG_RBP}, {"R8", REG_R8},   {"R9", REG_R9},   {"R10", REG_R10},
+                    {"R11", REG_R11}, {"R12", REG_R12}, {"R13", REG_R13}, {"R14", REG_R14}, {"R15", REG_R15}};
     w.Rule('/', 107).Text("寄存器信息：\n");
     for (const auto& reg : kGeneral)
         Register(w, reg.pszName, static_cast<std::uint64_t>(req.gregs[reg.nIndex]));
@@ -181,25 +179,21 @@ void WriteRegisterSection(CLogWriter& w, const tagCrashRequest& req) noexcept
     w.Rule('/', 95).Text("\n\n\n");
 }
 
-void WriteStackSectionStart(CLogWriter& w, bool withVariables) noexcept
-{
+void WriteStackSectionStart(CLogWriter& w, bool withVariables) noexcept {
     w.Rule('/', 95).Text(withVariables ? "局部变量：\n" : "堆栈信息：\n");
     w.Text("序号\t地址\t\t栈帧\t\t函数\t\t\t\t文件\n");
 }
 
-void WriteStackSectionEnd(CLogWriter& w) noexcept
-{
+void WriteStackSectionEnd(CLogWriter& w) noexcept {
     w.Rule('/', 103).Text("\n\n\n");
 }
 
-void WriteGlobalSection(CLogWriter& w) noexcept
-{
+void WriteGlobalSection(CLogWriter& w) noexcept {
     w.Rule('/', 93).Text("全局变量：\n").Rule('/', 93);
 }
 
 void WriteFrameLine(CLogWriter& w, int number, const char* function, std::uint64_t pc, std::uint64_t frame,
-                    const char* file, unsigned line) noexcept
-{
+                    const char* file, unsigned line) noexcept {
     w.Dec(number, 3, ' ').Text("\t");
     if (function != nullptr) {
         const std::size_t length = std::strlen(function);

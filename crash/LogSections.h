@@ -10,8 +10,7 @@
 
 class CLogWriter;
 
-struct tagCivilTime
-{
+struct tagCivilTime {
     int nYear, nMonth, nDay, nHour, nMinute, nSecond;
 };
 

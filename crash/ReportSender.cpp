@@ -13,22 +13,20 @@ char s_szProgramDir[PATH_MAX];
 char s_szProgramName[260];
 
 // Appends to a fixed buffer; the result is always terminated.
-void Append(char* buffer, std::size_t size, const char* text) noexcept
-{
+void Append(char* buffer, std::size_t size, const char* text) noexcept {
     std::size_t used = std::strlen(buffer);
     while (*text != '\0' && used + 1 < size)
         buffer[used++] = *text++;
     buffer[used] = '\0';
 }
 
-[[noreturn]] void ExecSender(const char* path, const char* argument) noexcept
-{
+[[noreturn]] void ExecSender(const char* path, const char* argument) noexcept {
     // The crashed thread blocks the crash signals and the program may ignore
     // some; the sender starts with a clean slate and none of our descriptors.
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
-    struct sigaction dfl{};
+    struct sigaction dfl {};
     dfl.sa_handler = SIG_DFL;
     for (int signo = 1; signo < NSIG; ++signo)
         sigaction(signo, &dfl, nullptr);
@@ -41,8 +39,7 @@ void Append(char* buffer, std::size_t size, const char* text) noexcept
 
 } // namespace
 
-void RememberProgramPath() noexcept
-{
+void RememberProgramPath() noexcept {
     char path[PATH_MAX];
     const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
     if (n <= 0)
@@ -58,8 +55,7 @@ void RememberProgramPath() noexcept
     Append(s_szProgramDir, sizeof s_szProgramDir, path);
 }
 
-int StartReportSender(const char* fileName)
-{
+int StartReportSender(const char* fileName) {
     if (s_szProgramDir[0] == '\0')
         RememberProgramPath();
     if (s_szProgramDir[0] == '\0' || fileName == nullptr)

@@ -16,8 +16,7 @@ namespace {
 // The user address space of an x86-64 process with 4-level page tables.
 constexpr std::uint64_t kUserAddressSpace = std::uint64_t{1} << 47;
 
-std::string_view Trim(std::string_view text)
-{
+std::string_view Trim(std::string_view text) {
     const auto first = text.find_first_not_of(" \t\r");
     if (first == std::string_view::npos)
         return {};
@@ -25,16 +24,14 @@ std::string_view Trim(std::string_view text)
     return text.substr(first, last - first + 1);
 }
 
-bool SameText(std::string_view a, std::string_view b)
-{
+bool SameText(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
            });
 }
 
-template <class F>
-void ForEachLine(std::string_view text, F&& onLine)
-{
+template <class F> void ForEachLine(std::string_view text, F&& onLine) {
     while (!text.empty()) {
         const auto end = text.find('\n');
         if (!onLine(text.substr(0, end)) || end == std::string_view::npos)
@@ -44,8 +41,7 @@ void ForEachLine(std::string_view text, F&& onLine)
 }
 
 // "KEY=value" or "KEY=\"value\"" of os-release.
-std::string OsReleaseValue(std::string_view text, std::string_view key)
-{
+std::string OsReleaseValue(std::string_view text, std::string_view key) {
     std::string value;
     ForEachLine(text, [&](std::string_view line) {
         line = Trim(line);
@@ -61,8 +57,7 @@ std::string OsReleaseValue(std::string_view text, std::string_view key)
 }
 
 // "Key:   1234 kB" lines of /proc/meminfo, in kB.
-bool MemInfoKb(std::string_view text, std::string_view key, std::uint64_t& kb)
-{
+bool MemInfoKb(std::string_view text, std::string_view key, std::uint64_t& kb) {
     bool found = false;
     ForEachLine(text, [&](std::string_view line) {
         if (line.size() <= key.size() || line.substr(0, key.size()) != key || line[key.size()] != ':')
@@ -73,28 +68,24 @@ bool MemInfoKb(std::string_view text, std::string_view key, std::uint64_t& kb)
     return found;
 }
 
-std::string ReadFile(const std::string& path)
-{
+std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
 }
 
-std::int64_t Megabytes(std::uint64_t bytes)
-{
+std::int64_t Megabytes(std::uint64_t bytes) {
     return static_cast<std::int64_t>(bytes >> 20);
 }
 
-void MemoryLine(CLogWriter& w, const char* title, std::int64_t total, std::int64_t available)
-{
+void MemoryLine(CLogWriter& w, const char* title, std::int64_t total, std::int64_t available) {
     w.Text(title).Text("：总共 ").Dec(total).Text(" MB, 剩余 ").Dec(available).Text(" MB\n");
 }
 
 } // namespace
 
-std::string OsName(std::string_view osRelease, std::string_view kernelRelease, std::string_view machine)
-{
+std::string OsName(std::string_view osRelease, std::string_view kernelRelease, std::string_view machine) {
     std::string name = OsReleaseValue(osRelease, "PRETTY_NAME");
     if (name.empty())
         name = OsReleaseValue(osRelease, "NAME");
@@ -108,8 +99,7 @@ std::string OsName(std::string_view osRelease, std::string_view kernelRelease, s
     return name;
 }
 
-std::string CpuText(std::string_view cpuinfo)
-{
+std::string CpuText(std::string_view cpuinfo) {
     std::string text = "AMD64";
     ForEachLine(cpuinfo, [&](std::string_view line) {
         const auto colon = line.find(':');
@@ -123,8 +113,7 @@ std::string CpuText(std::string_view cpuinfo)
 }
 
 bool MemoryFigures(std::string_view meminfo, std::uint64_t addressSpace, std::uint64_t vmSizeKb,
-                   tagMemoryFigures& figures)
-{
+                   tagMemoryFigures& figures) {
     std::uint64_t total = 0, available = 0, commitLimit = 0, committed = 0;
     if (!MemInfoKb(meminfo, "MemTotal", total) || !MemInfoKb(meminfo, "MemAvailable", available) ||
         !MemInfoKb(meminfo, "CommitLimit", commitLimit) || !MemInfoKb(meminfo, "Committed_AS", committed))
@@ -141,8 +130,7 @@ bool MemoryFigures(std::string_view meminfo, std::uint64_t addressSpace, std::ui
     return true;
 }
 
-std::string IniValue(std::string_view ini, std::string_view section, std::string_view key)
-{
+std::string IniValue(std::string_view ini, std::string_view section, std::string_view key) {
     bool inSection = false;
     std::string value;
     ForEachLine(ini, [&](std::string_view line) {
@@ -163,13 +151,14 @@ std::string IniValue(std::string_view ini, std::string_view section, std::string
     return value;
 }
 
-void WriteSystemSection(CLogWriter& w, pid_t pid)
-{
+void WriteSystemSection(CLogWriter& w, pid_t pid) {
     WriteSystemSectionTitle(w);
     utsname kernel{};
     if (uname(&kernel) != 0)
         return;
-    w.Text("操作系统：").Text(OsName(ReadFile("/etc/os-release"), kernel.release, kernel.machine).c_str()).Text("\n");
+    w.Text("操作系统：")
+        .Text(OsName(ReadFile("/etc/os-release"), kernel.release, kernel.machine).c_str())
+        .Text("\n");
     w.Text("芯片类型：").Text(CpuText(ReadFile("/proc/cpuinfo")).c_str()).Text("\n");
 
     const std::string proc = "/proc/" + std::to_string(pid);

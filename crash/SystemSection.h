@@ -10,8 +10,7 @@
 
 class CLogWriter;
 
-struct tagMemoryFigures
-{
+struct tagMemoryFigures {
     // Megabytes, as the log prints them.
     std::int64_t nPhysTotal = 0, nPhysFree = 0;
     std::int64_t nVirtTotal = 0, nVirtFree = 0;

@@ -7,11 +7,10 @@
 #include <string>
 #include <string_view>
 
-struct tagValueType
-{
-    std::string strTypeName;   // printed after the variable's name when not empty
-    std::string strBasic;      // basic-type name, "NOTYPE" when there is none
-    std::uint64_t nSize = 0;   // bytes
+struct tagValueType {
+    std::string strTypeName; // printed after the variable's name when not empty
+    std::string strBasic;    // basic-type name, "NOTYPE" when there is none
+    std::uint64_t nSize = 0; // bytes
     bool bFloat = false;
     bool bTextPointer = false; // a pointer to single-byte characters
 };
@@ -21,4 +20,5 @@ std::string BasicTypeName(int encoding, std::uint64_t size, std::string_view typ
 
 // `bytes` holds the first min(nSize, 8) bytes of the value; `text` is the
 // text at a text pointer when 32 bytes there were readable.
-std::string ValueText(const tagValueType& type, const unsigned char* bytes, const std::optional<std::string>& text);
+std::string ValueText(const tagValueType& type, const unsigned char* bytes,
+                      const std::optional<std::string>& text);

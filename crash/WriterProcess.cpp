@@ -20,8 +20,7 @@ namespace {
 
 constexpr int kWriterSock = 3;
 
-tagCivilTime LocalTimeOf(std::int64_t seconds)
-{
+tagCivilTime LocalTimeOf(std::int64_t seconds) {
     const time_t t = static_cast<time_t>(seconds);
     tm local{};
     if (localtime_r(&t, &local) == nullptr)
@@ -29,13 +28,13 @@ tagCivilTime LocalTimeOf(std::int64_t seconds)
     return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
 }
 
-bool WriteFullLog(int fd, const tagCrashRequest& req, const tagCivilTime& time)
-{
+bool WriteFullLog(int fd, const tagCrashRequest& req, const tagCivilTime& time) {
     CLogWriter w(fd);
     CStackWalker walker(req);
     WriteLogHeader(w);
     WriteSystemSection(w, req.nPid);
-    WriteExceptionSection(w, req, time, walker.ModulePath(static_cast<std::uint64_t>(req.gregs[REG_RIP])).c_str());
+    WriteExceptionSection(w, req, time,
+                          walker.ModulePath(static_cast<std::uint64_t>(req.gregs[REG_RIP])).c_str());
     WriteRegisterSection(w, req);
     walker.WriteStack(w, false);
     walker.WriteStack(w, true);
@@ -46,8 +45,7 @@ bool WriteFullLog(int fd, const tagCrashRequest& req, const tagCivilTime& time)
 // Leaves the writer with nothing of its parent it should not hold: no other
 // descriptors (a parent's lock file stays the parent's), no terminal job
 // control, no crash handlers of its own, no debuginfod network look-ups.
-void Detach(int sock, pid_t parent)
-{
+void Detach(int sock, pid_t parent) {
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (getppid() != parent)
         _exit(0);
@@ -65,15 +63,14 @@ void Detach(int sock, pid_t parent)
             close(null);
     }
     close_range(kWriterSock + 1, ~0U, 0);
-    struct sigaction dfl{};
+    struct sigaction dfl {};
     dfl.sa_handler = SIG_DFL;
     for (int signo : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT, SIGTRAP})
         sigaction(signo, &dfl, nullptr);
     unsetenv("DEBUGINFOD_URLS");
 }
 
-[[noreturn]] void RunWriterProcess(int sock, pid_t parent)
-{
+[[noreturn]] void RunWriterProcess(int sock, pid_t parent) {
     Detach(sock, parent);
     sock = kWriterSock;
     // One crash per process: the writer serves one request and ends. End of
@@ -99,8 +96,7 @@ void Detach(int sock, pid_t parent)
 
 } // namespace
 
-bool StartWriterProcess(int& sock, pid_t& pid)
-{
+bool StartWriterProcess(int& sock, pid_t& pid) {
     int pair[2];
     if (socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair) != 0)
         return false;

@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The first byte picks the family, as a connection speaks one only.
     if (size == 0)
         return 0;
-    auto* create = (data[0] & 1) ? user_report_message::CreateReportMessage : user_login_message::CreateLoginMessage;
+    auto* create =
+        (data[0] & 1) ? user_report_message::CreateReportMessage : user_login_message::CreateLoginMessage;
     std::size_t offset = 1;
     for (;;) {
         const wire::tagFrameCut cut = wire::CutFrame(data + offset, size - offset);

@@ -30,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (ltl::IniDocument(once).Text() != once) {
         std::abort();
     }
-    const std::string section = Word(data, size, 0), key = Word(data, size, size / 2), value = Word(data, size, size / 3);
+    const std::string section = Word(data, size, 0), key = Word(data, size, size / 2),
+                      value = Word(data, size, size / 3);
     if (ltl::IniDocument::IsWritable(section, key, value)) {
         document.Set(section, key, value);
         if (document.Get(section, key).value_or("<missing>") != value ||

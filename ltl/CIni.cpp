@@ -47,7 +47,8 @@ bool WriteAll(int fd, const std::string& text) {
 // lock is on the folder itself because the file is replaced by rename.
 class FolderLock {
 public:
-    explicit FolderLock(const std::string& folder) : m_fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    explicit FolderLock(const std::string& folder)
+        : m_fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
         if (m_fd >= 0) {
             while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
             }

@@ -4,8 +4,7 @@ namespace ltl {
 
 // Process-wide single instance of T. Any T, however it was created, registers
 // itself on construction, so Get() always finds the one that exists.
-template <class T>
-class CSingleton {
+template <class T> class CSingleton {
 public:
     static T* Get() {
         if (_pInstance == nullptr) {

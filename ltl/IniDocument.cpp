@@ -23,7 +23,9 @@ std::string_view Unquote(std::string_view s) {
     return s;
 }
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 } // namespace
 
@@ -166,7 +168,9 @@ std::string IniDocument::Text() const {
 }
 
 bool IniDocument::IsWritable(std::string_view section, std::string_view key, std::string_view value) {
-    auto hasBreak = [](std::string_view s) { return s.find_first_of("\r\n") != npos || s.find('\0') != npos; };
+    auto hasBreak = [](std::string_view s) {
+        return s.find_first_of("\r\n") != npos || s.find('\0') != npos;
+    };
     if (hasBreak(section) || hasBreak(key) || hasBreak(value)) {
         return false;
     }

@@ -8,8 +8,7 @@ namespace ltl {
 // A nested-set tree kept as a doubly linked list: each entry carries Left and
 // Right numbers, and an entry's subtree is every entry whose numbers lie
 // between its own. List order is Left order after Sort(); Insert appends.
-template <class T>
-class TreeLR {
+template <class T> class TreeLR {
 public:
     enum INSERT_TYPE { INSERT_LAST = 0, INSERT_FIRST = 1 };
 
@@ -101,8 +100,7 @@ public:
         }
     }
 
-    template <class Pred>
-    Node* FindIf(Pred pred) {
+    template <class Pred> Node* FindIf(Pred pred) {
         for (Node& node : m_list) {
             if (pred(node.Data)) {
                 return &node;

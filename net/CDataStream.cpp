@@ -17,7 +17,9 @@ std::uint32_t CheckedTotal(std::uint64_t total) {
 
 } // namespace
 
-CDataStream::~CDataStream() { Release(); }
+CDataStream::~CDataStream() {
+    Release();
+}
 
 void CDataStream::Release() {
     if (m_bOwner)

@@ -6,5 +6,6 @@
 
 class CNetClientLogin final : public CHandlerClient<user_login_message::ILoginMessageHandler> {
 public:
-    explicit CNetClientLogin(CreateFn create = user_login_message::CreateLoginMessage) : CHandlerClient(create) {}
+    explicit CNetClientLogin(CreateFn create = user_login_message::CreateLoginMessage)
+        : CHandlerClient(create) {}
 };

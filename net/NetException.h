@@ -2,7 +2,6 @@
 // Malformed input inside the messaging library is reported by throwing these;
 // the receive loops catch net_exception by reference and drop the connection.
 
-
 struct net_exception {
     virtual ~net_exception() = default;
     virtual const char* GetDescription() const = 0;

@@ -35,7 +35,9 @@ void ReadAccount(CDataStream& s, tagAccountInfo& a) {
 
 } // namespace
 
-void CMSG_C2S_LOGIN_REQUEST::OnMessage() { Deliver(*this, &ILoginMessageHandler::OnLoginRequest); }
+void CMSG_C2S_LOGIN_REQUEST::OnMessage() {
+    Deliver(*this, &ILoginMessageHandler::OnLoginRequest);
+}
 
 void CMSG_C2S_LOGIN_REQUEST::WriteBody() {
     wire::PutU32(m_stream, m_pBody->nAccount);
@@ -49,7 +51,9 @@ void CMSG_C2S_LOGIN_REQUEST::ReadBody() {
     m_pBody->nVersion = wire::GetU64(m_stream);
 }
 
-void CMSG_S2C_LOGIN_ANSWER::OnMessage() { Deliver(*this, &ILoginMessageHandler::OnLoginAnswer); }
+void CMSG_S2C_LOGIN_ANSWER::OnMessage() {
+    Deliver(*this, &ILoginMessageHandler::OnLoginAnswer);
+}
 
 void CMSG_S2C_LOGIN_ANSWER::WriteBody() {
     wire::PutI32(m_stream, m_pBody->nResult);
@@ -64,9 +68,13 @@ void CMSG_S2C_LOGIN_ANSWER::ReadBody() {
         ReadAccount(m_stream, m_pBody->account);
 }
 
-void CMSG_C2S_REGISTER_REQUEST::OnMessage() { Deliver(*this, &ILoginMessageHandler::OnRegisterRequest); }
+void CMSG_C2S_REGISTER_REQUEST::OnMessage() {
+    Deliver(*this, &ILoginMessageHandler::OnRegisterRequest);
+}
 
-void CMSG_S2C_REGISTER_ANSWER::OnMessage() { Deliver(*this, &ILoginMessageHandler::OnRegisterAnswer); }
+void CMSG_S2C_REGISTER_ANSWER::OnMessage() {
+    Deliver(*this, &ILoginMessageHandler::OnRegisterAnswer);
+}
 
 void CMSG_S2C_REGISTER_ANSWER::WriteBody() {
     WriteAccount(m_stream, *m_pBody);
@@ -78,7 +86,9 @@ void CMSG_S2C_REGISTER_ANSWER::ReadBody() {
     m_pBody->strPassword = wire::GetText(m_stream);
 }
 
-void CMSG_C2S_HELP_REQUEST::OnMessage() { Deliver(*this, &ILoginMessageHandler::OnHelpRequest); }
+void CMSG_C2S_HELP_REQUEST::OnMessage() {
+    Deliver(*this, &ILoginMessageHandler::OnHelpRequest);
+}
 
 void CMSG_C2S_HELP_REQUEST::WriteBody() {
     wire::PutU32(m_stream, m_pBody->nAccount);
@@ -96,7 +106,9 @@ void CMSG_C2S_HELP_REQUEST::ReadBody() {
     m_pBody->strQuestion = wire::GetText(m_stream);
 }
 
-void CMSG_S2C_HELP_ANSWER::OnMessage() { Deliver(*this, &ILoginMessageHandler::OnHelpAnswer); }
+void CMSG_S2C_HELP_ANSWER::OnMessage() {
+    Deliver(*this, &ILoginMessageHandler::OnHelpAnswer);
+}
 
 CMsg* CreateLoginMessage(unsigned char type) {
     switch (type) {

@@ -34,7 +34,7 @@ struct tagAccountInfo {
     std::uint32_t nAccount = 0;
     std::string strUserName; // the account number as text
     std::uint32_t nValue = 0;
-    double dtDate = 0;       // days since 30 December 1899, fraction = time of day
+    double dtDate = 0; // days since 30 December 1899, fraction = time of day
     std::uint64_t nValue64 = 0;
     std::string strPassword; // plain text, only in the register answer
 };

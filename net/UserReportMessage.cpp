@@ -46,9 +46,13 @@ void CMSG_S2C_REPORT_ANSWER::OnMessage() {
         handler->OnReportAnswer(*this);
 }
 
-void CMSG_S2C_REPORT_ANSWER::WriteBody() { wire::PutU32(m_stream, m_pBody->nResult); }
+void CMSG_S2C_REPORT_ANSWER::WriteBody() {
+    wire::PutU32(m_stream, m_pBody->nResult);
+}
 
-void CMSG_S2C_REPORT_ANSWER::ReadBody() { m_pBody->nResult = wire::GetU32(m_stream); }
+void CMSG_S2C_REPORT_ANSWER::ReadBody() {
+    m_pBody->nResult = wire::GetU32(m_stream);
+}
 
 CMsg* CreateReportMessage(unsigned char type) {
     switch (type) {

@@ -27,11 +27,21 @@ template <class T> T GetLE(CDataStream& s) {
 
 } // namespace
 
-void PutU16(CDataStream& s, std::uint16_t v) { PutLE(s, v); }
-void PutU32(CDataStream& s, std::uint32_t v) { PutLE(s, v); }
-void PutI32(CDataStream& s, std::int32_t v) { PutLE(s, static_cast<std::uint32_t>(v)); }
-void PutU64(CDataStream& s, std::uint64_t v) { PutLE(s, v); }
-void PutDouble(CDataStream& s, double v) { PutLE(s, std::bit_cast<std::uint64_t>(v)); }
+void PutU16(CDataStream& s, std::uint16_t v) {
+    PutLE(s, v);
+}
+void PutU32(CDataStream& s, std::uint32_t v) {
+    PutLE(s, v);
+}
+void PutI32(CDataStream& s, std::int32_t v) {
+    PutLE(s, static_cast<std::uint32_t>(v));
+}
+void PutU64(CDataStream& s, std::uint64_t v) {
+    PutLE(s, v);
+}
+void PutDouble(CDataStream& s, double v) {
+    PutLE(s, std::bit_cast<std::uint64_t>(v));
+}
 
 void PutText(CDataStream& s, const std::string& utf8) {
     std::string gbk;
@@ -40,11 +50,21 @@ void PutText(CDataStream& s, const std::string& utf8) {
     s.Write(gbk.c_str(), gbk.size() + 1);
 }
 
-std::uint16_t GetU16(CDataStream& s) { return GetLE<std::uint16_t>(s); }
-std::uint32_t GetU32(CDataStream& s) { return GetLE<std::uint32_t>(s); }
-std::int32_t GetI32(CDataStream& s) { return static_cast<std::int32_t>(GetLE<std::uint32_t>(s)); }
-std::uint64_t GetU64(CDataStream& s) { return GetLE<std::uint64_t>(s); }
-double GetDouble(CDataStream& s) { return std::bit_cast<double>(GetLE<std::uint64_t>(s)); }
+std::uint16_t GetU16(CDataStream& s) {
+    return GetLE<std::uint16_t>(s);
+}
+std::uint32_t GetU32(CDataStream& s) {
+    return GetLE<std::uint32_t>(s);
+}
+std::int32_t GetI32(CDataStream& s) {
+    return static_cast<std::int32_t>(GetLE<std::uint32_t>(s));
+}
+std::uint64_t GetU64(CDataStream& s) {
+    return GetLE<std::uint64_t>(s);
+}
+double GetDouble(CDataStream& s) {
+    return std::bit_cast<double>(GetLE<std::uint64_t>(s));
+}
 
 std::string GetText(CDataStream& s) {
     std::string gbk;

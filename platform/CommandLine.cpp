@@ -18,7 +18,8 @@ std::optional<std::vector<std::string>> SplitCommandLine(const std::string& text
         } else if (quote == '"') {
             if (c == '"') {
                 quote = 0;
-            } else if (c == '\\' && i + 1 < text.size() && std::string("\"\\$`").find(text[i + 1]) != std::string::npos) {
+            } else if (c == '\\' && i + 1 < text.size() &&
+                       std::string("\"\\$`").find(text[i + 1]) != std::string::npos) {
                 word += text[++i];
             } else {
                 word += c;

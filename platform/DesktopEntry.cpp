@@ -81,7 +81,8 @@ std::vector<std::string> SplitExec(const std::string& exec) {
         if (inQuotes) {
             if (c == '"') {
                 inQuotes = false;
-            } else if (c == '\\' && i + 1 < exec.size() && std::string("\"`$\\").find(exec[i + 1]) != std::string::npos) {
+            } else if (c == '\\' && i + 1 < exec.size() &&
+                       std::string("\"`$\\").find(exec[i + 1]) != std::string::npos) {
                 word += exec[++i];
             } else {
                 word += c;

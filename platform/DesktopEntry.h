@@ -9,7 +9,7 @@ namespace platform {
 // An application launcher (.desktop file): the Linux counterpart of a
 // Windows shortcut. Only entries of type Application with an Exec line count.
 struct DesktopEntry {
-    std::string name;                 // Name[zh_CN] when present, else Name
+    std::string name; // Name[zh_CN] when present, else Name
     std::string icon;
     std::string workingDirectory;     // Path
     std::vector<std::string> command; // Exec split into words, field codes removed

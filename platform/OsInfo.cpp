@@ -40,7 +40,8 @@ bool GetVersionEx(OSVERSIONINFOA& info) {
     info.dwMinorVersion = minor;
     info.dwBuildNumber = build;
     info.dwPlatformId = kPlatformLinux;
-    std::snprintf(info.szCSDVersion, sizeof info.szCSDVersion, "%s %s", DistributionName().c_str(), uts.release);
+    std::snprintf(info.szCSDVersion, sizeof info.szCSDVersion, "%s %s", DistributionName().c_str(),
+                  uts.release);
     return true;
 }
 

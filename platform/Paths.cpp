@@ -27,7 +27,9 @@ std::string CurrentDirectory() {
     return ::getcwd(path, sizeof path) ? std::string(path) : std::string();
 }
 
-bool ChangeDirectory(const std::string& folder) { return ::chdir(folder.c_str()) == 0; }
+bool ChangeDirectory(const std::string& folder) {
+    return ::chdir(folder.c_str()) == 0;
+}
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
     if (folder.empty()) {

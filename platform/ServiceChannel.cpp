@@ -16,7 +16,9 @@ constexpr const char* kOverride = "WARROW_SERVICE_SOCKET";
 constexpr const char* kSocketName = "warrow-service.sock";
 constexpr std::size_t kMaxDatagram = 128;
 
-std::string TmpFolder() { return "/tmp/warrow-" + std::to_string(::getuid()); }
+std::string TmpFolder() {
+    return "/tmp/warrow-" + std::to_string(::getuid());
+}
 
 // The /tmp fallback is shared with everyone: use it only when it is our own
 // private folder, never one someone else prepared for us.
@@ -102,8 +104,8 @@ bool SendDatagram(const std::vector<std::string>& paths, const std::string& text
     for (const auto& path : paths) {
         sockaddr_un address{};
         if (MakeAddress(path, address) &&
-            ::sendto(fd, text.data(), text.size(), 0, reinterpret_cast<const sockaddr*>(&address), sizeof address) ==
-                static_cast<ssize_t>(text.size())) {
+            ::sendto(fd, text.data(), text.size(), 0, reinterpret_cast<const sockaddr*>(&address),
+                     sizeof address) == static_cast<ssize_t>(text.size())) {
             sent = true;
             break;
         }
@@ -128,7 +130,9 @@ std::string UserRuntimeFolder() {
     return PrivateFolder(TmpFolder()) ? TmpFolder() : std::string();
 }
 
-ServiceSocket::~ServiceSocket() { Close(); }
+ServiceSocket::~ServiceSocket() {
+    Close();
+}
 
 bool ServiceSocket::Open(const std::string& path, std::string* error) {
     Close();

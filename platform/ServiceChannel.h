@@ -25,7 +25,8 @@ constexpr const char* kChangeStyleMessage = "WRM_CHANGESTYLE";
 bool PostServiceMessage(const char* name, long wParam, std::string* error = nullptr);
 
 // Sends one datagram to the first of `paths` where someone listens.
-bool SendDatagram(const std::vector<std::string>& paths, const std::string& text, std::string* error = nullptr);
+bool SendDatagram(const std::vector<std::string>& paths, const std::string& text,
+                  std::string* error = nullptr);
 
 // The calling user's private runtime folder: $XDG_RUNTIME_DIR, else a private
 // /tmp/warrow-<uid> (created when missing). Empty when neither can be had.

@@ -54,7 +54,8 @@ std::string InstanceMailboxPath(const std::string& title) {
 }
 
 bool PostToInstance(const std::string& title, const char* name, long wParam, std::string* error) {
-    return SendDatagram({InstanceMailboxPath(title)}, std::string(name) + " " + std::to_string(wParam), error);
+    return SendDatagram({InstanceMailboxPath(title)}, std::string(name) + " " + std::to_string(wParam),
+                        error);
 }
 
 } // namespace platform

@@ -14,8 +14,8 @@ using namespace user_login_message;
 
 namespace {
 
-constexpr std::uint32_t kFirstAccount = 10000;    // five digits
-constexpr std::uint32_t kLastAccount = 99999999;  // eight digits
+constexpr std::uint32_t kFirstAccount = 10000;   // five digits
+constexpr std::uint32_t kLastAccount = 99999999; // eight digits
 constexpr int kPasswordLength = 8;
 // No characters that read alike (0/O, 1/l/I): the parent copies it by hand.
 constexpr char kPasswordAlphabet[] = "abcdefghjkmnpqrstuvwxyzABCDEFGHJKLMNPQRSTUVWXYZ23456789";
@@ -61,7 +61,8 @@ void FillAccount(tagAccountInfo& info, const tagAccountRecord& record) {
 bool ParseVersionText(const std::string& text, std::uint64_t& version) {
     unsigned parts[4];
     int used = 0;
-    if (std::sscanf(text.c_str(), "%5u_%5u_%5u_%5u%n", &parts[0], &parts[1], &parts[2], &parts[3], &used) != 4 ||
+    if (std::sscanf(text.c_str(), "%5u_%5u_%5u_%5u%n", &parts[0], &parts[1], &parts[2], &parts[3], &used) !=
+            4 ||
         static_cast<std::size_t>(used) != text.size())
         return false;
     for (unsigned p : parts)
@@ -139,8 +140,8 @@ const char* CAccountServer::OnRegister(CConnection& conn) {
 
 const char* CAccountServer::OnHelp(CConnection& conn, const CMSG_C2S_HELP_REQUEST& request) {
     const tagHelpRequest& body = request.Body();
-    if (!m_store.AddHelp({body.nAccount, body.strMail, body.strText, body.strSystem, body.strQuestion,
-                          PeerOf(conn)}))
+    if (!m_store.AddHelp(
+            {body.nAccount, body.strMail, body.strText, body.strSystem, body.strQuestion, PeerOf(conn)}))
         Log("%s: a help request could not be stored", PeerOf(conn).c_str());
     CMSG_S2C_HELP_ANSWER answer;
     return Reply(conn, answer) ? nullptr : "answer could not be packed";

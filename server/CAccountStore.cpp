@@ -71,7 +71,8 @@ bool CAccountStore::Prepare(const char* sql, sqlite3_stmt*& stmt, std::string& e
 }
 
 bool CAccountStore::Open(const std::string& path, const std::string& key, std::string& error) {
-    if (sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
+    if (sqlite3_open_v2(path.c_str(), &m_db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
                         nullptr) != SQLITE_OK) {
         error = m_db != nullptr ? sqlite3_errmsg(m_db) : "out of memory";
         return false;
@@ -95,7 +96,8 @@ bool CAccountStore::Open(const std::string& path, const std::string& key, std::s
                 "  received TEXT NOT NULL);"
                 "UPDATE accounts SET password = NULL WHERE password IS NOT NULL;",
                 error) &&
-           Prepare("INSERT INTO accounts(number, user_name, digest, password, created) VALUES(?1, ?2, ?3, ?4, ?5);",
+           Prepare("INSERT INTO accounts(number, user_name, digest, password, created) VALUES(?1, ?2, ?3, "
+                   "?4, ?5);",
                    m_insert, error) &&
            Prepare("UPDATE accounts SET password = NULL WHERE number = ?1;", m_forget, error) &&
            Prepare("INSERT INTO help_requests(account, mail, text, system, question, peer, received)"
@@ -143,7 +145,9 @@ bool CAccountStore::Add(const tagAccountRecord& record, const std::string& plain
     return true;
 }
 
-bool CAccountStore::ForgetPassword(std::uint32_t account) { return CStep(m_forget).Int(1, account).Done(); }
+bool CAccountStore::ForgetPassword(std::uint32_t account) {
+    return CStep(m_forget).Int(1, account).Done();
+}
 
 bool CAccountStore::AddHelp(const tagHelpRecord& help) {
     return CStep(m_help)

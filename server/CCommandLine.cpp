@@ -11,7 +11,8 @@ CCommandLine::CCommandLine(std::string program, std::string summary, std::vector
 
 std::vector<CCommandLine::tagOption> CCommandLine::CommonOptions() {
     return {
-        {"idle-timeout", "SECONDS", "close a client that sends no complete frame for this long (default 600)"},
+        {"idle-timeout", "SECONDS",
+         "close a client that sends no complete frame for this long (default 600)"},
         {"frame-timeout", "SECONDS",
          "close a client whose frame, or whose unread answer, is pending this long (default 30)"},
         {"max-clients", "N", "refuse clients beyond this many at once (default 20000)"},
@@ -39,8 +40,8 @@ bool CCommandLine::Parse(int argc, char** argv, int& exitCode) {
         for (const tagOption& o : m_options)
             known = known || arg == "--" + o.name;
         if (!known || i + 1 >= argc) {
-            std::fprintf(stderr, "%s: %s '%s'\n\n", m_program.c_str(), known ? "missing value for" : "unknown option",
-                         arg.c_str());
+            std::fprintf(stderr, "%s: %s '%s'\n\n", m_program.c_str(),
+                         known ? "missing value for" : "unknown option", arg.c_str());
             PrintUsage(stderr);
             exitCode = 2;
             return false;
@@ -61,7 +62,8 @@ std::string CCommandLine::Get(const std::string& name, const std::string& fallba
     return Get(name).value_or(fallback);
 }
 
-bool CCommandLine::GetNumber(const std::string& name, unsigned long min, unsigned long max, unsigned long& out) const {
+bool CCommandLine::GetNumber(const std::string& name, unsigned long min, unsigned long max,
+                             unsigned long& out) const {
     const auto text = Get(name);
     if (!text)
         return true; // keeps the caller's default
@@ -69,8 +71,8 @@ bool CCommandLine::GetNumber(const std::string& name, unsigned long min, unsigne
     errno = 0;
     const unsigned long value = std::strtoul(text->c_str(), &end, 10);
     if (text->empty() || *end != '\0' || errno != 0 || (*text)[0] == '-' || value < min || value > max) {
-        std::fprintf(stderr, "%s: --%s wants a number from %lu to %lu, not '%s'\n", m_program.c_str(), name.c_str(),
-                     min, max, text->c_str());
+        std::fprintf(stderr, "%s: --%s wants a number from %lu to %lu, not '%s'\n", m_program.c_str(),
+                     name.c_str(), min, max, text->c_str());
         return false;
     }
     out = value;

@@ -95,7 +95,9 @@ void CFrameServer::Log(const char* format, ...) const {
     std::fprintf(stderr, "%s %s: %s\n", stamp, m_name.c_str(), text);
 }
 
-const std::string& CFrameServer::PeerOf(const CConnection& conn) const { return conn.peer; }
+const std::string& CFrameServer::PeerOf(const CConnection& conn) const {
+    return conn.peer;
+}
 
 bool CFrameServer::Listen(const std::string& address, unsigned short port) {
     addrinfo hints{};
@@ -150,7 +152,8 @@ int CFrameServer::Run() {
     auto nextSweep = Clock::now() + std::chrono::seconds(1);
     for (;;) {
         const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(nextSweep - Clock::now());
-        const int n = epoll_wait(m_epoll, events, kMaxEvents, std::max<int>(0, static_cast<int>(wait.count())));
+        const int n =
+            epoll_wait(m_epoll, events, kMaxEvents, std::max<int>(0, static_cast<int>(wait.count())));
         if (n < 0 && errno != EINTR) {
             Log("event loop failed: %s", std::strerror(errno));
             Shutdown();
@@ -189,7 +192,8 @@ void CFrameServer::Accept() {
     for (int round = 0; round < 256; ++round) {
         sockaddr_storage addr{};
         socklen_t len = sizeof addr;
-        const int fd = accept4(m_listen, reinterpret_cast<sockaddr*>(&addr), &len, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        const int fd =
+            accept4(m_listen, reinterpret_cast<sockaddr*>(&addr), &len, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) {
             if ((errno == EMFILE || errno == ENFILE) && m_spareFd >= 0) {
                 // Out of descriptors: take the waiting client with the spare
@@ -261,7 +265,8 @@ void CFrameServer::OnReadable(CConnection& conn) {
 }
 
 // Consumes every complete frame; the rest waits in conn.in for more bytes.
-const char* CFrameServer::CutFrames(CConnection& conn, const unsigned char* data, std::size_t size, bool continued) {
+const char* CFrameServer::CutFrames(CConnection& conn, const unsigned char* data, std::size_t size,
+                                    bool continued) {
     std::size_t offset = 0;
     const auto now = Clock::now();
     for (;;) {
@@ -299,7 +304,8 @@ void CFrameServer::AfterFlush(CConnection& conn, std::function<void()> action) {
 
 void CFrameServer::Flush(CConnection& conn) {
     while (conn.outPos < conn.out.size()) {
-        const ssize_t n = ::send(conn.fd, conn.out.data() + conn.outPos, conn.out.size() - conn.outPos, MSG_NOSIGNAL);
+        const ssize_t n =
+            ::send(conn.fd, conn.out.data() + conn.outPos, conn.out.size() - conn.outPos, MSG_NOSIGNAL);
         if (n < 0) {
             if (errno == EINTR)
                 continue;

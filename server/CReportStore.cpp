@@ -68,13 +68,14 @@ std::string CReportStore::Save(const tagStoredReport& report) {
         return {};
     const std::vector<unsigned char> none;
     const std::vector<unsigned char>& log = report.pLog != nullptr ? *report.pLog : none;
-    const std::string meta = "account: " + std::to_string(report.nAccount) + "\nprogram: " +
-                             OneLine(report.strProgram) + "\nlog-file: " + OneLine(report.strLogFile) +
-                             "\nlog-size: " + std::to_string(log.size()) + "\nreceived: " +
-                             Stamp("%Y-%m-%dT%H:%M:%SZ") + "\npeer: " + report.strPeer + "\n\n" +
-                             report.strDescription + "\n";
+    const std::string meta =
+        "account: " + std::to_string(report.nAccount) + "\nprogram: " + OneLine(report.strProgram) +
+        "\nlog-file: " + OneLine(report.strLogFile) + "\nlog-size: " + std::to_string(log.size()) +
+        "\nreceived: " + Stamp("%Y-%m-%dT%H:%M:%SZ") + "\npeer: " + report.strPeer + "\n\n" +
+        report.strDescription + "\n";
     if (!WriteFile(incoming + "/report.txt", meta) ||
-        !WriteFile(incoming + "/log", std::string_view(reinterpret_cast<const char*>(log.data()), log.size()))) {
+        !WriteFile(incoming + "/log",
+                   std::string_view(reinterpret_cast<const char*>(log.data()), log.size()))) {
         std::error_code ec;
         std::filesystem::remove_all(incoming, ec);
         return {};

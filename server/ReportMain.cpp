@@ -13,8 +13,8 @@ int main(int argc, char** argv) {
     };
     for (auto& o : CCommandLine::CommonOptions())
         options.push_back(o);
-    CCommandLine args("warrow-reportd", "Report server of Warrow: stores the crash reports the programs send.",
-                      options);
+    CCommandLine args("warrow-reportd",
+                      "Report server of Warrow: stores the crash reports the programs send.", options);
     int exitCode = 0;
     if (!args.Parse(argc, argv, exitCode))
         return exitCode;
@@ -32,7 +32,8 @@ int main(int argc, char** argv) {
     CReportStore store;
     std::string error;
     if (!store.Open(*args.Get("store"), error)) {
-        std::fprintf(stderr, "warrow-reportd: cannot use %s: %s\n", args.Get("store")->c_str(), error.c_str());
+        std::fprintf(stderr, "warrow-reportd: cannot use %s: %s\n", args.Get("store")->c_str(),
+                     error.c_str());
         return 1;
     }
     CReportServer server(store, limits);

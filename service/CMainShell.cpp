@@ -50,7 +50,9 @@ int StartProgram(const char* name) {
 
 } // namespace
 
-void SetStopCheck(std::function<bool()> check) { g_stopCheck = std::move(check); }
+void SetStopCheck(std::function<bool()> check) {
+    g_stopCheck = std::move(check);
+}
 
 void StartWarrow() {
     if (StartProgram(ProgramForStyle(STYLE_CHILD)) > 0) {

@@ -9,7 +9,9 @@
 #include <cstdio>
 #include <cstring>
 
-CService::CService() { s_instance = this; }
+CService::CService() {
+    s_instance = this;
+}
 
 CService::~CService() {
     if (s_instance == this) {
@@ -17,7 +19,9 @@ CService::~CService() {
     }
 }
 
-void CService::SetName(const char* name) { std::snprintf(m_name, sizeof m_name, "%s", name); }
+void CService::SetName(const char* name) {
+    std::snprintf(m_name, sizeof m_name, "%s", name);
+}
 
 void CService::ReportStatus(unsigned long state) {
     m_status.dwCurrentState = state;
@@ -25,11 +29,20 @@ void CService::ReportStatus(unsigned long state) {
         return;
     }
     switch (state) {
-    case SERVICE_RUNNING: sd_notify(0, "READY=1\nSTATUS=running"); break;
-    case SERVICE_STOP_PENDING: sd_notify(0, "STOPPING=1\nSTATUS=stopping"); break;
-    case SERVICE_START_PENDING: sd_notify(0, "STATUS=starting"); break;
-    case SERVICE_STOPPED: sd_notify(0, "STATUS=stopped"); break;
-    default: break;
+    case SERVICE_RUNNING:
+        sd_notify(0, "READY=1\nSTATUS=running");
+        break;
+    case SERVICE_STOP_PENDING:
+        sd_notify(0, "STOPPING=1\nSTATUS=stopping");
+        break;
+    case SERVICE_START_PENDING:
+        sd_notify(0, "STATUS=starting");
+        break;
+    case SERVICE_STOPPED:
+        sd_notify(0, "STATUS=stopped");
+        break;
+    default:
+        break;
     }
 }
 

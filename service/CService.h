@@ -5,10 +5,22 @@
 class CService {
 public:
     // The states and controls of a service, numbered as service managers know them.
-    enum State { SERVICE_STOPPED = 1, SERVICE_START_PENDING, SERVICE_STOP_PENDING, SERVICE_RUNNING,
-                 SERVICE_CONTINUE_PENDING, SERVICE_PAUSE_PENDING, SERVICE_PAUSED };
-    enum Control { SERVICE_CONTROL_STOP = 1, SERVICE_CONTROL_PAUSE, SERVICE_CONTROL_CONTINUE,
-                   SERVICE_CONTROL_INTERROGATE, SERVICE_CONTROL_SHUTDOWN };
+    enum State {
+        SERVICE_STOPPED = 1,
+        SERVICE_START_PENDING,
+        SERVICE_STOP_PENDING,
+        SERVICE_RUNNING,
+        SERVICE_CONTINUE_PENDING,
+        SERVICE_PAUSE_PENDING,
+        SERVICE_PAUSED
+    };
+    enum Control {
+        SERVICE_CONTROL_STOP = 1,
+        SERVICE_CONTROL_PAUSE,
+        SERVICE_CONTROL_CONTINUE,
+        SERVICE_CONTROL_INTERROGATE,
+        SERVICE_CONTROL_SHUTDOWN
+    };
     static constexpr unsigned long SERVICE_WIN32_OWN_PROCESS = 0x10;
     static constexpr unsigned long SERVICE_WIN32_SHARE_PROCESS = 0x20;
     static constexpr unsigned long SERVICE_ACCEPT_STOP = 1;

@@ -24,7 +24,9 @@ std::string Setting(const char* variable, const char* fallback) {
     return value != nullptr && *value != '\0' ? value : fallback;
 }
 
-std::string UnitName(const char* name) { return std::string(name) + ".service"; }
+std::string UnitName(const char* name) {
+    return std::string(name) + ".service";
+}
 
 // Runs systemctl with the given arguments (no shell); true on exit status 0.
 bool Systemctl(const std::vector<std::string>& arguments) {
@@ -134,9 +136,10 @@ bool Install(const char* name, const char* dependency) {
     if (::stat(UnitPath(name).c_str(), &st) == 0 && !Uninstall(name)) {
         return false;
     }
-    const std::string text = UnitText(name, platform::ProgramPath(), platform::ProgramDirectory(), dependency);
-    const bool created = !text.empty() && WriteAtomically(UnitPath(name), text) && Systemctl({"daemon-reload"}) &&
-                         Systemctl({"enable", UnitName(name)});
+    const std::string text =
+        UnitText(name, platform::ProgramPath(), platform::ProgramDirectory(), dependency);
+    const bool created = !text.empty() && WriteAtomically(UnitPath(name), text) &&
+                         Systemctl({"daemon-reload"}) && Systemctl({"enable", UnitName(name)});
     if (!created) {
         // A service has no window to show a message box in.
         std::fprintf(stderr, "%s: Couldn't create service\n", name);

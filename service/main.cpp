@@ -11,7 +11,9 @@
 namespace {
 
 // systemd gives every unit it starts an invocation id.
-bool StartedByServiceManager() { return std::getenv("INVOCATION_ID") != nullptr; }
+bool StartedByServiceManager() {
+    return std::getenv("INVOCATION_ID") != nullptr;
+}
 
 } // namespace
 

@@ -57,7 +57,8 @@ const std::map<std::string, std::string>& LauncherIcons() {
         std::map<std::string, std::string> found;
         for (const fs::path& folder : LauncherFolders()) {
             std::error_code error;
-            for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+            for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end;
+                 it.increment(error)) {
                 if (it->path().extension() != ".desktop") {
                     continue;
                 }

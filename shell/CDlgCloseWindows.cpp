@@ -9,7 +9,8 @@
 
 namespace {
 
-void Look(CGlazeButton& button, const char* normal, const char* pressed, int left, int top, int right, int bottom) {
+void Look(CGlazeButton& button, const char* normal, const char* pressed, int left, int top, int right,
+          int bottom) {
     button.SetImage(normal, 0);
     button.SetImage(pressed, 1);
     button.SetImage(pressed, 2);
@@ -32,14 +33,14 @@ bool CDlgCloseWindows::OnInitDialog() {
     if (!SetImage("Resource/儿童界面/关闭界面/关闭背景.bmp")) {
         return false;
     }
-    Look(*m_pExit, "Resource/儿童界面/关闭界面/退出按钮00.bmp", "Resource/儿童界面/关闭界面/退出按钮01.bmp", 49, 40,
-         121, 102);
-    Look(*m_pRestart, "Resource/儿童界面/关闭界面/重启按钮00.bmp", "Resource/儿童界面/关闭界面/重启按钮01.bmp", 133,
-         40, 205, 102);
-    Look(*m_pShutdown, "Resource/儿童界面/关闭界面/关机按钮00.bmp", "Resource/儿童界面/关闭界面/关机按钮01.bmp", 217,
-         40, 289, 102);
-    Look(*m_pClose, "Resource/儿童界面/关闭界面/关闭按钮00.bmp", "Resource/儿童界面/关闭界面/关闭按钮01.bmp", 304, 0,
-         340, 22);
+    Look(*m_pExit, "Resource/儿童界面/关闭界面/退出按钮00.bmp", "Resource/儿童界面/关闭界面/退出按钮01.bmp",
+         49, 40, 121, 102);
+    Look(*m_pRestart, "Resource/儿童界面/关闭界面/重启按钮00.bmp",
+         "Resource/儿童界面/关闭界面/重启按钮01.bmp", 133, 40, 205, 102);
+    Look(*m_pShutdown, "Resource/儿童界面/关闭界面/关机按钮00.bmp",
+         "Resource/儿童界面/关闭界面/关机按钮01.bmp", 217, 40, 289, 102);
+    Look(*m_pClose, "Resource/儿童界面/关闭界面/关闭按钮00.bmp", "Resource/儿童界面/关闭界面/关闭按钮01.bmp",
+         304, 0, 340, 22);
     return true;
 }
 

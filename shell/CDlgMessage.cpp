@@ -22,7 +22,9 @@ CDlgMessage::~CDlgMessage() {
     }
 }
 
-CDlgMessage* CDlgMessage::Instance() { return s_pMessage; }
+CDlgMessage* CDlgMessage::Instance() {
+    return s_pMessage;
+}
 
 bool CDlgMessage::OnInitDialog() {
     if (!SetImage("Resource/家长界面/说明框.bmp")) {
@@ -41,7 +43,9 @@ void CDlgMessage::ShowMessage(const QString& message) {
     raise();
 }
 
-QString CDlgMessage::Text() const { return m_pStatic->GetLabelText(); }
+QString CDlgMessage::Text() const {
+    return m_pStatic->GetLabelText();
+}
 
 void ShowMessage(const QString& message) {
     if (CDlgMessage* box = CDlgMessage::Instance()) {

@@ -14,7 +14,9 @@ struct tagNextAnswer {
 };
 std::optional<tagNextAnswer> s_nextAnswer;
 
-QRect Box(int left, int top, int right, int bottom) { return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)); }
+QRect Box(int left, int top, int right, int bottom) {
+    return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+}
 
 void PushButtonLook(CGlazeButton& button, const QRect& where) {
     button.SetImage("Resource/家长界面/按钮00.bmp", 0);

@@ -22,8 +22,8 @@ constexpr int kClockRefreshMs = 30000;
 
 CDlgSwitcher::CDlgSwitcher(QWidget* owner)
     : CGlazeDialog(owner, Qt::Window | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus),
-      m_pStart(new CGlazeButton(this)), m_pVolumeButton(new CGlazeButton(this)), m_pClock(new CGlazeStatic(this)),
-      m_pVolume(new CVolumeDialog(this)) {
+      m_pStart(new CGlazeButton(this)), m_pVolumeButton(new CGlazeButton(this)),
+      m_pClock(new CGlazeStatic(this)), m_pVolume(new CVolumeDialog(this)) {
     s_pSwitcher = this;
     setWindowTitle(QStringLiteral("Warrow"));
     m_clockTimer.setInterval(kClockRefreshMs);
@@ -38,7 +38,9 @@ CDlgSwitcher::~CDlgSwitcher() {
     }
 }
 
-CDlgSwitcher* CDlgSwitcher::Instance() { return s_pSwitcher; }
+CDlgSwitcher* CDlgSwitcher::Instance() {
+    return s_pSwitcher;
+}
 
 bool CDlgSwitcher::OnInitDialog() {
     SetImage("Resource/儿童界面/任务栏背景.bmp");
@@ -63,7 +65,10 @@ bool CDlgSwitcher::OnInitDialog() {
     const struct {
         int id;
         const char* text;
-    } items[] = {{ID_RESTORE, "还原(&R)"}, {ID_MINIMISE, "最小化(&N)"}, {ID_MAXIMISE, "最大化(&X)"}, {0, nullptr},
+    } items[] = {{ID_RESTORE, "还原(&R)"},
+                 {ID_MINIMISE, "最小化(&N)"},
+                 {ID_MAXIMISE, "最大化(&X)"},
+                 {0, nullptr},
                  {ID_CLOSE, "关闭(&C)"}};
     for (const auto& item : items) {
         if (item.text == nullptr) {
@@ -161,16 +166,23 @@ void CDlgSwitcher::OnMenuCommand(int id) {
         return;
     }
     switch (id) {
-    case ID_RESTORE: RestoreTaskWindow(target); break;
-    case ID_MINIMISE: MinimiseTaskWindow(target); break;
-    case ID_MAXIMISE: MaximiseTaskWindow(target); break;
+    case ID_RESTORE:
+        RestoreTaskWindow(target);
+        break;
+    case ID_MINIMISE:
+        MinimiseTaskWindow(target);
+        break;
+    case ID_MAXIMISE:
+        MaximiseTaskWindow(target);
+        break;
     case ID_CLOSE:
         CloseTaskWindow(target);
         if (m_onWindowClosed) {
             m_onWindowClosed(target);
         }
         break;
-    default: break;
+    default:
+        break;
     }
 }
 

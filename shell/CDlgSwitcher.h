@@ -31,7 +31,9 @@ public:
     void OpenWindowMenu(unsigned long window, const QPoint& where);
     // What the menu's close command does after asking the window to close:
     // the window is forgotten at once (the shell's window-destroyed handling).
-    void SetOnWindowClosed(std::function<void(unsigned long)> onClosed) { m_onWindowClosed = std::move(onClosed); }
+    void SetOnWindowClosed(std::function<void(unsigned long)> onClosed) {
+        m_onWindowClosed = std::move(onClosed);
+    }
     void OnMenuCommand(int id);
 
     // The buttons in window-id order.

@@ -28,7 +28,9 @@ namespace {
 
 CWarrowDlg* s_pMain = nullptr;
 
-void RemoveShellHook() { DG_ShellHookUnistall(); }
+void RemoveShellHook() {
+    DG_ShellHookUnistall();
+}
 
 } // namespace
 
@@ -52,7 +54,9 @@ CWarrowDlg::~CWarrowDlg() {
     }
 }
 
-CWarrowDlg* CWarrowDlg::Main() { return s_pMain; }
+CWarrowDlg* CWarrowDlg::Main() {
+    return s_pMain;
+}
 
 bool CWarrowDlg::OnInitDialog() {
     setWindowIcon(AppIcon(std::string(), "Warrow"));
@@ -79,25 +83,27 @@ bool CWarrowDlg::OnInitDialog() {
         return false;
     }
     SetDragRect(QRect()); // the desktop does not move
-    setGeometry(screen); // the skin gave the window its own size
+    setGeometry(screen);  // the skin gave the window its own size
     m_pList->setGeometry(QRect(QPoint(0, 0), screen.size()));
     m_pList->show();
 
     m_pSwitcher = new CDlgSwitcher(this);
     m_pSwitcher->OnInitDialog();
-    m_pSwitcher->setGeometry(screen.left(), screen.bottom() + 1 - kTaskbarHeight, screen.width(), kTaskbarHeight);
+    m_pSwitcher->setGeometry(screen.left(), screen.bottom() + 1 - kTaskbarHeight, screen.width(),
+                             kTaskbarHeight);
     m_pSwitcher->winId();
     if (ShellX() != nullptr) {
         deskguard::MakeBottomDock(*ShellX(), static_cast<xcb_window_t>(m_pSwitcher->winId()), kTaskbarHeight,
-                                  static_cast<uint32_t>(screen.left()), static_cast<uint32_t>(screen.right()));
+                                  static_cast<uint32_t>(screen.left()),
+                                  static_cast<uint32_t>(screen.right()));
     }
     m_pSwitcher->show();
 
     CTaskManager::Get()->SetOnDestroy(&RemoveShellHook);
     m_pWindows = std::make_unique<CXWindowSystem>();
     m_pAdmission = std::make_unique<CWindowAdmission>(*m_pWindows, *m_pSwitcher,
-                                                      *CWarrowCoreInterface::Get()->GetWLMng(), *CTaskManager::Get(),
-                                                      ::getpid());
+                                                      *CWarrowCoreInterface::Get()->GetWLMng(),
+                                                      *CTaskManager::Get(), ::getpid());
     m_pSwitcher->SetOnWindowClosed([this](unsigned long window) { m_pAdmission->OnWindowDestroyed(window); });
     m_pHookFilter = std::make_unique<CShellHookFilter>(
         winId(), [this](const std::vector<tagWindowEvent>& events) { OnHookMessages(events); });
@@ -126,8 +132,9 @@ void CWarrowDlg::BuildAppList() {
     m_pList->setMovement(QListView::Static);
     m_pList->setFrameShape(QFrame::NoFrame);
     m_pList->setSpacing(8);
-    m_pList->setStyleSheet(QStringLiteral("QListWidget { background: transparent; color: white; }"
-                                          "QListWidget::item:selected { background: rgba(0, 78, 152, 140); }"));
+    m_pList->setStyleSheet(
+        QStringLiteral("QListWidget { background: transparent; color: white; }"
+                       "QListWidget::item:selected { background: rgba(0, 78, 152, 140); }"));
     // Every entry goes in front of the ones before it: the icons stand in
     // descending key order.
     CWarrowCoreInterface::Get()->GetWLMng()->ForEach([this](tagAppInfo& app) {

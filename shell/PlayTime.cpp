@@ -9,14 +9,19 @@ namespace {
 constexpr int kTick = 1000;
 constexpr int kMinute = 60000;
 
-bool Reached(int count, int length) { return static_cast<std::uint32_t>(count) >= static_cast<std::uint32_t>(length); }
+bool Reached(int count, int length) {
+    return static_cast<std::uint32_t>(count) >= static_cast<std::uint32_t>(length);
+}
 } // namespace
 
 enShellView StartView(int timeStyle) {
     switch (timeStyle) {
-    case 0: return enShellView::Play;
-    case 1: return enShellView::Rest;
-    default: return enShellView::None;
+    case 0:
+        return enShellView::Play;
+    case 1:
+        return enShellView::Rest;
+    default:
+        return enShellView::None;
     }
 }
 

@@ -8,4 +8,6 @@ QRect ScreenRect() {
     return screen != nullptr ? screen->geometry() : QRect(0, 0, 1024, 768);
 }
 
-QRect WorkArea() { return ScreenRect().adjusted(0, 0, 0, -kTaskbarHeight); }
+QRect WorkArea() {
+    return ScreenRect().adjusted(0, 0, 0, -kTaskbarHeight);
+}

@@ -7,8 +7,10 @@
 #include <memory>
 
 deskguard::CXConnection* ShellX() {
-    static std::unique_ptr<deskguard::CXConnection> connection = []() -> std::unique_ptr<deskguard::CXConnection> {
-        auto* x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    static std::unique_ptr<deskguard::CXConnection> connection =
+        []() -> std::unique_ptr<deskguard::CXConnection> {
+        auto* x11 =
+            qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
         if (x11 == nullptr || x11->connection() == nullptr) {
             return nullptr;
         }

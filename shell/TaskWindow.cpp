@@ -31,8 +31,7 @@ bool IsMinimised(const deskguard::CXConnection& x, xcb_window_t window) {
     return iconic;
 }
 
-template <class F>
-void WithX(unsigned long window, F&& action) {
+template <class F> void WithX(unsigned long window, F&& action) {
     if (deskguard::CXConnection* x = ShellX(); x != nullptr && window != 0) {
         action(*x, static_cast<xcb_window_t>(window));
         xcb_flush(x->Get());

@@ -10,8 +10,7 @@
 
 class QPainter;
 
-class CGlazeBitmap
-{
+class CGlazeBitmap {
 public:
     CGlazeBitmap() = default;
     CGlazeBitmap(const CGlazeBitmap&) = default;

@@ -3,16 +3,14 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-CGlazeButton::CGlazeButton(QWidget* parent) : QAbstractButton(parent)
-{
+CGlazeButton::CGlazeButton(QWidget* parent) : QAbstractButton(parent) {
     // Moves arrive also without a button held, so the cursor follows the state.
     setMouseTracking(true);
 }
 
 CGlazeButton::~CGlazeButton() = default;
 
-bool CGlazeButton::SetImage(const char* path, int state)
-{
+bool CGlazeButton::SetImage(const char* path, int state) {
     if (state < STATE_NORMAL || state > STATE_DISABLED)
         return false;
     CGlazeBitmap& image = m_images[static_cast<std::size_t>(state)];
@@ -28,20 +26,17 @@ bool CGlazeButton::SetImage(const char* path, int state)
     return loaded;
 }
 
-void CGlazeButton::SetDisable(int disable)
-{
+void CGlazeButton::SetDisable(int disable) {
     m_eState = disable != 0 ? STATE_DISABLED : STATE_NORMAL;
     setEnabled(disable == 0);
 }
 
-void CGlazeButton::SetUseNewCursor(const QCursor& normal, const QCursor& pressed)
-{
+void CGlazeButton::SetUseNewCursor(const QCursor& normal, const QCursor& pressed) {
     m_cursorNormal = normal;
     m_cursorPressed = pressed;
 }
 
-void CGlazeButton::Move(int dx, int dy, int mode)
-{
+void CGlazeButton::Move(int dx, int dy, int mode) {
     QRect target = m_rcInit;
     switch (mode) {
     case 0:
@@ -62,21 +57,18 @@ void CGlazeButton::Move(int dx, int dy, int mode)
     update();
 }
 
-void CGlazeButton::SetState(enButtonState state)
-{
+void CGlazeButton::SetState(enButtonState state) {
     m_eState = state;
     update();
 }
 
-void CGlazeButton::ApplyCursor(bool pressed)
-{
+void CGlazeButton::ApplyCursor(bool pressed) {
     if (!m_cursorNormal)
         return;
     setCursor(pressed ? *m_cursorPressed : *m_cursorNormal);
 }
 
-void CGlazeButton::DrawStateImage(QPainter& dc, const QRect& item, int state) const
-{
+void CGlazeButton::DrawStateImage(QPainter& dc, const QRect& item, int state) const {
     const CGlazeBitmap& image = m_images[static_cast<std::size_t>(state)];
     if (!image.IsLoad())
         return;
@@ -86,8 +78,7 @@ void CGlazeButton::DrawStateImage(QPainter& dc, const QRect& item, int state) co
         image.TransparentBlt(&dc, 0, 0, m_crKey);
 }
 
-void CGlazeButton::DrawItem(QPainter& dc, const QRect& item)
-{
+void CGlazeButton::DrawItem(QPainter& dc, const QRect& item) {
     DrawStateImage(dc, item, m_eState);
     dc.setFont(font());
     DrawTextA(&dc, text(), item);
@@ -98,28 +89,24 @@ void CGlazeButton::DrawItem(QPainter& dc, const QRect& item)
     }
 }
 
-void CGlazeButton::paintEvent(QPaintEvent*)
-{
+void CGlazeButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     DrawItem(painter, rect());
 }
 
-void CGlazeButton::enterEvent(QEnterEvent* event)
-{
+void CGlazeButton::enterEvent(QEnterEvent* event) {
     QAbstractButton::enterEvent(event);
     if (!IsDisabledState())
         SetState(STATE_HOVER);
 }
 
-void CGlazeButton::leaveEvent(QEvent* event)
-{
+void CGlazeButton::leaveEvent(QEvent* event) {
     QAbstractButton::leaveEvent(event);
     if (!IsDisabledState())
         SetState(STATE_NORMAL);
 }
 
-void CGlazeButton::mouseMoveEvent(QMouseEvent* event)
-{
+void CGlazeButton::mouseMoveEvent(QMouseEvent* event) {
     QAbstractButton::mouseMoveEvent(event);
     if (m_eState == STATE_PRESSED)
         ApplyCursor(true);
@@ -127,8 +114,7 @@ void CGlazeButton::mouseMoveEvent(QMouseEvent* event)
         ApplyCursor(false);
 }
 
-bool CGlazeButton::BeginPress(QMouseEvent* event, bool pressedCursor)
-{
+bool CGlazeButton::BeginPress(QMouseEvent* event, bool pressedCursor) {
     if (IsDisabledState()) {
         update();
         return false; // no default handling, so no click can follow
@@ -140,14 +126,12 @@ bool CGlazeButton::BeginPress(QMouseEvent* event, bool pressedCursor)
     return true;
 }
 
-void CGlazeButton::mousePressEvent(QMouseEvent* event)
-{
+void CGlazeButton::mousePressEvent(QMouseEvent* event) {
     if (BeginPress(event, true))
         QAbstractButton::mousePressEvent(event);
 }
 
-void CGlazeButton::mouseDoubleClickEvent(QMouseEvent* event)
-{
+void CGlazeButton::mouseDoubleClickEvent(QMouseEvent* event) {
     if (!BeginPress(event, false))
         return;
     // The second click of a double click presses the button again.
@@ -157,8 +141,7 @@ void CGlazeButton::mouseDoubleClickEvent(QMouseEvent* event)
         QAbstractButton::mouseDoubleClickEvent(event);
 }
 
-void CGlazeButton::mouseReleaseEvent(QMouseEvent* event)
-{
+void CGlazeButton::mouseReleaseEvent(QMouseEvent* event) {
     if (IsDisabledState()) {
         update();
         return;

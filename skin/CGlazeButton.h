@@ -11,8 +11,7 @@
 #include <array>
 #include <optional>
 
-class CGlazeButton : public QAbstractButton, public CGlazeText
-{
+class CGlazeButton : public QAbstractButton, public CGlazeText {
 public:
     enum enButtonState { STATE_NORMAL = 0, STATE_PRESSED = 1, STATE_HOVER = 2, STATE_DISABLED = 3 };
 

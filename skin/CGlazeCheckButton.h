@@ -5,13 +5,11 @@
 
 #include "skin/CGlazeButton.h"
 
-class CGlazeCheckButton : public CGlazeButton
-{
+class CGlazeCheckButton : public CGlazeButton {
 public:
     using CGlazeButton::CGlazeButton;
 
-    void CheckButton(bool check)
-    {
+    void CheckButton(bool check) {
         m_nCheck = check ? 1 : 0;
         update();
     }

@@ -4,21 +4,18 @@
 
 #include <QPainter>
 
-CGlazeComboBox::CGlazeComboBox(QWidget* parent) : QComboBox(parent)
-{
+CGlazeComboBox::CGlazeComboBox(QWidget* parent) : QComboBox(parent) {
     setImage();
 }
 
 CGlazeComboBox::~CGlazeComboBox() = default;
 
-bool CGlazeComboBox::setImage()
-{
+bool CGlazeComboBox::setImage() {
     const std::string file = GlazeSkinFile("Combobox.bmp");
     return !file.empty() && m_face.LoadGlazeImage(file.c_str());
 }
 
-void CGlazeComboBox::paintEvent(QPaintEvent* event)
-{
+void CGlazeComboBox::paintEvent(QPaintEvent* event) {
     if (!m_face.IsLoad()) {
         QComboBox::paintEvent(event);
         return;

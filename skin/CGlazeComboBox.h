@@ -6,8 +6,7 @@
 
 #include <QComboBox>
 
-class CGlazeComboBox : public QComboBox
-{
+class CGlazeComboBox : public QComboBox {
 public:
     explicit CGlazeComboBox(QWidget* parent = nullptr);
     ~CGlazeComboBox() override;

@@ -13,8 +13,7 @@ namespace {
 constexpr int kDragBandHeight = 30;
 }
 
-CGlazeDialog::CGlazeDialog(QWidget* parent, Qt::WindowFlags flags) : QDialog(parent, flags)
-{
+CGlazeDialog::CGlazeDialog(QWidget* parent, Qt::WindowFlags flags) : QDialog(parent, flags) {
     // QDialog turns every widget into a window; a page asked for a plain child.
     if ((flags & Qt::WindowType_Mask) == Qt::Widget)
         setWindowFlags(flags);
@@ -22,8 +21,7 @@ CGlazeDialog::CGlazeDialog(QWidget* parent, Qt::WindowFlags flags) : QDialog(par
 
 CGlazeDialog::~CGlazeDialog() = default;
 
-bool CGlazeDialog::SetImage(const char* path)
-{
+bool CGlazeDialog::SetImage(const char* path) {
     auto background = std::make_unique<CGlazeBitmap>();
     if (!background->LoadGlazeImage(path))
         return false;
@@ -38,8 +36,7 @@ bool CGlazeDialog::SetImage(const char* path)
     return true;
 }
 
-bool CGlazeDialog::SetSmallIcon(const char* path)
-{
+bool CGlazeDialog::SetSmallIcon(const char* path) {
     auto icon = std::make_unique<CGlazeBitmap>();
     if (!icon->LoadGlazeImage(path))
         return false;
@@ -48,16 +45,14 @@ bool CGlazeDialog::SetSmallIcon(const char* path)
     return true;
 }
 
-void CGlazeDialog::SetLayeredWindowAttributes(const QColor& key, int alpha, unsigned flags)
-{
+void CGlazeDialog::SetLayeredWindowAttributes(const QColor& key, int alpha, unsigned flags) {
     m_bColorKey = (flags & LWA_COLORKEY) != 0;
     m_crKey = key;
     setWindowOpacity((flags & LWA_ALPHA) ? qBound(0, alpha, 255) / 255.0 : 1.0);
     UpdateShape();
 }
 
-void CGlazeDialog::UpdateShape()
-{
+void CGlazeDialog::UpdateShape() {
     if (!m_bColorKey || !m_pBackground) {
         clearMask();
         return;
@@ -73,15 +68,13 @@ void CGlazeDialog::UpdateShape()
     setMask(shape);
 }
 
-void CGlazeDialog::resizeEvent(QResizeEvent* event)
-{
+void CGlazeDialog::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     if (m_bColorKey)
         UpdateShape();
 }
 
-bool CGlazeDialog::OnEraseBkgnd(QPainter* dc)
-{
+bool CGlazeDialog::OnEraseBkgnd(QPainter* dc) {
     if (dc == nullptr || !m_pBackground || !m_pBackground->IsLoad())
         return false;
     m_pBackground->BitBlt(dc, 0, 0, m_nBackWidth, m_nBackHeight);
@@ -93,35 +86,31 @@ bool CGlazeDialog::OnEraseBkgnd(QPainter* dc)
     dc->setFont(font());
     QRect titleRect = m_rcDrag;
     if (m_pSmallIcon) // the icon is taken as square
-        titleRect = QRect(QPoint(m_pSmallIcon->GetHeight(), 0), QPoint(m_nBackWidth - 1, m_rcDrag.height() - 1));
+        titleRect =
+            QRect(QPoint(m_pSmallIcon->GetHeight(), 0), QPoint(m_nBackWidth - 1, m_rcDrag.height() - 1));
     DrawTextA(dc, title, titleRect);
     return true;
 }
 
-void CGlazeDialog::paintEvent(QPaintEvent* event)
-{
+void CGlazeDialog::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     if (!OnEraseBkgnd(&painter))
         QDialog::paintEvent(event);
 }
 
-void CGlazeDialog::OnOK()
-{
+void CGlazeDialog::OnOK() {
     QDialog::accept();
 }
 
-void CGlazeDialog::OnCancel()
-{
+void CGlazeDialog::OnCancel() {
     QDialog::reject();
 }
 
-void CGlazeDialog::reject()
-{
+void CGlazeDialog::reject() {
     OnCancel();
 }
 
-void CGlazeDialog::keyPressEvent(QKeyEvent* event)
-{
+void CGlazeDialog::keyPressEvent(QKeyEvent* event) {
     const bool plain = event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
     if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
         OnOK();
@@ -131,8 +120,7 @@ void CGlazeDialog::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event); // Escape ends in reject(), hence OnCancel()
 }
 
-void CGlazeDialog::mousePressEvent(QMouseEvent* event)
-{
+void CGlazeDialog::mousePressEvent(QMouseEvent* event) {
     // Only a window drags: a dialog placed inside another one stays where its
     // owner put it.
     if (event->button() == Qt::LeftButton && isWindow() && m_rcDrag.contains(event->position().toPoint())) {
@@ -142,9 +130,9 @@ void CGlazeDialog::mousePressEvent(QMouseEvent* event)
     QDialog::mousePressEvent(event);
 }
 
-void CGlazeDialog::mouseMoveEvent(QMouseEvent* event)
-{
-    if (m_bDragging && (event->buttons() & Qt::LeftButton) && m_rcDrag.contains(event->position().toPoint())) {
+void CGlazeDialog::mouseMoveEvent(QMouseEvent* event) {
+    if (m_bDragging && (event->buttons() & Qt::LeftButton) &&
+        m_rcDrag.contains(event->position().toPoint())) {
         // The window manager moves the window where it can; elsewhere (no
         // window manager, offscreen) the dialog follows the cursor itself.
         QWindow* handle = windowHandle();
@@ -156,14 +144,12 @@ void CGlazeDialog::mouseMoveEvent(QMouseEvent* event)
     QDialog::mouseMoveEvent(event);
 }
 
-void CGlazeDialog::mouseReleaseEvent(QMouseEvent* event)
-{
+void CGlazeDialog::mouseReleaseEvent(QMouseEvent* event) {
     m_bDragging = false;
     QDialog::mouseReleaseEvent(event);
 }
 
-void CGlazeDialog::Maxim()
-{
+void CGlazeDialog::Maxim() {
     QScreen* target = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
     if (target == nullptr)
         return;
@@ -177,8 +163,7 @@ void CGlazeDialog::Maxim()
     show();
 }
 
-void CGlazeDialog::Normal()
-{
+void CGlazeDialog::Normal() {
     setGeometry(m_rcSaved);
     m_nOffsetX -= m_szGrowth.width();
     m_nOffsetY -= m_szGrowth.height();

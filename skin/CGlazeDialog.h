@@ -13,12 +13,12 @@
 #include <QSize>
 #include <memory>
 
-class CGlazeDialog : public QDialog, public CGlazeText
-{
+class CGlazeDialog : public QDialog, public CGlazeText {
 public:
     // Glaze dialogs are windows without a system frame by default; a dialog
     // placed inside another window (a page) passes Qt::Widget.
-    explicit CGlazeDialog(QWidget* parent = nullptr, Qt::WindowFlags flags = Qt::Dialog | Qt::FramelessWindowHint);
+    explicit CGlazeDialog(QWidget* parent = nullptr,
+                          Qt::WindowFlags flags = Qt::Dialog | Qt::FramelessWindowHint);
     ~CGlazeDialog() override;
 
     // Background bitmap; the window takes its size (keeping its top-left) and

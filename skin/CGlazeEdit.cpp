@@ -2,15 +2,13 @@
 
 #include <QPalette>
 
-CGlazeEdit::CGlazeEdit(QWidget* parent) : QLineEdit(parent)
-{
+CGlazeEdit::CGlazeEdit(QWidget* parent) : QLineEdit(parent) {
     connect(this, &QLineEdit::textChanged, this, [this] { update(); });
 }
 
 CGlazeEdit::~CGlazeEdit() = default;
 
-bool CGlazeEdit::SetImage(const char* path)
-{
+bool CGlazeEdit::SetImage(const char* path) {
     CGlazeBitmap skin;
     if (!skin.LoadGlazeImage(path))
         return false;
@@ -20,13 +18,11 @@ bool CGlazeEdit::SetImage(const char* path)
     return true;
 }
 
-void CGlazeEdit::SetColor(const QColor& colour)
-{
+void CGlazeEdit::SetColor(const QColor& colour) {
     ApplyBrush(QBrush(colour));
 }
 
-void CGlazeEdit::ApplyBrush(const QBrush& brush)
-{
+void CGlazeEdit::ApplyBrush(const QBrush& brush) {
     m_brush = brush;
     QPalette colours = palette();
     for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})

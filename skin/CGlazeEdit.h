@@ -8,8 +8,7 @@
 #include <QBrush>
 #include <QLineEdit>
 
-class CGlazeEdit : public QLineEdit
-{
+class CGlazeEdit : public QLineEdit {
 public:
     explicit CGlazeEdit(QWidget* parent = nullptr);
     ~CGlazeEdit() override;

@@ -4,25 +4,27 @@
 
 #include <QPainter>
 
-CGlazeListBox::CGlazeListBox(QWidget* parent) : QListWidget(parent)
-{
+CGlazeListBox::CGlazeListBox(QWidget* parent) : QListWidget(parent) {
     setItemDelegate(new GlazeOwnerDraw(
-        this, [this](QPainter& dc, const QStyleOptionViewItem& option, const QModelIndex& index) { DrawItem(dc, option, index); },
-        [this](const QStyleOptionViewItem& option, const QModelIndex& index) { return MeasureItem(option, index); }));
+        this,
+        [this](QPainter& dc, const QStyleOptionViewItem& option, const QModelIndex& index) {
+            DrawItem(dc, option, index);
+        },
+        [this](const QStyleOptionViewItem& option, const QModelIndex& index) {
+            return MeasureItem(option, index);
+        }));
 }
 
 CGlazeListBox::~CGlazeListBox() = default;
 
-void CGlazeListBox::SetRowColors(const QColor& text, const QColor& selectedText, const QColor& selection)
-{
+void CGlazeListBox::SetRowColors(const QColor& text, const QColor& selectedText, const QColor& selection) {
     m_crText = text;
     m_crSelectedText = selectedText;
     m_crSelection = selection;
     viewport()->update();
 }
 
-void CGlazeListBox::DrawItem(QPainter& dc, const QStyleOptionViewItem& option, const QModelIndex& index)
-{
+void CGlazeListBox::DrawItem(QPainter& dc, const QStyleOptionViewItem& option, const QModelIndex& index) {
     const bool selected = option.state & QStyle::State_Selected;
     dc.save();
     if (selected) {
@@ -38,7 +40,6 @@ void CGlazeListBox::DrawItem(QPainter& dc, const QStyleOptionViewItem& option, c
     dc.restore();
 }
 
-QSize CGlazeListBox::MeasureItem(const QStyleOptionViewItem& option, const QModelIndex&)
-{
+QSize CGlazeListBox::MeasureItem(const QStyleOptionViewItem& option, const QModelIndex&) {
     return QSize(option.rect.width(), m_nRowHeight);
 }

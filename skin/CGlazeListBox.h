@@ -3,8 +3,7 @@
 
 #include <QListWidget>
 
-class CGlazeListBox : public QListWidget
-{
+class CGlazeListBox : public QListWidget {
 public:
     explicit CGlazeListBox(QWidget* parent = nullptr);
     ~CGlazeListBox() override;

@@ -7,14 +7,12 @@
 namespace {
 // Pixmaps must not outlive the application object; the cache empties itself
 // when the application ends, even if the program never called ClearGlazeImage.
-void ClearAtExit()
-{
+void ClearAtExit() {
     CGlazeLoader::Instance().ClearGlazeImage();
 }
 } // namespace
 
-CGlazeLoader& CGlazeLoader::Instance()
-{
+CGlazeLoader& CGlazeLoader::Instance() {
     static CGlazeLoader loader;
     static const bool registered = [] {
         qAddPostRoutine(ClearAtExit);
@@ -26,8 +24,7 @@ CGlazeLoader& CGlazeLoader::Instance()
 
 CGlazeLoader::~CGlazeLoader() = default;
 
-const QPixmap* CGlazeLoader::LoadGlazeImage(const char* path)
-{
+const QPixmap* CGlazeLoader::LoadGlazeImage(const char* path) {
     if (path == nullptr || *path == '\0')
         return nullptr;
     auto found = m_images.find(path);
@@ -44,22 +41,19 @@ const QPixmap* CGlazeLoader::LoadGlazeImage(const char* path)
     return &inserted.first->second;
 }
 
-const QPixmap* CGlazeLoader::FindGlazeImage(const char* path) const
-{
+const QPixmap* CGlazeLoader::FindGlazeImage(const char* path) const {
     if (path == nullptr)
         return nullptr;
     auto found = m_images.find(path);
     return found == m_images.end() ? nullptr : &found->second;
 }
 
-void CGlazeLoader::ClearGlazeImage()
-{
+void CGlazeLoader::ClearGlazeImage() {
     m_keyed.clear();
     m_images.clear();
 }
 
-const QPixmap* CGlazeLoader::KeyedImage(const QPixmap* image, const QColor& key)
-{
+const QPixmap* CGlazeLoader::KeyedImage(const QPixmap* image, const QColor& key) {
     if (image == nullptr || image->isNull())
         return nullptr;
     const auto id = std::make_pair(image->cacheKey(), key.rgb());

@@ -7,8 +7,7 @@
 #include <string>
 #include <utility>
 
-class CGlazeLoader
-{
+class CGlazeLoader {
 public:
     static CGlazeLoader& Instance();
 

@@ -5,8 +5,7 @@
 #include <QIcon>
 
 namespace {
-QIcon IconOf(const char* bitmap)
-{
+QIcon IconOf(const char* bitmap) {
     CGlazeBitmap image;
     if (!image.LoadGlazeImage(bitmap))
         return {};
@@ -18,15 +17,13 @@ CGlazeMenu::CGlazeMenu(QWidget* parent) : QMenu(parent) {}
 
 CGlazeMenu::~CGlazeMenu() = default;
 
-QAction* CGlazeMenu::AppendCustomMenu(const char* bitmap, const QString& text, unsigned id)
-{
+QAction* CGlazeMenu::AppendCustomMenu(const char* bitmap, const QString& text, unsigned id) {
     QAction* action = addAction(IconOf(bitmap), text);
     action->setData(id);
     return action;
 }
 
-bool CGlazeMenu::SetCustomItemBmp(int index, const char* bitmap)
-{
+bool CGlazeMenu::SetCustomItemBmp(int index, const char* bitmap) {
     const QList<QAction*> items = actions();
     if (index < 0 || index >= items.size())
         return false;
@@ -37,12 +34,10 @@ bool CGlazeMenu::SetCustomItemBmp(int index, const char* bitmap)
     return true;
 }
 
-unsigned CGlazeMenu::TrackPopupMenu(const QPoint& where)
-{
+unsigned CGlazeMenu::TrackPopupMenu(const QPoint& where) {
     return CommandOf(exec(where));
 }
 
-unsigned CGlazeMenu::CommandOf(const QAction* action)
-{
+unsigned CGlazeMenu::CommandOf(const QAction* action) {
     return action != nullptr ? action->data().toUInt() : 0;
 }

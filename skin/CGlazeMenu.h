@@ -3,8 +3,7 @@
 
 #include <QMenu>
 
-class CGlazeMenu : public QMenu
-{
+class CGlazeMenu : public QMenu {
 public:
     explicit CGlazeMenu(QWidget* parent = nullptr);
     ~CGlazeMenu() override;

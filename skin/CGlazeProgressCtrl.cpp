@@ -5,16 +5,14 @@
 #include <QPainter>
 #include <algorithm>
 
-CGlazeProgressCtrl::CGlazeProgressCtrl(QWidget* parent) : QProgressBar(parent)
-{
+CGlazeProgressCtrl::CGlazeProgressCtrl(QWidget* parent) : QProgressBar(parent) {
     setTextVisible(false);
     SetImage();
 }
 
 CGlazeProgressCtrl::~CGlazeProgressCtrl() = default;
 
-bool CGlazeProgressCtrl::SetImage()
-{
+bool CGlazeProgressCtrl::SetImage() {
     const char* names[] = {"Process_Block1.bmp", "Process_Block2.bmp", "Process_Block3.bmp"};
     for (std::size_t i = 0; i < m_blocks.size(); ++i) {
         const std::string file = GlazeSkinFile(names[i]);
@@ -25,8 +23,7 @@ bool CGlazeProgressCtrl::SetImage()
     return !bar.empty() && m_bar.LoadGlazeImage(bar.c_str());
 }
 
-void CGlazeProgressCtrl::paintEvent(QPaintEvent* event)
-{
+void CGlazeProgressCtrl::paintEvent(QPaintEvent* event) {
     if (!m_bar.IsLoad()) {
         QProgressBar::paintEvent(event);
         return;

@@ -9,8 +9,7 @@
 #include <QProgressBar>
 #include <array>
 
-class CGlazeProgressCtrl : public QProgressBar
-{
+class CGlazeProgressCtrl : public QProgressBar {
 public:
     explicit CGlazeProgressCtrl(QWidget* parent = nullptr);
     ~CGlazeProgressCtrl() override;

@@ -5,8 +5,7 @@
 #include <QFileInfo>
 #include <QIcon>
 
-CGlazeSelHead::CGlazeSelHead(QWidget* parent) : QListWidget(parent)
-{
+CGlazeSelHead::CGlazeSelHead(QWidget* parent) : QListWidget(parent) {
     setViewMode(QListView::IconMode);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setMovement(QListView::Static);
@@ -14,8 +13,7 @@ CGlazeSelHead::CGlazeSelHead(QWidget* parent) : QListWidget(parent)
 
 CGlazeSelHead::~CGlazeSelHead() = default;
 
-bool CGlazeSelHead::AddHead(const char* path)
-{
+bool CGlazeSelHead::AddHead(const char* path) {
     CGlazeBitmap picture;
     if (!picture.LoadGlazeImage(path))
         return false;
@@ -24,8 +22,7 @@ bool CGlazeSelHead::AddHead(const char* path)
     return true;
 }
 
-std::string CGlazeSelHead::GetSelectedHead() const
-{
+std::string CGlazeSelHead::GetSelectedHead() const {
     const QList<QListWidgetItem*> chosen = selectedItems();
     if (chosen.isEmpty())
         return {};

@@ -7,8 +7,7 @@
 
 class CDlgSelHead;
 
-class CGlazeSelHead : public QListWidget
-{
+class CGlazeSelHead : public QListWidget {
 public:
     explicit CGlazeSelHead(QWidget* parent = nullptr);
     ~CGlazeSelHead() override;

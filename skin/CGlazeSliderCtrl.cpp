@@ -8,33 +8,28 @@ CGlazeSliderCtrl::CGlazeSliderCtrl(QWidget* parent) : QWidget(parent) {}
 
 CGlazeSliderCtrl::~CGlazeSliderCtrl() = default;
 
-void CGlazeSliderCtrl::SetRange(int range)
-{
+void CGlazeSliderCtrl::SetRange(int range) {
     m_nRange = std::max(range, 1);
     m_nPos = std::clamp(m_nPos, 0, m_nRange);
     update();
 }
 
-void CGlazeSliderCtrl::SetPos(int pos)
-{
+void CGlazeSliderCtrl::SetPos(int pos) {
     m_nPos = std::clamp(pos, 0, m_nRange);
     update();
 }
 
-void CGlazeSliderCtrl::SetDisable(bool disable)
-{
+void CGlazeSliderCtrl::SetDisable(bool disable) {
     setEnabled(!disable);
     update();
 }
 
-QRect CGlazeSliderCtrl::GrooveRect() const
-{
+QRect CGlazeSliderCtrl::GrooveRect() const {
     const int knob = height();
     return QRect(knob / 2, height() / 2 - 3, std::max(width() - knob, 1), 6);
 }
 
-void CGlazeSliderCtrl::DrawItem(QPainter& dc)
-{
+void CGlazeSliderCtrl::DrawItem(QPainter& dc) {
     dc.setRenderHint(QPainter::Antialiasing);
     const QRect groove = GrooveRect();
     const bool on = isEnabled();
@@ -50,17 +45,16 @@ void CGlazeSliderCtrl::DrawItem(QPainter& dc)
     dc.drawEllipse(QRectF(x - knob / 2.0, 1, knob, knob));
 }
 
-void CGlazeSliderCtrl::paintEvent(QPaintEvent*)
-{
+void CGlazeSliderCtrl::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     DrawItem(painter);
 }
 
-void CGlazeSliderCtrl::TrackTo(int x)
-{
+void CGlazeSliderCtrl::TrackTo(int x) {
     const QRect groove = GrooveRect();
     // The nearest position to the cursor, not the one left of it.
-    const int pos = std::clamp(((x - groove.left()) * m_nRange * 2 + groove.width()) / (2 * groove.width()), 0, m_nRange);
+    const int pos =
+        std::clamp(((x - groove.left()) * m_nRange * 2 + groove.width()) / (2 * groove.width()), 0, m_nRange);
     if (pos == m_nPos)
         return;
     m_nPos = pos;
@@ -69,14 +63,12 @@ void CGlazeSliderCtrl::TrackTo(int x)
         m_pCallback(m_nPos);
 }
 
-void CGlazeSliderCtrl::mousePressEvent(QMouseEvent* event)
-{
+void CGlazeSliderCtrl::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton)
         TrackTo(event->position().toPoint().x());
 }
 
-void CGlazeSliderCtrl::mouseMoveEvent(QMouseEvent* event)
-{
+void CGlazeSliderCtrl::mouseMoveEvent(QMouseEvent* event) {
     if (event->buttons() & Qt::LeftButton)
         TrackTo(event->position().toPoint().x());
 }

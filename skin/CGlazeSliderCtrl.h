@@ -4,8 +4,7 @@
 
 #include <QWidget>
 
-class CGlazeSliderCtrl : public QWidget
-{
+class CGlazeSliderCtrl : public QWidget {
 public:
     using Callback = void (*)(int);
 

@@ -7,8 +7,7 @@
 
 #include <QSlider>
 
-class CGlazeSliderCtrl2 : public QSlider
-{
+class CGlazeSliderCtrl2 : public QSlider {
 public:
     explicit CGlazeSliderCtrl2(Qt::Orientation orientation = Qt::Vertical, QWidget* parent = nullptr);
     ~CGlazeSliderCtrl2() override;

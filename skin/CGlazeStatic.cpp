@@ -8,8 +8,7 @@ CGlazeStatic::CGlazeStatic(QWidget* parent) : QLabel(parent) {}
 
 CGlazeStatic::~CGlazeStatic() = default;
 
-void CGlazeStatic::SetWindowTextA(const QString& text)
-{
+void CGlazeStatic::SetWindowTextA(const QString& text) {
     m_strText = text;
     if (QWidget* owner = parentWidget())
         owner->update(geometry());
@@ -17,8 +16,7 @@ void CGlazeStatic::SetWindowTextA(const QString& text)
         update();
 }
 
-void CGlazeStatic::paintEvent(QPaintEvent*)
-{
+void CGlazeStatic::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     m_background.BitBlt(&painter, 0, 0);
     painter.setFont(font());

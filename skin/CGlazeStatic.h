@@ -8,8 +8,7 @@
 
 #include <QLabel>
 
-class CGlazeStatic : public QLabel
-{
+class CGlazeStatic : public QLabel {
 public:
     explicit CGlazeStatic(QWidget* parent = nullptr);
     ~CGlazeStatic() override;

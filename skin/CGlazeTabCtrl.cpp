@@ -2,8 +2,7 @@
 
 #include <QPalette>
 
-CGlazeTabCtrl::CGlazeTabCtrl(QWidget* parent) : QTabBar(parent)
-{
+CGlazeTabCtrl::CGlazeTabCtrl(QWidget* parent) : QTabBar(parent) {
     QPalette colours = palette();
     colours.setColor(QPalette::Window, Qt::white);
     setPalette(colours);
@@ -12,8 +11,7 @@ CGlazeTabCtrl::CGlazeTabCtrl(QWidget* parent) : QTabBar(parent)
 
 CGlazeTabCtrl::~CGlazeTabCtrl() = default;
 
-int CGlazeTabCtrl::SetItemImage(int item, int state, const char* path)
-{
+int CGlazeTabCtrl::SetItemImage(int item, int state, const char* path) {
     auto image = std::make_unique<CGlazeBitmap>();
     if (!image->LoadGlazeImage(path))
         return 0;
@@ -21,8 +19,7 @@ int CGlazeTabCtrl::SetItemImage(int item, int state, const char* path)
     return 1;
 }
 
-const CGlazeBitmap* CGlazeTabCtrl::GetItemImage(int item, int state) const
-{
+const CGlazeBitmap* CGlazeTabCtrl::GetItemImage(int item, int state) const {
     auto found = m_images.find({item, state});
     return found == m_images.end() ? nullptr : found->second.get();
 }

@@ -10,8 +10,7 @@
 #include <memory>
 #include <utility>
 
-class CGlazeTabCtrl : public QTabBar
-{
+class CGlazeTabCtrl : public QTabBar {
 public:
     explicit CGlazeTabCtrl(QWidget* parent = nullptr);
     ~CGlazeTabCtrl() override;

@@ -2,8 +2,7 @@
 
 #include <QPainter>
 
-int GlazeTextFlags(unsigned format)
-{
+int GlazeTextFlags(unsigned format) {
     int flags = 0;
     if (format & DT_CENTER)
         flags |= Qt::AlignHCenter;
@@ -32,8 +31,7 @@ int GlazeTextFlags(unsigned format)
 }
 
 void GlazeDrawText(QPainter* dc, const QString& text, const QRect& r, const QColor& colour, unsigned format,
-                   enTextShadow kind, const QColor& shadow)
-{
+                   enTextShadow kind, const QColor& shadow) {
     if (dc == nullptr || text.isEmpty())
         return;
     const int flags = GlazeTextFlags(format);

@@ -22,8 +22,7 @@ void GlazeDrawText(QPainter* dc, const QString& text, const QRect& r, const QCol
 // The Qt alignment and text flags that stand for the DT_* layout flags.
 int GlazeTextFlags(unsigned format);
 
-class CGlazeText
-{
+class CGlazeText {
 public:
     CGlazeText() = default;
     CGlazeText(const CGlazeText&) = default;
@@ -34,8 +33,7 @@ public:
     unsigned GetTextAlign() const { return m_uFormat; }
     void SetTextColor(const QColor& colour) { m_crText = colour; }
     QColor GetTextColor() const { return m_crText; }
-    void SetTextShadow(enTextShadow kind, const QColor& colour)
-    {
+    void SetTextShadow(enTextShadow kind, const QColor& colour) {
         m_eShadow = kind;
         m_crShadow = colour;
     }
@@ -43,8 +41,7 @@ public:
     QColor GetShadowColor() const { return m_crShadow; }
 
 protected:
-    void DrawTextA(QPainter* dc, const QString& text, const QRect& r) const
-    {
+    void DrawTextA(QPainter* dc, const QString& text, const QRect& r) const {
         GlazeDrawText(dc, text, r, m_crText, m_uFormat, m_eShadow, m_crShadow);
     }
 

@@ -5,8 +5,7 @@
 
 #include <array>
 
-class CGlazeTextButton : public CGlazeButton
-{
+class CGlazeTextButton : public CGlazeButton {
 public:
     using CGlazeButton::CGlazeButton;
     using CGlazeButton::SetTextColor;

@@ -4,8 +4,7 @@
 
 #include <QScrollBar>
 
-class CMyScroll : public QScrollBar
-{
+class CMyScroll : public QScrollBar {
 public:
     using QScrollBar::QScrollBar;
 };

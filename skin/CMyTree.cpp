@@ -14,8 +14,7 @@ constexpr int kImageRole = Qt::UserRole + 1;
 constexpr int kShockPeriodMs = 400;
 } // namespace
 
-CMyTree::CMyTree(QWidget* parent) : QTreeWidget(parent)
-{
+CMyTree::CMyTree(QWidget* parent) : QTreeWidget(parent) {
     m_shockTimer.setObjectName(QStringLiteral("shock"));
     m_shockTimer.setInterval(kShockPeriodMs);
     connect(&m_shockTimer, &QTimer::timeout, this, [this] { Blink(); });
@@ -23,8 +22,7 @@ CMyTree::CMyTree(QWidget* parent) : QTreeWidget(parent)
 
 CMyTree::~CMyTree() = default;
 
-void CMyTree::Init()
-{
+void CMyTree::Init() {
     setHeaderHidden(true);
     setColumnCount(1);
     setFrameShape(QFrame::NoFrame);
@@ -32,8 +30,7 @@ void CMyTree::Init()
     m_rcInit = geometry();
 }
 
-int CMyTree::AddImage(const char* path)
-{
+int CMyTree::AddImage(const char* path) {
     CGlazeBitmap image;
     if (!image.LoadGlazeImage(path))
         return -1;
@@ -41,22 +38,19 @@ int CMyTree::AddImage(const char* path)
     return static_cast<int>(m_images.size()) - 1;
 }
 
-void CMyTree::DelImage(int index)
-{
+void CMyTree::DelImage(int index) {
     if (index >= 0 && index < static_cast<int>(m_images.size()))
         m_images[static_cast<std::size_t>(index)] = CGlazeBitmap();
 }
 
-const CGlazeBitmap* CMyTree::Image(int index) const
-{
+const CGlazeBitmap* CMyTree::Image(int index) const {
     if (index < 0 || index >= static_cast<int>(m_images.size()))
         return nullptr;
     const CGlazeBitmap& image = m_images[static_cast<std::size_t>(index)];
     return image.IsLoad() ? &image : nullptr;
 }
 
-void CMyTree::SetBackImage(int index)
-{
+void CMyTree::SetBackImage(int index) {
     QPalette colours = viewport()->palette();
     const CGlazeBitmap* image = Image(index);
     colours.setBrush(QPalette::Base, image != nullptr ? QBrush(image->GetPixmap()) : QBrush(Qt::white));
@@ -64,15 +58,13 @@ void CMyTree::SetBackImage(int index)
     setPalette(colours);
 }
 
-void CMyTree::SetPuckerImage(int expanded, int collapsed)
-{
+void CMyTree::SetPuckerImage(int expanded, int collapsed) {
     m_nExpanded = expanded;
     m_nCollapsed = collapsed;
     viewport()->update();
 }
 
-void CMyTree::SetItemIcon(QTreeWidgetItem* item, int index)
-{
+void CMyTree::SetItemIcon(QTreeWidgetItem* item, int index) {
     if (item == nullptr)
         return;
     const CGlazeBitmap* image = Image(index);
@@ -80,14 +72,12 @@ void CMyTree::SetItemIcon(QTreeWidgetItem* item, int index)
     item->setIcon(0, image != nullptr ? QIcon(image->GetPixmap()) : QIcon());
 }
 
-void CMyTree::SetItemTextColor(QTreeWidgetItem* item, const QColor& colour)
-{
+void CMyTree::SetItemTextColor(QTreeWidgetItem* item, const QColor& colour) {
     if (item != nullptr)
         item->setForeground(0, colour);
 }
 
-void CMyTree::SetBeginShock(QTreeWidgetItem* item)
-{
+void CMyTree::SetBeginShock(QTreeWidgetItem* item) {
     if (item == nullptr || IsShocking(item))
         return;
     m_shocking.emplace_back(indexFromItem(item));
@@ -95,14 +85,12 @@ void CMyTree::SetBeginShock(QTreeWidgetItem* item)
         m_shockTimer.start();
 }
 
-bool CMyTree::IsShocking(QTreeWidgetItem* item) const
-{
+bool CMyTree::IsShocking(QTreeWidgetItem* item) const {
     const QModelIndex index = indexFromItem(item);
     return index.isValid() && std::find(m_shocking.begin(), m_shocking.end(), index) != m_shocking.end();
 }
 
-void CMyTree::SetStopShock(QTreeWidgetItem* item)
-{
+void CMyTree::SetStopShock(QTreeWidgetItem* item) {
     if (item == nullptr)
         return;
     const QModelIndex index = indexFromItem(item);
@@ -116,8 +104,7 @@ void CMyTree::SetStopShock(QTreeWidgetItem* item)
         m_shockTimer.stop();
 }
 
-void CMyTree::Blink()
-{
+void CMyTree::Blink() {
     m_bShockShown = !m_bShockShown;
     std::erase_if(m_shocking, [](const QPersistentModelIndex& index) { return !index.isValid(); });
     for (const QPersistentModelIndex& shocking : m_shocking) {
@@ -128,8 +115,7 @@ void CMyTree::Blink()
     }
 }
 
-QTreeWidgetItem* CMyTree::InsertItem(const QString& text, QTreeWidgetItem* parent, int image)
-{
+QTreeWidgetItem* CMyTree::InsertItem(const QString& text, QTreeWidgetItem* parent, int image) {
     auto* item = parent != nullptr ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
     item->setText(0, text);
     if (image >= 0)
@@ -137,8 +123,7 @@ QTreeWidgetItem* CMyTree::InsertItem(const QString& text, QTreeWidgetItem* paren
     return item;
 }
 
-void CMyTree::drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const
-{
+void CMyTree::drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const {
     const CGlazeBitmap* mark = Image(isExpanded(index) ? m_nExpanded : m_nCollapsed);
     if (mark == nullptr || !model()->hasChildren(index)) {
         QTreeWidget::drawBranches(painter, rect, index);
@@ -150,8 +135,7 @@ void CMyTree::drawBranches(QPainter* painter, const QRect& rect, const QModelInd
                          cell.top() + (cell.height() - mark->GetHeight()) / 2, kGlazeColorKey);
 }
 
-void CMyTree::contextMenuEvent(QContextMenuEvent* event)
-{
+void CMyTree::contextMenuEvent(QContextMenuEvent* event) {
     if (m_pMenu != nullptr)
         m_pMenu->exec(event->globalPos());
     else

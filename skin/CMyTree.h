@@ -13,8 +13,7 @@
 
 class QMenu;
 
-class CMyTree : public QTreeWidget
-{
+class CMyTree : public QTreeWidget {
 public:
     explicit CMyTree(QWidget* parent = nullptr);
     ~CMyTree() override;

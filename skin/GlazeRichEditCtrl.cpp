@@ -11,20 +11,17 @@
 namespace {
 constexpr int kFaceCodeProperty = QTextFormat::UserProperty + 1;
 
-std::map<QString, QString>& Faces()
-{
+std::map<QString, QString>& Faces() {
     static std::map<QString, QString> faces;
     return faces;
 }
 
-QUrl FaceUrl(const QString& code)
-{
+QUrl FaceUrl(const QString& code) {
     return QUrl(QStringLiteral("glazeface:") + code);
 }
 
 // The longest registered code that starts at `from`, or an empty text.
-QString FaceAt(const QString& text, qsizetype from)
-{
+QString FaceAt(const QString& text, qsizetype from) {
     QString best;
     for (const auto& [code, image] : Faces()) {
         if (code.size() > best.size() && QStringView(text).mid(from).startsWith(code))
@@ -38,8 +35,7 @@ GlazeRichEditCtrl::GlazeRichEditCtrl(QWidget* parent) : QTextEdit(parent) {}
 
 GlazeRichEditCtrl::~GlazeRichEditCtrl() = default;
 
-bool GlazeRichEditCtrl::AddFace(const QString& code, const QString& image)
-{
+bool GlazeRichEditCtrl::AddFace(const QString& code, const QString& image) {
     CGlazeBitmap picture;
     if (code.isEmpty() || !picture.LoadGlazeImage(image.toUtf8().constData()))
         return false;
@@ -47,8 +43,7 @@ bool GlazeRichEditCtrl::AddFace(const QString& code, const QString& image)
     return true;
 }
 
-bool GlazeRichEditCtrl::InsertFace(const QString& code)
-{
+bool GlazeRichEditCtrl::InsertFace(const QString& code) {
     auto found = Faces().find(code);
     if (found == Faces().end())
         return false;
@@ -63,8 +58,7 @@ bool GlazeRichEditCtrl::InsertFace(const QString& code)
     return true;
 }
 
-QString GlazeRichEditCtrl::SendMS() const
-{
+QString GlazeRichEditCtrl::SendMS() const {
     QString out;
     for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
         if (block != document()->begin())
@@ -74,7 +68,8 @@ QString GlazeRichEditCtrl::SendMS() const
             const QTextCharFormat format = fragment.charFormat();
             // Equal faces side by side share one fragment, one character each.
             if (format.isImageFormat() && format.hasProperty(kFaceCodeProperty))
-                out += (QLatin1Char('/') + format.stringProperty(kFaceCodeProperty)).repeated(fragment.length());
+                out +=
+                    (QLatin1Char('/') + format.stringProperty(kFaceCodeProperty)).repeated(fragment.length());
             else
                 out += fragment.text();
         }
@@ -82,8 +77,7 @@ QString GlazeRichEditCtrl::SendMS() const
     return out;
 }
 
-void GlazeRichEditCtrl::RecMS(const QString& text)
-{
+void GlazeRichEditCtrl::RecMS(const QString& text) {
     QTextCursor end(document());
     end.movePosition(QTextCursor::End);
     setTextCursor(end);
@@ -102,8 +96,7 @@ void GlazeRichEditCtrl::RecMS(const QString& text)
     textCursor().insertText(plain);
 }
 
-void GlazeRichEditCtrl::Stretch(int dx, int dy)
-{
+void GlazeRichEditCtrl::Stretch(int dx, int dy) {
     if (!m_bStretched) {
         m_rcNormal = geometry();
         m_bStretched = true;
@@ -111,8 +104,7 @@ void GlazeRichEditCtrl::Stretch(int dx, int dy)
     setGeometry(m_rcNormal.adjusted(0, 0, dx, dy));
 }
 
-void GlazeRichEditCtrl::Normal()
-{
+void GlazeRichEditCtrl::Normal() {
     if (!m_bStretched)
         return;
     setGeometry(m_rcNormal);

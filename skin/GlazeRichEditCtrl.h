@@ -6,8 +6,7 @@
 #include <QRect>
 #include <QTextEdit>
 
-class GlazeRichEditCtrl : public QTextEdit
-{
+class GlazeRichEditCtrl : public QTextEdit {
 public:
     explicit GlazeRichEditCtrl(QWidget* parent = nullptr);
     ~GlazeRichEditCtrl() override;

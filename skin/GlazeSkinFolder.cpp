@@ -8,8 +8,7 @@
 namespace {
 constexpr std::size_t kMaxFolderLength = 63;
 
-QString FindProfile()
-{
+QString FindProfile() {
     const QDir here = QDir::current();
     if (here.exists(QStringLiteral("config.ini")))
         return here.filePath(QStringLiteral("config.ini"));
@@ -23,8 +22,7 @@ QString FindProfile()
 
 // Profile rules: sections and keys compare without regard to case and the first
 // match wins; a value is trimmed and loses one pair of enclosing quotes.
-QString ReadProfileValue(const QString& file, const QString& section, const QString& key)
-{
+QString ReadProfileValue(const QString& file, const QString& section, const QString& key) {
     QFile profile(file);
     if (!profile.open(QIODevice::ReadOnly | QIODevice::Text))
         return {};
@@ -33,7 +31,8 @@ QString ReadProfileValue(const QString& file, const QString& section, const QStr
         const QString line = QString::fromUtf8(profile.readLine()).trimmed();
         if (line.startsWith(QLatin1Char('['))) {
             const qsizetype close = line.indexOf(QLatin1Char(']'));
-            inSection = close > 0 && line.mid(1, close - 1).trimmed().compare(section, Qt::CaseInsensitive) == 0;
+            inSection =
+                close > 0 && line.mid(1, close - 1).trimmed().compare(section, Qt::CaseInsensitive) == 0;
             continue;
         }
         const qsizetype equals = line.indexOf(QLatin1Char('='));
@@ -49,12 +48,12 @@ QString ReadProfileValue(const QString& file, const QString& section, const QStr
 }
 } // namespace
 
-std::string GlazeSkinFolder()
-{
+std::string GlazeSkinFolder() {
     const QString file = FindProfile();
     if (file.isEmpty())
         return {};
-    std::string folder = ReadProfileValue(file, QStringLiteral("chattool"), QStringLiteral("skin")).toStdString();
+    std::string folder =
+        ReadProfileValue(file, QStringLiteral("chattool"), QStringLiteral("skin")).toStdString();
     if (folder.size() > kMaxFolderLength) {
         // Cut at a character boundary, never inside a multi-byte character.
         std::size_t end = kMaxFolderLength;
@@ -65,8 +64,7 @@ std::string GlazeSkinFolder()
     return folder;
 }
 
-std::string GlazeSkinFile(const char* name)
-{
+std::string GlazeSkinFile(const char* name) {
     const std::string folder = GlazeSkinFolder();
     if (folder.empty())
         return {};

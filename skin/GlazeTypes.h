@@ -8,18 +8,16 @@
 
 using COLORREF = std::uint32_t;
 
-constexpr COLORREF RGB(int r, int g, int b)
-{
+constexpr COLORREF RGB(int r, int g, int b) {
     return static_cast<COLORREF>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
 
-inline QColor ToQColor(COLORREF c)
-{
-    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
+inline QColor ToQColor(COLORREF c) {
+    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
+                  static_cast<int>((c >> 16) & 0xFF));
 }
 
-inline COLORREF ToColorRef(const QColor& c)
-{
+inline COLORREF ToColorRef(const QColor& c) {
     return RGB(c.red(), c.green(), c.blue());
 }
 

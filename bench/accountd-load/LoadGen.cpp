@@ -161,8 +161,10 @@ int main(int argc, char** argv) {
     }
 
     const auto start = Clock::now();
-    const auto measureFrom = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(o.warmup));
-    const auto end = measureFrom + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(o.seconds));
+    const auto measureFrom =
+        start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(o.warmup));
+    const auto end =
+        measureFrom + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(o.seconds));
     std::vector<double> latencies;
     latencies.reserve(1 << 22);
     std::size_t refused = 0;

@@ -18,15 +18,17 @@ namespace fs = std::filesystem;
 class Installation {
 public:
     explicit Installation(long rows) {
-        m_dir = fs::temp_directory_path() / ("warrow-bench-" + std::to_string(::getpid()) + "-" + std::to_string(rows));
+        m_dir = fs::temp_directory_path() /
+                ("warrow-bench-" + std::to_string(::getpid()) + "-" + std::to_string(rows));
         fs::remove_all(m_dir);
         fs::create_directories(m_dir);
         fs::current_path(m_dir);
         core::CreateMissingInstallationFiles(m_dir.string());
         CDataBase::SetTraceStream(nullptr);
-        const std::string fill =
-            "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < " + std::to_string(rows) +
-            ") INSERT INTO [AppLog] ([DateTime], [Content], [Type]) SELECT 46000 + x / 86400.0, '启动了[game].', 0 FROM n";
+        const std::string fill = "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < " +
+                                 std::to_string(rows) +
+                                 ") INSERT INTO [AppLog] ([DateTime], [Content], [Type]) SELECT 46000 + x / "
+                                 "86400.0, '启动了[game].', 0 FROM n";
         if (rows > 0) {
             Db()->Execute(fill.c_str());
         }

@@ -11,8 +11,8 @@
 namespace {
 
 std::vector<unsigned char> TextInput(std::size_t size) {
-    static const char* const kWords[] = {"frame", "WarrowTray", "0x7ffd3a2c", "in", "CDlgLogin::OnOK",
-                                         "line", "register", "eax=00000000", "\r\n", "crash"};
+    static const char* const kWords[] = {"frame", "WarrowTray", "0x7ffd3a2c",   "in",   "CDlgLogin::OnOK",
+                                         "line",  "register",   "eax=00000000", "\r\n", "crash"};
     std::mt19937 gen(7);
     std::vector<unsigned char> out;
     while (out.size() < size) {
@@ -57,18 +57,25 @@ void Expand(benchmark::State& state, const std::vector<unsigned char>& in) {
         ltl::LZARI lzari;
         unsigned char* out = nullptr;
         unsigned size = 0;
-        benchmark::DoNotOptimize(lzari.Decompress(packed.data(), static_cast<unsigned>(packed.size()), &out, &size));
+        benchmark::DoNotOptimize(
+            lzari.Decompress(packed.data(), static_cast<unsigned>(packed.size()), &out, &size));
     }
     // Measured in expanded bytes: what a receiver gets per second.
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * in.size()));
 }
 
-void BM_CompressText(benchmark::State& state) { Compress(state, TextInput(static_cast<std::size_t>(state.range(0)))); }
-void BM_ExpandText(benchmark::State& state) { Expand(state, TextInput(static_cast<std::size_t>(state.range(0)))); }
+void BM_CompressText(benchmark::State& state) {
+    Compress(state, TextInput(static_cast<std::size_t>(state.range(0))));
+}
+void BM_ExpandText(benchmark::State& state) {
+    Expand(state, TextInput(static_cast<std::size_t>(state.range(0))));
+}
 void BM_CompressBinary(benchmark::State& state) {
     Compress(state, BinaryInput(static_cast<std::size_t>(state.range(0))));
 }
-void BM_ExpandBinary(benchmark::State& state) { Expand(state, BinaryInput(static_cast<std::size_t>(state.range(0)))); }
+void BM_ExpandBinary(benchmark::State& state) {
+    Expand(state, BinaryInput(static_cast<std::size_t>(state.range(0))));
+}
 
 // 32 KiB is one full frame; 1 MiB is the largest expansion a frame may announce.
 BENCHMARK(BM_CompressText)->Arg(32 << 10)->Arg(1 << 20);

@@ -20,7 +20,8 @@ public:
             return false;
         }
         m_context = pa_context_new(pa_mainloop_get_api(m_loop), "Warrow");
-        if (m_context == nullptr || pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+        if (m_context == nullptr ||
+            pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
             return false;
         }
         return RunUntil([this] {
@@ -73,8 +74,7 @@ public:
     }
 
 private:
-    template <class Done>
-    bool RunUntil(Done done) {
+    template <class Done> bool RunUntil(Done done) {
         const auto deadline = std::chrono::steady_clock::now() + kTimeout;
         while (!done()) {
             if (std::chrono::steady_clock::now() > deadline || pa_mainloop_prepare(m_loop, 100000) < 0 ||

@@ -18,8 +18,7 @@ int CountRows(CDataBase* db, const char* table) {
 }
 
 // Runs `work` in a child process with its own connections; returns the child.
-template <class Work>
-pid_t InChild(Work work) {
+template <class Work> pid_t InChild(Work work) {
     const pid_t pid = ::fork();
     if (pid == 0) {
         CDBManager::Destroy(); // never share the parent's connections

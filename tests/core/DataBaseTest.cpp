@@ -110,7 +110,8 @@ TEST_F(DataBaseTest, EveryStatementIsTracedOnce) {
 
 TEST(JetSqlTest, QuotesValuesAndFindsTheEditableTable) {
     EXPECT_EQ(jetsql::Quote("it's 100%"), "'it''s 100%'");
-    EXPECT_EQ(jetsql::ToSqlite("DELETE * FROM[AppInfo] WHERE [AppName]='x'"), "DELETE FROM[AppInfo] WHERE [AppName]='x'");
+    EXPECT_EQ(jetsql::ToSqlite("DELETE * FROM[AppInfo] WHERE [AppName]='x'"),
+              "DELETE FROM[AppInfo] WHERE [AppName]='x'");
     EXPECT_EQ(jetsql::ToSqlite("delete *from x"), "delete from x");
     EXPECT_EQ(jetsql::EditableTable("SELECT * FROM[AppLog] ORDER BY[DateTime] ASC").value_or(""), "AppLog");
     EXPECT_EQ(jetsql::EditableTable("select * from System").value_or(""), "System");

@@ -88,7 +88,8 @@ TEST(ResolveItTest, LaunchersResolveAndOtherFilesLeaveTheLinkAlone) {
     const auto dir = std::filesystem::temp_directory_path() / ("resolve-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     const std::string launcher = (dir / "edit.desktop").string();
-    std::ofstream(launcher) << "[Desktop Entry]\nType=Application\nName=Edit\nExec=sh -c \"echo %%done\" %f\nPath=/srv\n";
+    std::ofstream(launcher)
+        << "[Desktop Entry]\nType=Application\nName=Edit\nExec=sh -c \"echo %%done\" %f\nPath=/srv\n";
     std::ofstream(dir / "plain.txt") << "hello";
 
     tagLink link{"keep", "keep", "keep", "keep"};

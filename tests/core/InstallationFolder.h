@@ -19,8 +19,8 @@ class InstallationFolder : public ::testing::Test {
 protected:
     void SetUp() override {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        m_folder = std::filesystem::temp_directory_path() /
-                   ("warrow-" + std::to_string(::getpid()) + "-" + info->test_suite_name() + "-" + info->name());
+        m_folder = std::filesystem::temp_directory_path() / ("warrow-" + std::to_string(::getpid()) + "-" +
+                                                             info->test_suite_name() + "-" + info->name());
         std::filesystem::remove_all(m_folder);
         std::filesystem::create_directories(m_folder);
         m_previous = std::filesystem::current_path();

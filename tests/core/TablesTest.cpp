@@ -63,7 +63,8 @@ TEST_F(TablesTest, AllowListMemoryAndTableFollowTheWriteFlag) {
     ASSERT_TRUE(list.Init(kDataBasePath, kDataBasePassword));
     const tagAppInfo* browser = list.Find("WarrowExplorer");
     ASSERT_NE(browser, nullptr);
-    EXPECT_EQ(browser->AppPath, m_folder.string()) << "an entry without a path lives in the installation folder";
+    EXPECT_EQ(browser->AppPath, m_folder.string())
+        << "an entry without a path lives in the installation folder";
 
     EXPECT_TRUE(list.Add("game", App("game", "/games/"), false));
     EXPECT_FALSE(list.Add("game", App("game", "/other/"), false)) << "existing names are overwritten";
@@ -155,8 +156,10 @@ TEST_F(TablesTest, AddAppTakesExecutablesAndLaunchersAndRefusesOtherFiles) {
     ::chmod("bin/tuxracer", 0755);
     std::ofstream("notes.txt") << "text";
     const std::string folder = m_folder.string();
-    std::ofstream("Tux.desktop") << "[Desktop Entry]\nType=Application\nName=Tux Racer\nName[zh_CN]=企鹅滑雪\n"
-                                    "Exec=\"" << folder << "/bin/tuxracer\" --level \"two words\" %U\nPath=/tmp\n";
+    std::ofstream("Tux.desktop")
+        << "[Desktop Entry]\nType=Application\nName=Tux Racer\nName[zh_CN]=企鹅滑雪\n"
+           "Exec=\""
+        << folder << "/bin/tuxracer\" --level \"two words\" %U\nPath=/tmp\n";
 
     CWriteListMng list;
     ASSERT_TRUE(list.Init(kDataBasePath, kDataBasePassword));

@@ -28,10 +28,12 @@ public:
         if (m_pid == 0) {
             ::setenv("HOME", m_dir.c_str(), 1);
             ::setenv("XDG_RUNTIME_DIR", m_dir.c_str(), 1);
-            const std::string protocol = "--load=module-native-protocol-unix auth-anonymous=1 socket=" + socket;
+            const std::string protocol =
+                "--load=module-native-protocol-unix auth-anonymous=1 socket=" + socket;
             ::execl("/usr/bin/pulseaudio", "pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
                     "--disallow-exit", "--log-target=stderr", "--log-level=0",
-                    "--load=module-null-sink sink_name=warrow_test", protocol.c_str(), static_cast<char*>(nullptr));
+                    "--load=module-null-sink sink_name=warrow_test", protocol.c_str(),
+                    static_cast<char*>(nullptr));
             ::_exit(127);
         }
         ::setenv("PULSE_SERVER", ("unix:" + socket).c_str(), 1);

@@ -51,7 +51,8 @@ TEST_F(WarrowControlTest, MissingFileOrServiceIdFailsWithTheirTexts) {
     control.Save();
     EXPECT_FALSE(std::filesystem::exists("Config.ini")) << "saving never creates the file";
     core::SetErrorReporter(nullptr);
-    EXPECT_EQ(reported, (std::vector<std::string>{"读取THREADID错误", "读取配置文件失败", "保存配置文件失败"}));
+    EXPECT_EQ(reported,
+              (std::vector<std::string>{"读取THREADID错误", "读取配置文件失败", "保存配置文件失败"}));
 }
 
 TEST_F(WarrowControlTest, VersionsPackHighestPartFirst) {
@@ -86,7 +87,8 @@ TEST_F(WarrowControlTest, ChangeStyleStartsTheOtherProgramInTheProgramFolder) {
     const std::string folder = platform::ProgramDirectory();
     const std::string standIn = folder + "/WarrowTray";
     const std::string marker = (m_folder / "started").string();
-    std::ofstream(standIn) << "#!/bin/sh\npwd > \"$WARROW_TEST_MARKER.tmp\" && mv \"$WARROW_TEST_MARKER.tmp\" \"$WARROW_TEST_MARKER\"\n";
+    std::ofstream(standIn) << "#!/bin/sh\npwd > \"$WARROW_TEST_MARKER.tmp\" && mv "
+                              "\"$WARROW_TEST_MARKER.tmp\" \"$WARROW_TEST_MARKER\"\n";
     ::chmod(standIn.c_str(), 0755);
     ::setenv("WARROW_TEST_MARKER", marker.c_str(), 1);
 

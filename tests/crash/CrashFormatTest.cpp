@@ -21,14 +21,12 @@
 namespace {
 
 // Collects what a CLogWriter writes, through a real file descriptor.
-class CWritten
-{
+class CWritten {
 public:
     CWritten() : m_nFd(memfd_create("log", 0)) {}
     ~CWritten() { close(m_nFd); }
     int Fd() const { return m_nFd; }
-    std::string Text() const
-    {
+    std::string Text() const {
         std::string text(static_cast<std::size_t>(lseek(m_nFd, 0, SEEK_END)), '\0');
         EXPECT_EQ(pread(m_nFd, text.data(), text.size(), 0), static_cast<ssize_t>(text.size()));
         return text;
@@ -38,19 +36,17 @@ private:
     int m_nFd;
 };
 
-TEST(CrashLogName, ZeroPadsEveryFieldWithBlanksInsideTheParentheses)
-{
+TEST(CrashLogName, ZeroPadsEveryFieldWithBlanksInsideTheParentheses) {
     char name[kLogNameSize];
     FormatLogFileName(name, {2026, 3, 5, 8, 7, 9});
     EXPECT_STREQ(name, "crash[2026-03-05( 08.07.09 )].Txt");
 }
 
-TEST(CrashLogName, CivilTimeAgreesWithTheCalendar)
-{
+TEST(CrashLogName, CivilTimeAgreesWithTheCalendar) {
     // Leap days, century rules, the epoch and the days around it.
-    for (std::int64_t seconds : {std::int64_t{0}, std::int64_t{-1}, std::int64_t{951782400}, std::int64_t{951868799},
-                                 std::int64_t{1709164800}, std::int64_t{4107542400}, std::int64_t{1772698029},
-                                 std::int64_t{-2208988800}}) {
+    for (std::int64_t seconds : {std::int64_t{0}, std::int64_t{-1}, std::int64_t{951782400},
+                                 std::int64_t{951868799}, std::int64_t{1709164800}, std::int64_t{4107542400},
+                                 std::int64_t{1772698029}, std::int64_t{-2208988800}}) {
         SCOPED_TRACE(seconds);
         const time_t t = static_cast<time_t>(seconds);
         tm expected{};
@@ -65,8 +61,7 @@ TEST(CrashLogName, CivilTimeAgreesWithTheCalendar)
     }
 }
 
-TEST(ExceptionCodes, SignalsMapToTheWindowsCodes)
-{
+TEST(ExceptionCodes, SignalsMapToTheWindowsCodes) {
     const std::uint64_t sp = 0x7ffc00100000;
     EXPECT_EQ(ExceptionCodeOf(SIGSEGV, SEGV_MAPERR, 0, sp), 0xC0000005u);
     EXPECT_EQ(ExceptionCodeOf(SIGSEGV, SEGV_MAPERR, sp - 8, sp), 0xC00000FDu);
@@ -82,16 +77,14 @@ TEST(ExceptionCodes, SignalsMapToTheWindowsCodes)
     EXPECT_EQ(ExceptionCodeOf(SIGABRT, SI_TKILL, 0, sp), 0x40000015u);
 }
 
-TEST(ExceptionCodes, NamesComeFromTheTableOtherwiseUnknown)
-{
+TEST(ExceptionCodes, NamesComeFromTheTableOtherwiseUnknown) {
     EXPECT_STREQ(ExceptionName(0xC0000094), "EXCEPTION_INT_DIVIDE_BY_ZERO");
     EXPECT_STREQ(ExceptionName(0xE06D7363), "EXCEPTION_MSVCPP");
     EXPECT_STREQ(ExceptionName(0xC00000FD), "未知异常");
     EXPECT_STREQ(ExceptionName(0x40000015), "未知异常");
 }
 
-TEST(FrameLine, FunctionNamePaddingShrinksWithItsLength)
-{
+TEST(FrameLine, FunctionNamePaddingShrinksWithItsLength) {
     CWritten out;
     {
         CLogWriter w(out.Fd());
@@ -103,13 +96,13 @@ TEST(FrameLine, FunctionNamePaddingShrinksWithItsLength)
     }
     EXPECT_EQ(out.Text(), "  1\t0x00401000\t0x7ffc0000\t" + std::string(40, 'f') + std::string(31, ' ') +
                               "a.cpp, 第12行\n"
-                              " 12\t0x00000001\t0x00000002\t" + std::string(10, 'g') + std::string(32, ' ') +
+                              " 12\t0x00000001\t0x00000002\t" +
+                              std::string(10, 'g') + std::string(32, ' ') +
                               "\n"
                               "123\tb.cpp, 第3行");
 }
 
-TEST(LogWriter, LongTextAndNumbersSurviveTheBuffer)
-{
+TEST(LogWriter, LongTextAndNumbersSurviveTheBuffer) {
     CWritten out;
     const std::string longText(10000, 'x');
     {
@@ -121,8 +114,7 @@ TEST(LogWriter, LongTextAndNumbersSurviveTheBuffer)
     EXPECT_EQ(out.Text(), longText + "-0042|  -42|-9223372036854775808|00000abc|ffffffffffffffff|///\n");
 }
 
-TEST(ModuleName, LongPathsGiveWayToTheirBaseName)
-{
+TEST(ModuleName, LongPathsGiveWayToTheirBaseName) {
     char name[kModuleNameSize];
     ModuleDisplayName("/opt/warrow/WarrowTray", name);
     EXPECT_STREQ(name, "/opt/warrow/WarrowTray");
@@ -135,8 +127,7 @@ TEST(ModuleName, LongPathsGiveWayToTheirBaseName)
     EXPECT_STREQ(name, "");
 }
 
-TEST(ValueText, FollowsSizeAndBasicType)
-{
+TEST(ValueText, FollowsSizeAndBasicType) {
     const unsigned char bytes[8] = {0x2a, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x80};
     auto text = [&](const char* basic, std::uint64_t size, bool isFloat = false) {
         return ValueText({"", basic, size, isFloat, false}, bytes, std::nullopt);
@@ -154,20 +145,20 @@ TEST(ValueText, FollowsSizeAndBasicType)
     std::memcpy(raw, &single, sizeof single);
     EXPECT_EQ(ValueText({"float", "FLOAT", 4, true, false}, raw, std::nullopt), "(FLOAT, 4 BYTE) = 1.500000");
     std::memcpy(raw, &twice, sizeof twice);
-    EXPECT_EQ(ValueText({"double", "FLOAT", 8, true, false}, raw, std::nullopt), "(FLOAT, 8 BYTE) = -0.250000");
+    EXPECT_EQ(ValueText({"double", "FLOAT", 8, true, false}, raw, std::nullopt),
+              "(FLOAT, 8 BYTE) = -0.250000");
 }
 
-TEST(ValueText, TextPointerShowsItsTextOnlyWhenReadable)
-{
+TEST(ValueText, TextPointerShowsItsTextOnlyWhenReadable) {
     const unsigned char pointer[8] = {0x10, 0, 0, 0, 0, 0, 0, 0};
     const tagValueType type{"", "CHAR", 8, false, true};
     EXPECT_EQ(ValueText(type, pointer, std::string("hello")), "(CHAR, 1 BYTE) = \"hello\"");
-    EXPECT_EQ(ValueText(type, pointer, std::string(40, 'z')), "(CHAR, 1 BYTE) = \"" + std::string(31, 'z') + "\"");
+    EXPECT_EQ(ValueText(type, pointer, std::string(40, 'z')),
+              "(CHAR, 1 BYTE) = \"" + std::string(31, 'z') + "\"");
     EXPECT_EQ(ValueText(type, pointer, std::nullopt), "(CHAR, 1 BYTE) = 0x00000010");
 }
 
-TEST(ValueText, BasicTypeNamesOfDwarfBaseTypes)
-{
+TEST(ValueText, BasicTypeNamesOfDwarfBaseTypes) {
     EXPECT_EQ(BasicTypeName(DW_ATE_signed, 4, "int"), "INT");
     EXPECT_EQ(BasicTypeName(DW_ATE_unsigned, 4, "unsigned int"), "UINT");
     EXPECT_EQ(BasicTypeName(DW_ATE_signed, 8, "long int"), "LONG");
@@ -180,17 +171,17 @@ TEST(ValueText, BasicTypeNamesOfDwarfBaseTypes)
     EXPECT_EQ(BasicTypeName(-1, 4, "?"), "NOTYPE");
 }
 
-TEST(SystemFacts, IniValueIgnoresCaseBlanksCommentsAndOtherSections)
-{
-    const std::string ini = "[Setup]\nVer=9\n; [Version]\n[ VERSION ]\r\n# Ver=0\n  ver  =  2_0_1_7  \r\nVer=3\n";
+TEST(SystemFacts, IniValueIgnoresCaseBlanksCommentsAndOtherSections) {
+    const std::string ini =
+        "[Setup]\nVer=9\n; [Version]\n[ VERSION ]\r\n# Ver=0\n  ver  =  2_0_1_7  \r\nVer=3\n";
     EXPECT_EQ(IniValue(ini, "Version", "Ver"), "2_0_1_7");
     EXPECT_EQ(IniValue(ini, "Version", "Missing"), "");
     EXPECT_EQ(IniValue("Ver=1\n", "Version", "Ver"), "");
 }
 
-TEST(SystemFacts, NamesAndMemoryFromKernelTexts)
-{
-    EXPECT_EQ(OsName("NAME=\"Debian GNU/Linux\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n", "6.1.0", "x86_64"),
+TEST(SystemFacts, NamesAndMemoryFromKernelTexts) {
+    EXPECT_EQ(OsName("NAME=\"Debian GNU/Linux\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n", "6.1.0",
+                     "x86_64"),
               "Debian GNU/Linux 12 (bookworm), Linux 6.1.0 (x86_64)");
     EXPECT_EQ(OsName("NAME=Arch\n", "6.9", "x86_64"), "Arch, Linux 6.9 (x86_64)");
     EXPECT_EQ(OsName("", "6.9", "x86_64"), "Linux 6.9 (x86_64)");
@@ -211,8 +202,7 @@ TEST(SystemFacts, NamesAndMemoryFromKernelTexts)
     EXPECT_FALSE(MemoryFigures("MemTotal: 1 kB\n", 1, 0, figures));
 }
 
-TEST(DwarfLocation, EvaluatesTheFormsCompilersEmit)
-{
+TEST(DwarfLocation, EvaluatesTheFormsCompilersEmit) {
     tagRegisterSet regs;
     regs.regs[kDwarfRegBp] = 0x7000;
     regs.regs[kDwarfRegSp] = 0x6000;
@@ -235,7 +225,10 @@ TEST(DwarfLocation, EvaluatesTheFormsCompilersEmit)
     expectAt(eval({{DW_OP_call_frame_cfa, 0, 0, 0}}), tagLocation::Memory, 0x7010);
     expectAt(eval({{DW_OP_addr, 0x4010, 0, 0}}), tagLocation::Memory, 0x104010);
     expectAt(eval({{DW_OP_reg3, 0, 0, 0}}), tagLocation::Register, 3);
-    expectAt(eval({{DW_OP_lit5, 0, 0, 0}, {DW_OP_lit7, 0, 0, 0}, {DW_OP_plus, 0, 0, 0}, {DW_OP_stack_value, 0, 0, 0}}),
+    expectAt(eval({{DW_OP_lit5, 0, 0, 0},
+                   {DW_OP_lit7, 0, 0, 0},
+                   {DW_OP_plus, 0, 0, 0},
+                   {DW_OP_stack_value, 0, 0, 0}}),
              tagLocation::Value, 12);
     expectAt(eval({{DW_OP_constu, 9, 0, 0}, {DW_OP_plus_uconst, 1, 0, 0}, {DW_OP_stack_value, 0, 0, 0}}),
              tagLocation::Value, 10);

@@ -11,30 +11,26 @@
 
 namespace fs = std::filesystem;
 
-std::string ReadText(const fs::path& path)
-{
+std::string ReadText(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
 }
 
-void CCrashLogFixture::SetUp()
-{
+void CCrashLogFixture::SetUp() {
     char pattern[] = "/tmp/warrow-crash-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     m_dir = pattern;
     std::ofstream(m_dir / "Config.ini") << "[System]\nID=1\n\n[version]\n ver = 1_2_3_4 \n";
 }
 
-void CCrashLogFixture::TearDown()
-{
+void CCrashLogFixture::TearDown() {
     std::error_code ignored;
     fs::remove_all(m_dir, ignored);
 }
 
-tagCrashRun CCrashLogFixture::Run(const std::vector<std::string>& args)
-{
+tagCrashRun CCrashLogFixture::Run(const std::vector<std::string>& args) {
     std::vector<std::string> argv = {CRASH_HELPER_PATH};
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<char*> pointers;
@@ -73,8 +69,7 @@ tagCrashRun CCrashLogFixture::Run(const std::vector<std::string>& args)
     return run;
 }
 
-std::optional<std::vector<std::string>> CCrashLogFixture::SenderRecord()
-{
+std::optional<std::vector<std::string>> CCrashLogFixture::SenderRecord() {
     // The sender is detached from the crashed program; give it ample time.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (!SenderStarted()) {
@@ -89,13 +84,11 @@ std::optional<std::vector<std::string>> CCrashLogFixture::SenderRecord()
     return lines;
 }
 
-bool CCrashLogFixture::SenderStarted() const
-{
+bool CCrashLogFixture::SenderStarted() const {
     return fs::exists(m_dir / "report-started.txt");
 }
 
-int CCrashLogFixture::SourceLine(const std::string& marker)
-{
+int CCrashLogFixture::SourceLine(const std::string& marker) {
     std::istringstream in(ReadText(CRASH_HELPER_SOURCE));
     int number = 0;
     for (std::string line; std::getline(in, line);) {
@@ -108,13 +101,14 @@ int CCrashLogFixture::SourceLine(const std::string& marker)
 }
 
 std::string CCrashLogFixture::FrameLine(const std::string& log, const std::string& function,
-                                        const std::string& marker)
-{
-    const std::string location = std::string(CRASH_HELPER_SOURCE) + ", 第" + std::to_string(SourceLine(marker)) + "行";
+                                        const std::string& marker) {
+    const std::string location =
+        std::string(CRASH_HELPER_SOURCE) + ", 第" + std::to_string(SourceLine(marker)) + "行";
     const std::string padded = "\t" + function + std::string(32 - function.size() / 31, ' ') + location;
     std::istringstream in(log);
     for (std::string line; std::getline(in, line);)
-        if (line.size() > padded.size() && line.compare(line.size() - padded.size(), padded.size(), padded) == 0)
+        if (line.size() > padded.size() &&
+            line.compare(line.size() - padded.size(), padded.size(), padded) == 0)
             return line;
     return {};
 }

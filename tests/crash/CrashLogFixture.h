@@ -10,8 +10,7 @@
 #include <string>
 #include <vector>
 
-struct tagCrashRun
-{
+struct tagCrashRun {
     int nExitCode = -1; // when the helper exited
     int nSignal = 0;    // when a signal ended it
     std::string strOut;
@@ -20,8 +19,7 @@ struct tagCrashRun
     std::string strLog; // the first log's text
 };
 
-class CCrashLogFixture : public ::testing::Test
-{
+class CCrashLogFixture : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
@@ -35,7 +33,8 @@ protected:
     // Line number of the helper's source line that carries `marker`.
     static int SourceLine(const std::string& marker);
     // The log line of a frame of `function` at `marker`'s line, or "".
-    static std::string FrameLine(const std::string& log, const std::string& function, const std::string& marker);
+    static std::string FrameLine(const std::string& log, const std::string& function,
+                                 const std::string& marker);
 
     std::filesystem::path m_dir;
 };

@@ -14,17 +14,15 @@ using CrashLog = CCrashLogFixture;
 const std::regex kLogName(R"(crash\[\d{4}-\d{2}-\d{2}\( \d{2}\.\d{2}\.\d{2} \)\]\.Txt)");
 const std::regex kFramePrefix(R"(^ {0,2}\d+\t0x[0-9a-f]{8,}\t0x[0-9a-f]{8,}\t.*)");
 
-bool Has(const std::string& text, const std::string& part)
-{
+bool Has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
 // The titles of all sections, in their order.
-void ExpectSectionsInOrder(const std::string& log)
-{
+void ExpectSectionsInOrder(const std::string& log) {
     std::size_t at = 0;
-    for (const char* title : {"异常日志文件\n", "系统信息：\n", "异常信息：\n", "寄存器信息：\n", "堆栈信息：\n",
-                              "局部变量：\n", "全局变量：\n"}) {
+    for (const char* title : {"异常日志文件\n", "系统信息：\n", "异常信息：\n", "寄存器信息：\n",
+                              "堆栈信息：\n", "局部变量：\n", "全局变量：\n"}) {
         const std::size_t next = log.find(title, at);
         ASSERT_NE(next, std::string::npos) << title;
         at = next;
@@ -32,8 +30,7 @@ void ExpectSectionsInOrder(const std::string& log)
 }
 
 // One log, properly named, with every section, of the helper's null write.
-void ExpectNullWriteLog(const tagCrashRun& run)
-{
+void ExpectNullWriteLog(const tagCrashRun& run) {
     EXPECT_EQ(run.nExitCode, 0) << run.strErr;
     EXPECT_EQ(run.strOut, "phase ended\n");
     ASSERT_EQ(run.logNames.size(), 1u);
@@ -43,8 +40,7 @@ void ExpectNullWriteLog(const tagCrashRun& run)
     EXPECT_TRUE(Has(run.strLog, "异常模块：" + std::string(CRASH_HELPER_PATH) + "\n"));
 }
 
-TEST_F(CrashLog, NullWriteInGuardedPhaseWritesFullLogAndStartsSender)
-{
+TEST_F(CrashLog, NullWriteInGuardedPhaseWritesFullLogAndStartsSender) {
     const tagCrashRun run = Run({"null"});
     ExpectNullWriteLog(run);
     ASSERT_FALSE(run.logNames.empty());
@@ -68,17 +64,16 @@ TEST_F(CrashLog, NullWriteInGuardedPhaseWritesFullLogAndStartsSender)
     EXPECT_EQ(std::filesystem::path((*sender)[2]), m_dir);
 }
 
-TEST_F(CrashLog, EachCrashKindKeepsItsWindowsCode)
-{
-    const struct
-    {
+TEST_F(CrashLog, EachCrashKindKeepsItsWindowsCode) {
+    const struct {
         const char* pszMode;
         const char* pszCode;
         const char* pszFunction;
         const char* pszMarker;
     } kCases[] = {
         {"divide", "EXCEPTION_INT_DIVIDE_BY_ZERO(0xc0000094)", "CrashByDivision(int)", "// crash: division"},
-        {"illegal", "EXCEPTION_ILLEGAL_INSTRUCTION(0xc000001d)", "CrashByIllegalInstruction()", "// crash: illegal"},
+        {"illegal", "EXCEPTION_ILLEGAL_INSTRUCTION(0xc000001d)", "CrashByIllegalInstruction()",
+         "// crash: illegal"},
         {"breakpoint", "EXCEPTION_BREAKPOINT(0x80000003)", "CrashByBreakpoint()", "// crash: breakpoint"},
         {"abort", "未知异常(0x40000015)", "CrashByAbort()", "// crash: abort"},
         {"overflow", "未知异常(0xc00000fd)", "CrashByRecursion(int)", "// crash: recursion"},
@@ -97,8 +92,7 @@ TEST_F(CrashLog, EachCrashKindKeepsItsWindowsCode)
     }
 }
 
-TEST_F(CrashLog, LocalsPassShowsTextPointersAsTextOnlyWhenReadable)
-{
+TEST_F(CrashLog, LocalsPassShowsTextPointersAsTextOnlyWhenReadable) {
     const tagCrashRun run = Run({"text", "--no-callback"});
     ASSERT_EQ(run.logNames.size(), 1u) << run.strErr;
     const std::string& log = run.strLog;
@@ -117,8 +111,7 @@ TEST_F(CrashLog, LocalsPassShowsTextPointersAsTextOnlyWhenReadable)
     EXPECT_FALSE(Has(log.substr(0, locals), "'readable'"));
 }
 
-TEST_F(CrashLog, SecondCrashWritesNoSecondLogAndEndsTheProgram)
-{
+TEST_F(CrashLog, SecondCrashWritesNoSecondLogAndEndsTheProgram) {
     const tagCrashRun run = Run({"twice"});
     EXPECT_EQ(run.nSignal, SIGSEGV);
     EXPECT_EQ(run.strOut, "phase ended\n");
@@ -126,16 +119,14 @@ TEST_F(CrashLog, SecondCrashWritesNoSecondLogAndEndsTheProgram)
     EXPECT_TRUE(SenderRecord().has_value());
 }
 
-TEST_F(CrashLog, ServiceWithoutCallbackStartsNoSender)
-{
+TEST_F(CrashLog, ServiceWithoutCallbackStartsNoSender) {
     const tagCrashRun run = Run({"null", "--no-callback"});
     EXPECT_EQ(run.nExitCode, 0);
     EXPECT_EQ(run.logNames.size(), 1u);
     EXPECT_FALSE(SenderStarted());
 }
 
-TEST_F(CrashLog, CrashedThreadWritesShortLogWhenWriterIsGoneOrStuck)
-{
+TEST_F(CrashLog, CrashedThreadWritesShortLogWhenWriterIsGoneOrStuck) {
     for (const char* mode : {"killwriter", "stopwriter"}) {
         SCOPED_TRACE(mode);
         TearDown();
@@ -151,16 +142,14 @@ TEST_F(CrashLog, CrashedThreadWritesShortLogWhenWriterIsGoneOrStuck)
     }
 }
 
-TEST_F(CrashLog, NoLogNoSenderWhenTheFileCannotBeCreated)
-{
+TEST_F(CrashLog, NoLogNoSenderWhenTheFileCannotBeCreated) {
     const tagCrashRun run = Run({"cwdgone"});
     EXPECT_EQ(run.nSignal, SIGSEGV);
     EXPECT_TRUE(run.logNames.empty());
     EXPECT_FALSE(SenderStarted());
 }
 
-TEST_F(CrashLog, ConcurrentCrashWaitsUntilTheFirstLogIsComplete)
-{
+TEST_F(CrashLog, ConcurrentCrashWaitsUntilTheFirstLogIsComplete) {
     const tagCrashRun run = Run({"threads"});
     EXPECT_EQ(run.nSignal, SIGSEGV);
     ASSERT_EQ(run.logNames.size(), 1u);

@@ -82,8 +82,9 @@ TEST_F(CIniTest, WritesChangeOnlyTheirKeyAndKeepCommentsAndOrder) {
     EXPECT_TRUE(ini.SetInt("time", "RESTTIME", 5));
     EXPECT_TRUE(ini.SetInt("Time", "CountTime", 9));
     EXPECT_TRUE(ini.SetString("New", "Key", "v"));
-    EXPECT_EQ(Read(), "; top comment\r\n[Time]\r\nPlayTime=1\r\n; keep me\r\nRestTime=5\r\nCountTime=9\r\n\r\n"
-                      "[Other]\r\nA=b\r\n\r\n[New]\r\nKey=v\r\n");
+    EXPECT_EQ(Read(),
+              "; top comment\r\n[Time]\r\nPlayTime=1\r\n; keep me\r\nRestTime=5\r\nCountTime=9\r\n\r\n"
+              "[Other]\r\nA=b\r\n\r\n[New]\r\nKey=v\r\n");
 }
 
 TEST_F(CIniTest, ListsBooleansAndSectionNames) {
@@ -160,7 +161,8 @@ TEST_F(CIniTest, AProcessKilledWhileWritingNeverLeavesATornFile) {
         ASSERT_EQ(count % 1000, 0);
         const std::string pad = ini.GetString("Pad", "Text");
         if (count > 0) {
-            ASSERT_EQ(pad.size(), static_cast<std::size_t>(count / 1000 % 4000)) << "keys of one write belong together";
+            ASSERT_EQ(pad.size(), static_cast<std::size_t>(count / 1000 % 4000))
+                << "keys of one write belong together";
         }
     }
 }

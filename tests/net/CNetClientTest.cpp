@@ -8,8 +8,8 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -98,11 +98,11 @@ TEST_F(CNetClientTest, FrameSplitOverThreeReceivesIsDecodedOnce) {
 
 TEST_F(CNetClientTest, MalformedFramesCloseTheConnectionAndDropWhatWasQueued) {
     const std::vector<Bytes> faults = {
-        {0x02, 0x00, 0x05},                   // length word below the header
-        {0x01, 0x80, 0x05},                   // the same with the compression bit
-        {0x03, 0x00, 0x09},                   // a type the family does not know
-        {0x05, 0x00, 0x01, 0x00, 0x00},       // body shorter than its field
-        {0x05, 0x80, 0x01, 0x01, 0x00},       // compressed block without its size field
+        {0x02, 0x00, 0x05},                         // length word below the header
+        {0x01, 0x80, 0x05},                         // the same with the compression bit
+        {0x03, 0x00, 0x09},                         // a type the family does not know
+        {0x05, 0x00, 0x01, 0x00, 0x00},             // body shorter than its field
+        {0x05, 0x80, 0x01, 0x01, 0x00},             // compressed block without its size field
         {0x07, 0x80, 0x01, 0x00, 0x00, 0x20, 0x00}, // announcing 2 MiB
     };
     for (const Bytes& fault : faults) {

@@ -27,7 +27,9 @@ Bytes Expand(const Bytes& in) {
     return {out, out + size};
 }
 
-Bytes Text(const std::string& s) { return {s.begin(), s.end()}; }
+Bytes Text(const std::string& s) {
+    return {s.begin(), s.end()};
+}
 
 Bytes Random(std::size_t n, unsigned seed) {
     std::mt19937 gen(seed);
@@ -65,9 +67,9 @@ TEST(LzariTest, RoundTripRestoresEveryInput) {
     std::string text;
     for (int i = 0; i < 3000; ++i)
         text += "账号 " + std::to_string(i * 7919 % 1000) + " line\r\n";
-    std::vector<Bytes> inputs = {Text("a"), Bytes(59, 'x'), Bytes(60, 'x'), Bytes(61, 'x'),
+    std::vector<Bytes> inputs = {Text("a"),       Bytes(59, 'x'),  Bytes(60, 'x'),  Bytes(61, 'x'),
                                  Random(4095, 1), Random(4096, 2), Random(4097, 3), Random(70000, 4),
-                                 Text(text), Bytes(200000, 0)};
+                                 Text(text),      Bytes(200000, 0)};
     // Enough repetition to drive the character model past its halving point.
     Bytes skewed;
     for (int i = 0; i < 200000; ++i)
@@ -75,7 +77,8 @@ TEST(LzariTest, RoundTripRestoresEveryInput) {
     inputs.push_back(skewed);
     for (const Bytes& in : inputs) {
         const Bytes packed = Compress(in);
-        ASSERT_EQ(packed[0] | packed[1] << 8 | packed[2] << 16 | packed[3] << 24, static_cast<int>(in.size()));
+        ASSERT_EQ(packed[0] | packed[1] << 8 | packed[2] << 16 | packed[3] << 24,
+                  static_cast<int>(in.size()));
         EXPECT_EQ(Expand(packed), in) << "input of " << in.size() << " bytes";
     }
 }

@@ -34,7 +34,8 @@ template <class T> std::unique_ptr<T> Receive(const Bytes& frame, CMsg* (*create
 
 Bytes WithHeader(Bytes body, std::uint8_t type, bool compressed = false) {
     const auto length = static_cast<std::uint16_t>((body.size() + 3) | (compressed ? 0x8000 : 0));
-    body.insert(body.begin(), {static_cast<unsigned char>(length & 0xFF), static_cast<unsigned char>(length >> 8), type});
+    body.insert(body.begin(),
+                {static_cast<unsigned char>(length & 0xFF), static_cast<unsigned char>(length >> 8), type});
     return body;
 }
 
@@ -151,7 +152,8 @@ TEST(MessageTest, ReportRequestCarriesTheLogAndBoundsItsCount) {
     // A count larger than the bytes that follow is refused before allocating.
     Bytes body(f.begin() + 3, f.end() - 6 - 4);
     body.insert(body.end(), {0xFF, 0xFF, 0xFF, 0x7F, 'x'});
-    EXPECT_THROW(Receive<CMSG_C2S_REPORT_REQUEST>(WithHeader(body, 0), CreateReportMessage), datastream_exception);
+    EXPECT_THROW(Receive<CMSG_C2S_REPORT_REQUEST>(WithHeader(body, 0), CreateReportMessage),
+                 datastream_exception);
 
     CMSG_S2C_REPORT_ANSWER answer;
     answer.Body().nResult = 3;
@@ -197,8 +199,9 @@ TEST(MessageTest, MalformedCompressedBlocksAreRefused) {
     unsigned size = 0;
     const unsigned char two[] = {1, 2};
     lzari.Compress(two, 2, &out, &size);
-    EXPECT_THROW(Receive<CMSG_S2C_REPORT_ANSWER>(WithHeader(Bytes(out, out + size), 1, true), CreateReportMessage),
-                 datastream_exception);
+    EXPECT_THROW(
+        Receive<CMSG_S2C_REPORT_ANSWER>(WithHeader(Bytes(out, out + size), 1, true), CreateReportMessage),
+        datastream_exception);
 }
 
 TEST(MessageTest, FramesBeyondTheFifteenBitLengthAreRefused) {
@@ -221,7 +224,8 @@ TEST(MessageTest, FramesBeyondTheFifteenBitLengthAreRefused) {
     tooLarge.SetCompress(true);
     EXPECT_TRUE(tooLarge.Send(&client));
     EXPECT_TRUE(client.sent[1] & 0x80);
-    EXPECT_EQ(Receive<CMSG_C2S_REPORT_REQUEST>(client.sent, CreateReportMessage)->Body().pData.size(), 32754u);
+    EXPECT_EQ(Receive<CMSG_C2S_REPORT_REQUEST>(client.sent, CreateReportMessage)->Body().pData.size(),
+              32754u);
 
     // A text with no GBK form is refused the same way, nothing sent.
     CMSG_C2S_HELP_REQUEST help;

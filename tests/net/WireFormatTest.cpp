@@ -1,7 +1,7 @@
+#include "net/WireFormat.h"
 #include "net/GbkText.h"
 #include "net/NetException.h"
 #include "net/PasswordDigest.h"
-#include "net/WireFormat.h"
 
 #include <gtest/gtest.h>
 

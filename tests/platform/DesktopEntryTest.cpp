@@ -1,5 +1,5 @@
-#include "platform/CommandLine.h"
 #include "platform/DesktopEntry.h"
+#include "platform/CommandLine.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "platform/Paths.h"
 #include "platform/ProcessLauncher.h"
+#include "platform/Paths.h"
 
 #include <gtest/gtest.h>
 
@@ -30,8 +30,9 @@ TEST(ProcessLauncherTest, StartsDetachedWithArgumentsFolderAndEnvironment) {
     const fs::path out = dir / "out";
     platform::LaunchRequest request;
     request.program = "/bin/sh";
-    request.arguments = {"-c", "echo \"$PWD|$1|$WARROW_X|$(cut -d' ' -f4 /proc/$$/stat)\" > out.tmp && mv out.tmp out",
-                         "sh", "two words"};
+    request.arguments = {
+        "-c", "echo \"$PWD|$1|$WARROW_X|$(cut -d' ' -f4 /proc/$$/stat)\" > out.tmp && mv out.tmp out", "sh",
+        "two words"};
     request.workingDirectory = dir.string();
     request.environment = {"WARROW_X=yes", "PATH=/usr/bin:/bin"};
     std::string error;
@@ -45,9 +46,14 @@ TEST(ProcessLauncherTest, StartsDetachedWithArgumentsFolderAndEnvironment) {
 TEST(ProcessLauncherTest, TellsTheIdOfTheStartedProcess) {
     const fs::path out = fs::temp_directory_path() / ("launch-pid-" + std::to_string(::getpid()));
     pid_t pid = 0;
-    ASSERT_TRUE(platform::StartDetached(
-        {"/bin/sh", {"-c", "echo $$ > \"$0.tmp\" && mv \"$0.tmp\" \"$0\"", out.string()}, "", {}, false, 0, 0}, nullptr,
-        &pid));
+    ASSERT_TRUE(platform::StartDetached({"/bin/sh",
+                                         {"-c", "echo $$ > \"$0.tmp\" && mv \"$0.tmp\" \"$0\"", out.string()},
+                                         "",
+                                         {},
+                                         false,
+                                         0,
+                                         0},
+                                        nullptr, &pid));
     EXPECT_EQ(WaitForFile(out), std::to_string(pid) + "\n");
     fs::remove(out);
 }

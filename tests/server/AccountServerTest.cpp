@@ -148,7 +148,8 @@ TEST_F(AccountServerTest, RegisterThenLoginThenHelp) {
     ASSERT_EQ(sqlite3_open(db.c_str(), &handle), SQLITE_OK);
     std::string row;
     sqlite3_exec(
-        handle, "SELECT digest || '|' || ifnull(password, '-') FROM accounts; SELECT question FROM help_requests;",
+        handle,
+        "SELECT digest || '|' || ifnull(password, '-') FROM accounts; SELECT question FROM help_requests;",
         [](void* out, int, char** values, char**) {
             *static_cast<std::string*>(out) += std::string(values[0]) + "\n";
             return 0;
@@ -183,11 +184,11 @@ TEST_F(AccountServerTest, MalformedFrameClosesOnlyThatClient) {
     CRawClient good(server->Port());
     ASSERT_TRUE(good.Connected());
     const std::vector<Bytes> faults = {
-        {0x02, 0x00, 0x00},                          // length below the header
-        {0x03, 0x00, 0x07},                          // unknown type
-        {0x03, 0x00, 0x01},                          // an answer sent to the server
-        {0x05, 0x00, 0x00, 0x01, 0x02},              // login request cut short
-        {0x04, 0x80, 0x00, 0x01},                    // compressed block without size
+        {0x02, 0x00, 0x00},                            // length below the header
+        {0x03, 0x00, 0x07},                            // unknown type
+        {0x03, 0x00, 0x01},                            // an answer sent to the server
+        {0x05, 0x00, 0x00, 0x01, 0x02},                // login request cut short
+        {0x04, 0x80, 0x00, 0x01},                      // compressed block without size
         {0x08, 0x80, 0x00, 0x00, 0x00, 0x00, 0x01, 0}, // announcing 16 MiB
     };
     for (const Bytes& fault : faults) {

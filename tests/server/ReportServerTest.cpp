@@ -69,7 +69,7 @@ TEST_F(ReportServerTest, StoresEachReportWholeAndAnswersIt) {
     CMSG_C2S_REPORT_REQUEST report;
     report.Body().nAccount = 12345;
     report.Body().strDescription = "打开设置时崩溃";
-    report.Body().strProgram = "WarrowTray\naccount: 1"; // cannot forge a header line
+    report.Body().strProgram = "WarrowTray\naccount: 1";                  // cannot forge a header line
     report.Body().strLogFile = "../../crash[2026-03-05( 08.07.09 )].Txt"; // a name, never a path
     report.Body().pData = {'l', 'i', 'n', 'e', '\n', 0, 0xFF};
     ASSERT_TRUE(SendReport(client, waiter, report));

@@ -4,8 +4,8 @@
 
 #include <arpa/inet.h>
 #include <csignal>
-#include <fcntl.h>
 #include <cstdlib>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <string>
@@ -110,7 +110,9 @@ public:
     CRawClient& operator=(const CRawClient&) = delete;
 
     bool Connected() const { return m_connected; }
-    void Send(const std::vector<unsigned char>& bytes) { send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL); }
+    void Send(const std::vector<unsigned char>& bytes) {
+        send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    }
     // Bytes until `n` arrived, the server closed, or 10 s passed.
     std::vector<unsigned char> Receive(std::size_t n) {
         std::vector<unsigned char> out;

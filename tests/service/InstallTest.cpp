@@ -9,8 +9,9 @@ namespace fs = std::filesystem;
 class InstallTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_folder = fs::temp_directory_path() / ("warrowsvc-install-" + std::to_string(::getpid()) + "-" +
-                                                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        m_folder =
+            fs::temp_directory_path() / ("warrowsvc-install-" + std::to_string(::getpid()) + "-" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(m_folder);
         fs::create_directories(m_folder / "units");
         WriteScript(m_folder / "systemctl", "echo \"$*\" >> \"$(dirname \"$0\")/calls.log\"\n"
@@ -36,9 +37,12 @@ protected:
 TEST_F(InstallTest, InstallReplacesAnExistingUnitAndEnablesTheNewOne) {
     std::ofstream(Unit()) << "[Service]\nExecStart=/old/WarrowSvc\n";
     EXPECT_EQ(m_service->Run({"-INSTALL", "network-online.target"}), 0) << m_service->Err();
-    EXPECT_EQ(Calls(), "stop Warrow.service\ndisable Warrow.service\ndaemon-reload\ndaemon-reload\nenable Warrow.service\n");
+    EXPECT_EQ(
+        Calls(),
+        "stop Warrow.service\ndisable Warrow.service\ndaemon-reload\ndaemon-reload\nenable Warrow.service\n");
     const std::string unit = ServiceProcess::Read(Unit());
-    EXPECT_NE(unit.find("After=network-online.target\nWants=network-online.target\n"), std::string::npos) << unit;
+    EXPECT_NE(unit.find("After=network-online.target\nWants=network-online.target\n"), std::string::npos)
+        << unit;
     EXPECT_NE(unit.find("ExecStart=\"" + m_service->Program().string() + "\"\n"), std::string::npos) << unit;
     EXPECT_NE(unit.find("WorkingDirectory=" + m_folder.string() + "\n"), std::string::npos) << unit;
     EXPECT_NE(unit.find("WantedBy=multi-user.target\n"), std::string::npos);

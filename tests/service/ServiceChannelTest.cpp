@@ -25,7 +25,8 @@ TEST(ServiceChannelTest, MessagesParseStrictly) {
 }
 
 TEST(ServiceChannelTest, AStaleSocketIsReplacedAndALiveOneIsNot) {
-    const std::string path = std::filesystem::temp_directory_path() / ("warrow-channel-" + std::to_string(::getpid()));
+    const std::string path =
+        std::filesystem::temp_directory_path() / ("warrow-channel-" + std::to_string(::getpid()));
     ::setenv("WARROW_SERVICE_SOCKET", path.c_str(), 1);
     std::ofstream(path) << "left over";
     {

@@ -87,8 +87,7 @@ public:
         return Until([&] { return Out().find(text) != std::string::npos; });
     }
 
-    template <class F>
-    static bool Until(F done) {
+    template <class F> static bool Until(F done) {
         for (int i = 0; i < 2000; ++i) {
             if (done()) {
                 return true;

@@ -1,8 +1,8 @@
-#include <algorithm>
 #include "ltl/CIni.h"
 #include "platform/ServiceChannel.h"
 #include "tests/core/InstallationFolder.h"
 #include "tests/service/ServiceProcess.h"
+#include <algorithm>
 
 #include <csignal>
 
@@ -15,7 +15,8 @@ protected:
     void SetUp() override {
         InstallationFolder::SetUp();
         for (const char* name : {"Warrow", "WarrowTray"}) {
-            WriteScript(m_folder / name, std::string("echo \"") + name + " $(pwd)\" >> \"$(dirname \"$0\")/started.log\"\n");
+            WriteScript(m_folder / name,
+                        std::string("echo \"") + name + " $(pwd)\" >> \"$(dirname \"$0\")/started.log\"\n");
         }
         m_service = std::make_unique<ServiceProcess>(m_folder);
         ::setenv("WARROW_SERVICE_SOCKET", m_service->Socket().c_str(), 1);
@@ -76,7 +77,8 @@ TEST_F(ServiceTest, WithoutAccountTheConsoleStartsWhateverIsAutoStartSays) {
 
     const std::string out = m_service->Out();
     EXPECT_NE(out.find("Warrow is starting.... please wait\n开始启动MFC\n"), std::string::npos) << out;
-    EXPECT_NE(out.find("id=-1, style=0\n读取完成\nWarrow finished.\nBegin Run Msg\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("id=-1, style=0\n读取完成\nWarrow finished.\nBegin Run Msg\n"), std::string::npos)
+        << out;
     // The service is one thread: its main thread's id is the process id.
     EXPECT_EQ(ltl::CIni(false, -1, "", "Config.ini").GetInt("System", "ID"), m_service->Pid());
     EXPECT_TRUE(std::filesystem::exists(m_service->Socket()));
@@ -111,8 +113,9 @@ TEST_F(ServiceTest, ChangeStyleStartsOnRequestOnly) {
     auto started = Started();
     std::sort(started.begin(), started.end());
     EXPECT_EQ(started, (std::vector<std::string>{Line("Warrow"), Line("WarrowTray")}));
-    EXPECT_NE(m_service->Out().find("Recieve ChangeStyle [2]\nRecieve ChangeStyle [0]\nRecieve ChangeStyle [1]\n"),
-              std::string::npos)
+    EXPECT_NE(
+        m_service->Out().find("Recieve ChangeStyle [2]\nRecieve ChangeStyle [0]\nRecieve ChangeStyle [1]\n"),
+        std::string::npos)
         << m_service->Out();
     StopService();
 }

@@ -1,6 +1,6 @@
+#include "shell/PlayTime.h"
 #include "core/CWarrowControl.h"
 #include "core/CWarrowDBConfig.h"
-#include "shell/PlayTime.h"
 
 #include <gtest/gtest.h>
 
@@ -61,8 +61,8 @@ TEST(PlayTimeTest, RestNoticeCountsDownInMinutes) {
         texts.push_back(RestNoticeText(left));
     }
     EXPECT_EQ(texts[0], "休息时间剩余：2分钟");
-    EXPECT_EQ(texts[1], "休息时间剩余：1分钟");  // 115 s
-    EXPECT_EQ(texts[6], "休息时间剩余：1分钟");  // 65 s
+    EXPECT_EQ(texts[1], "休息时间剩余：1分钟");     // 115 s
+    EXPECT_EQ(texts[6], "休息时间剩余：1分钟");     // 65 s
     EXPECT_EQ(texts[7], "休息时间剩余：少于1分钟"); // 55 s
     EXPECT_EQ(RestNoticeText(60000), "休息时间剩余：1分钟");
     EXPECT_EQ(RestNoticeText(59999), "休息时间剩余：少于1分钟");

@@ -53,7 +53,8 @@ void ShellDesktopTest::SetUp() {
         GTEST_SKIP() << "no Xvfb";
     }
     InstallationFolder::SetUp();
-    fs::create_directory_symlink(fs::path(std::getenv("WARROW_BINARY_DIR")) / "Resource", m_folder / "Resource");
+    fs::create_directory_symlink(fs::path(std::getenv("WARROW_BINARY_DIR")) / "Resource",
+                                 m_folder / "Resource");
     m_outside = fs::temp_directory_path() / ("shell-programs-" + std::to_string(::getpid()) + "-" +
                                              ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(m_outside);

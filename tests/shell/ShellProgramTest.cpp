@@ -53,7 +53,8 @@ protected:
         list.Add("TestGame", game, true);
         CDBManager::Destroy();
 
-        m_runtime = fs::temp_directory_path() / ("wsh-" + std::to_string(::getpid())); // socket paths are short
+        m_runtime =
+            fs::temp_directory_path() / ("wsh-" + std::to_string(::getpid())); // socket paths are short
         fs::create_directories(m_runtime);
         fs::permissions(m_runtime, fs::perms::owner_all);
         ::setenv("XDG_RUNTIME_DIR", m_runtime.c_str(), 1);

@@ -48,12 +48,13 @@ TEST_F(ShellWindowTest, WindowsOfAllowedProgramsAreTrackedOthersClosedEvenWhenTh
 
     TestWindowProcess game((allowed / "Chess" / "TestGame").string(), {"--title", "game"});
     TestWindowProcess polite((m_outside / "games" / "TestGame").string(), {"--title", "polite"});
-    TestWindowProcess stubborn((m_outside / "other" / "Stubborn").string(), {"--title", "stubborn", "--ignore-close"});
+    TestWindowProcess stubborn((m_outside / "other" / "Stubborn").string(),
+                               {"--title", "stubborn", "--ignore-close"});
     const unsigned long gameWindow = game.Window();
     ASSERT_NE(gameWindow, 0u);
 
     ASSERT_TRUE(Until([&] { return polite.Ended() && stubborn.Ended() && bar.Buttons().size() == 1; }));
-    EXPECT_EQ(polite.ExitStatus(), 0); // closed on request
+    EXPECT_EQ(polite.ExitStatus(), 0);   // closed on request
     EXPECT_EQ(stubborn.ExitStatus(), 3); // its X connection was cut
     EXPECT_FALSE(game.Ended());
     EXPECT_EQ(bar.Buttons().begin()->first, gameWindow);
@@ -111,7 +112,8 @@ TEST_F(ShellWindowTest, TaskButtonsFollowWindowIdsAndTheCloseCommandDropsOneAtOn
 TEST_F(ShellWindowTest, DesktopListsEntriesInDescendingKeyOrderAndStartsThemWithArguments) {
     const fs::path apps = m_outside / "My Apps";
     fs::create_directories(apps);
-    std::ofstream(apps / "b.sh") << "#!/bin/sh\nprintf '%s|' \"$PWD\" \"$@\" > record.tmp && mv record.tmp record\n";
+    std::ofstream(apps / "b.sh")
+        << "#!/bin/sh\nprintf '%s|' \"$PWD\" \"$@\" > record.tmp && mv record.tmp record\n";
     fs::permissions(apps / "b.sh", fs::perms::owner_all);
     Allow("b.sh", apps.string(), "乙", "", "'two words' \"x y\" z");
     Allow("a.sh", apps.string(), "甲");

@@ -31,7 +31,8 @@ protected:
     // (ignoring SIGTERM when asked to).
     tagAppInfo Program(const std::string& name, const std::string& param, bool stubborn = false) {
         const fs::path path = m_dir / "My Games" / name;
-        std::ofstream(path) << "#!/bin/sh\n" << (stubborn ? "trap '' TERM\n" : "")
+        std::ofstream(path) << "#!/bin/sh\n"
+                            << (stubborn ? "trap '' TERM\n" : "")
                             << "printf '%s|' \"$PWD\" \"$@\" > record.tmp && mv record.tmp record\n"
                             << "while :; do sleep 0.05; done\n";
         ::chmod(path.c_str(), 0755);

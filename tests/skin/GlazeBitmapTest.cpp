@@ -17,23 +17,20 @@ const QColor kGreen(0, 160, 0);
 const QColor kWhite(255, 255, 255);
 const QColor kBlack(0, 0, 0);
 
-QImage Canvas(int w, int h, const QColor& fill = kWhite)
-{
+QImage Canvas(int w, int h, const QColor& fill = kWhite) {
     QImage canvas(w, h, QImage::Format_RGB32);
     canvas.fill(fill);
     return canvas;
 }
 } // namespace
 
-TEST(GlazeTypes, ColourTriplesPackRedInTheLowByte)
-{
+TEST(GlazeTypes, ColourTriplesPackRedInTheLowByte) {
     EXPECT_EQ(RGB(0x14, 0x4F, 0x7F), 0x7F4F14u);
     EXPECT_EQ(ToQColor(RGB(0x14, 0x4F, 0x7F)), QColor(0x14, 0x4F, 0x7F));
     EXPECT_EQ(ToColorRef(kGlazeColorKey), RGB(255, 0, 255));
 }
 
-TEST(GlazeLoader, ReadsEachPathOnceAndKeysItByItsExactSpelling)
-{
+TEST(GlazeLoader, ReadsEachPathOnceAndKeysItByItsExactSpelling) {
     SkinFolder folder;
     const std::string path = folder.Bitmap(QStringLiteral("skin.bmp"), 8, 4, kRed);
     folder.Bitmap(QStringLiteral("Skin.bmp"), 8, 4, kBlue);
@@ -56,8 +53,7 @@ TEST(GlazeLoader, ReadsEachPathOnceAndKeysItByItsExactSpelling)
     EXPECT_EQ(otherCase->toImage().pixelColor(0, 0), kBlue);
 }
 
-TEST(GlazeLoader, MissingFilesAreNotCachedAndClearingEmptiesTheCache)
-{
+TEST(GlazeLoader, MissingFilesAreNotCachedAndClearingEmptiesTheCache) {
     SkinFolder folder;
     const std::string missing = folder.Missing(QStringLiteral("none.bmp"));
     CGlazeLoader& cache = CGlazeLoader::Instance();
@@ -81,11 +77,11 @@ TEST(GlazeLoader, MissingFilesAreNotCachedAndClearingEmptiesTheCache)
     EXPECT_EQ(canvas.pixelColor(1, 1), kRed);
 }
 
-TEST(GlazeBitmap, LoadsAWholeBitmapOrAPartAndFailsWithoutChange)
-{
+TEST(GlazeBitmap, LoadsAWholeBitmapOrAPartAndFailsWithoutChange) {
     SkinFolder folder;
-    const std::string path = folder.Bitmap(QStringLiteral("parts.bmp"), 20, 10, kRed,
-                                           [](QImage& image) { QPainter(&image).fillRect(10, 0, 10, 10, kBlue); });
+    const std::string path = folder.Bitmap(QStringLiteral("parts.bmp"), 20, 10, kRed, [](QImage& image) {
+        QPainter(&image).fillRect(10, 0, 10, 10, kBlue);
+    });
     CGlazeBitmap whole;
     EXPECT_FALSE(whole.IsLoad());
     ASSERT_TRUE(whole.LoadGlazeImage(path.c_str()));
@@ -107,8 +103,7 @@ TEST(GlazeBitmap, LoadsAWholeBitmapOrAPartAndFailsWithoutChange)
     EXPECT_EQ(canvas.pixelColor(15, 5), kWhite);
 }
 
-TEST(GlazeBitmap, DrawsNothingWhenNotLoadedOrIntoAnEmptyRectangle)
-{
+TEST(GlazeBitmap, DrawsNothingWhenNotLoadedOrIntoAnEmptyRectangle) {
     SkinFolder folder;
     const std::string path = folder.Bitmap(QStringLiteral("red.bmp"), 4, 4, kRed);
     QImage canvas = Canvas(8, 8);
@@ -130,8 +125,7 @@ TEST(GlazeBitmap, DrawsNothingWhenNotLoadedOrIntoAnEmptyRectangle)
     EXPECT_EQ(Count(canvas, kRed), 64);
 }
 
-TEST(GlazeBitmap, TransparentCopyLeavesTheKeyOutAndCentresALargerSource)
-{
+TEST(GlazeBitmap, TransparentCopyLeavesTheKeyOutAndCentresALargerSource) {
     SkinFolder folder;
     // 40×40: a blue ring around a red 10×10 centre; magenta in the top-left corner.
     const std::string path = folder.Bitmap(QStringLiteral("ring.bmp"), 40, 40, kBlue, [](QImage& image) {
@@ -168,13 +162,13 @@ TEST(GlazeBitmap, TransparentCopyLeavesTheKeyOutAndCentresALargerSource)
     EXPECT_EQ(canvas.pixelColor(55, 55), kGreen);
 }
 
-TEST(GlazeDrawText, ShadowKindsAddOneOrFourOffsetCopies)
-{
+TEST(GlazeDrawText, ShadowKindsAddOneOrFourOffsetCopies) {
     const auto draw = [](enTextShadow kind) {
         QImage canvas = Canvas(80, 40);
         QPainter p(&canvas);
         p.setFont(CrispFont(24));
-        GlazeDrawText(&p, QStringLiteral("H"), QRect(20, 0, 60, 40), kBlack, DT_LEFT | DT_VCENTER | DT_SINGLELINE, kind, kRed);
+        GlazeDrawText(&p, QStringLiteral("H"), QRect(20, 0, 60, 40), kBlack,
+                      DT_LEFT | DT_VCENTER | DT_SINGLELINE, kind, kRed);
         return canvas;
     };
     const QImage none = draw(SHADOW_NONE);
@@ -201,15 +195,16 @@ TEST(GlazeDrawText, ShadowKindsAddOneOrFourOffsetCopies)
     EXPECT_EQ(drop.pixelColor(beyond[0]), kWhite);
 }
 
-TEST(GlazeDrawText, EmptyTextDrawsNothingAndWrappingTextStartsAtTheTop)
-{
+TEST(GlazeDrawText, EmptyTextDrawsNothingAndWrappingTextStartsAtTheTop) {
     QImage canvas = Canvas(80, 80);
     QPainter p(&canvas);
     p.setFont(CrispFont(16));
-    GlazeDrawText(&p, QString(), canvas.rect(), kBlack, DT_CENTER | DT_VCENTER | DT_SINGLELINE, SHADOW_OUTLINE, kRed);
+    GlazeDrawText(&p, QString(), canvas.rect(), kBlack, DT_CENTER | DT_VCENTER | DT_SINGLELINE,
+                  SHADOW_OUTLINE, kRed);
     EXPECT_EQ(Count(canvas, kWhite), 80 * 80);
     // Vertical centring applies to single lines only (the labels' format 20).
-    GlazeDrawText(&p, QStringLiteral("H"), canvas.rect(), kBlack, DT_VCENTER | DT_WORDBREAK, SHADOW_NONE, kRed);
+    GlazeDrawText(&p, QStringLiteral("H"), canvas.rect(), kBlack, DT_VCENTER | DT_WORDBREAK, SHADOW_NONE,
+                  kRed);
     p.end();
     EXPECT_LT(Bounds(canvas, kBlack).top(), 20);
 }

@@ -20,14 +20,12 @@ namespace {
 const QColor kLook[4] = {QColor(200, 0, 0), QColor(0, 0, 200), QColor(0, 200, 0), QColor(128, 128, 128)};
 const QColor kBackdrop(250, 250, 210);
 
-void Hover(QWidget& target)
-{
+void Hover(QWidget& target) {
     QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), target.mapToGlobal(QPointF(2, 2)));
     QApplication::sendEvent(&target, &enter);
 }
 
-void Leave(QWidget& target)
-{
+void Leave(QWidget& target) {
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(&target, &leave);
 }
@@ -36,22 +34,20 @@ void Leave(QWidget& target)
 struct StateImages {
     SkinFolder folder;
     std::string paths[4];
-    StateImages()
-    {
+    StateImages() {
         for (int state = 0; state < 4; ++state)
-            paths[state] = folder.Bitmap(QStringLiteral("state%1.bmp").arg(state), 30, 20, kLook[state],
-                                         [](QImage& image) { QPainter(&image).fillRect(0, 0, 3, 3, kGlazeColorKey); });
+            paths[state] =
+                folder.Bitmap(QStringLiteral("state%1.bmp").arg(state), 30, 20, kLook[state],
+                              [](QImage& image) { QPainter(&image).fillRect(0, 0, 3, 3, kGlazeColorKey); });
     }
-    void Apply(CGlazeButton& button) const
-    {
+    void Apply(CGlazeButton& button) const {
         for (int state = 0; state < 4; ++state)
             EXPECT_TRUE(button.SetImage(paths[state].c_str(), state));
     }
 };
 
 // The look the button shows now: the state colour that covers its middle.
-int ShownLook(QWidget& backdrop, const CGlazeButton& button)
-{
+int ShownLook(QWidget& backdrop, const CGlazeButton& button) {
     const QImage shot = Grab(backdrop);
     const QColor middle = shot.pixelColor(button.geometry().center());
     for (int state = 0; state < 4; ++state)
@@ -61,8 +57,7 @@ int ShownLook(QWidget& backdrop, const CGlazeButton& button)
 }
 } // namespace
 
-TEST(GlazeButton, StateImagesSizeTheButtonAndDrawWithTheColourKey)
-{
+TEST(GlazeButton, StateImagesSizeTheButtonAndDrawWithTheColourKey) {
     StateImages images;
     Backdrop backdrop(kBackdrop);
     CGlazeButton button(&backdrop);
@@ -88,8 +83,7 @@ TEST(GlazeButton, StateImagesSizeTheButtonAndDrawWithTheColourKey)
     EXPECT_EQ(missing.size(), QSize(25, 25));
 }
 
-TEST(GlazeButton, AutoStretchFillsTheButtonAndKeepsItsRectangle)
-{
+TEST(GlazeButton, AutoStretchFillsTheButtonAndKeepsItsRectangle) {
     StateImages images;
     Backdrop backdrop(kBackdrop);
     CGlazeButton button(&backdrop);
@@ -102,11 +96,9 @@ TEST(GlazeButton, AutoStretchFillsTheButtonAndKeepsItsRectangle)
 }
 
 // A shown button with the four state images, and a count of its clicks.
-class ShownButton : public ::testing::Test
-{
+class ShownButton : public ::testing::Test {
 protected:
-    ShownButton()
-    {
+    ShownButton() {
         button.move(20, 20);
         images.Apply(button);
         backdrop.show();
@@ -117,8 +109,7 @@ protected:
     QSignalSpy clicks{&button, &QAbstractButton::clicked};
 };
 
-TEST_F(ShownButton, MouseMovesTheStateThroughHoverPressedAndBack)
-{
+TEST_F(ShownButton, MouseMovesTheStateThroughHoverPressedAndBack) {
 
     EXPECT_EQ(ShownLook(backdrop, button), 0);
     Hover(button);
@@ -140,8 +131,7 @@ TEST_F(ShownButton, MouseMovesTheStateThroughHoverPressedAndBack)
     EXPECT_EQ(clicks.count(), 2);
 }
 
-TEST_F(ShownButton, ADisabledButtonIgnoresTheMouseAndKeepsItsDisabledLook)
-{
+TEST_F(ShownButton, ADisabledButtonIgnoresTheMouseAndKeepsItsDisabledLook) {
     button.SetDisable(1);
     EXPECT_EQ(button.GetState(), CGlazeButton::STATE_DISABLED);
     EXPECT_FALSE(button.isEnabled());
@@ -159,8 +149,7 @@ TEST_F(ShownButton, ADisabledButtonIgnoresTheMouseAndKeepsItsDisabledLook)
     EXPECT_EQ(clicks.count(), 1);
 }
 
-TEST(GlazeButton, MoveModesShiftOrGrowTheInitialRectangle)
-{
+TEST(GlazeButton, MoveModesShiftOrGrowTheInitialRectangle) {
     Backdrop backdrop(kBackdrop);
     CGlazeButton button(&backdrop);
     QRect start(100, 50, 40, 20);
@@ -175,8 +164,7 @@ TEST(GlazeButton, MoveModesShiftOrGrowTheInitialRectangle)
     EXPECT_EQ(button.geometry(), QRect(70, 50, 40, 20)) << "always from the initial place, never cumulative";
 }
 
-TEST(GlazeButton, CaptionFrameAndCustomCursors)
-{
+TEST(GlazeButton, CaptionFrameAndCustomCursors) {
     StateImages images;
     Backdrop backdrop(kBackdrop);
     CGlazeButton button(&backdrop);
@@ -201,8 +189,7 @@ TEST(GlazeButton, CaptionFrameAndCustomCursors)
     EXPECT_EQ(button.cursor().shape(), Qt::PointingHandCursor);
 }
 
-TEST(GlazeCheckButton, CheckedLookIsThePressedImageUnlessDisabled)
-{
+TEST(GlazeCheckButton, CheckedLookIsThePressedImageUnlessDisabled) {
     StateImages images;
     Backdrop backdrop(kBackdrop);
     CGlazeCheckButton check(&backdrop);
@@ -230,8 +217,7 @@ TEST(GlazeCheckButton, CheckedLookIsThePressedImageUnlessDisabled)
     EXPECT_EQ(check.GetCheck(), 0);
 }
 
-TEST(GlazeTextButton, CaptionTakesTheColourOfTheState)
-{
+TEST(GlazeTextButton, CaptionTakesTheColourOfTheState) {
     Backdrop backdrop(kBackdrop);
     CGlazeTextButton link(&backdrop);
     link.setGeometry(10, 10, 80, 24);
@@ -257,8 +243,7 @@ TEST(GlazeTextButton, CaptionTakesTheColourOfTheState)
     EXPECT_EQ(captionColours(), 1 << 2);
 }
 
-TEST(GlazeStatic, OwnTextIsDrawnWithoutTouchingTheWidgetText)
-{
+TEST(GlazeStatic, OwnTextIsDrawnWithoutTouchingTheWidgetText) {
     SkinFolder folder;
     Backdrop backdrop(kBackdrop);
     CGlazeStatic label(&backdrop);
@@ -273,7 +258,8 @@ TEST(GlazeStatic, OwnTextIsDrawnWithoutTouchingTheWidgetText)
     EXPECT_EQ(label.GetLabelText(), QStringLiteral("瓦罗提示:"));
     QImage shot = Grab(backdrop);
     EXPECT_GT(Count(shot, QColor(0x12, 0x52, 0x82), QRect(10, 10, 120, 40), 0), 20);
-    EXPECT_EQ(Count(shot, QColor(0, 0, 0), QRect(10, 10, 120, 40), 0), 0) << "the template text is never painted";
+    EXPECT_EQ(Count(shot, QColor(0, 0, 0), QRect(10, 10, 120, 40), 0), 0)
+        << "the template text is never painted";
 
     EXPECT_EQ(label.SetImage(folder.Bitmap(QStringLiteral("under.bmp"), 120, 40, kLook[2]).c_str()), 1);
     label.RememberRect();

@@ -29,14 +29,12 @@ const QColor kBlue(30, 30, 220);
 const QColor kGreen(30, 180, 30);
 
 // Runs a test body with the current directory set to a scratch folder.
-class InFolder
-{
+class InFolder {
 public:
     InFolder() : m_previous(QDir::currentPath()) { QDir::setCurrent(m_folder.Path()); }
     ~InFolder() { QDir::setCurrent(m_previous); }
     SkinFolder& Folder() { return m_folder; }
-    void Write(const QString& name, const QByteArray& text)
-    {
+    void Write(const QString& name, const QByteArray& text) {
         QFile file(m_folder.Path() + QLatin1Char('/') + name);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(text);
@@ -48,8 +46,7 @@ private:
 };
 } // namespace
 
-TEST(GlazeSliderCtrl2, WithoutImagesDrawsNothingYetStillMoves)
-{
+TEST(GlazeSliderCtrl2, WithoutImagesDrawsNothingYetStillMoves) {
     Backdrop backdrop(kBackdrop);
     CGlazeSliderCtrl2 slider(Qt::Vertical, &backdrop);
     slider.setRange(0, 2);
@@ -57,7 +54,8 @@ TEST(GlazeSliderCtrl2, WithoutImagesDrawsNothingYetStillMoves)
     slider.setGeometry(10, 10, 33, 89);
     slider.SetImage("/nonexistent/thumb.bmp", "/nonexistent/channel.bmp");
     backdrop.show();
-    EXPECT_EQ(Count(Grab(backdrop), kBackdrop, QRect(10, 10, 33, 89), 0), 33 * 89) << "no channel, thumb or ticks";
+    EXPECT_EQ(Count(Grab(backdrop), kBackdrop, QRect(10, 10, 33, 89), 0), 33 * 89)
+        << "no channel, thumb or ticks";
 
     slider.setFocus();
     QTest::keyClick(&slider, Qt::Key_Down);
@@ -73,8 +71,7 @@ TEST(GlazeSliderCtrl2, WithoutImagesDrawsNothingYetStillMoves)
     EXPECT_EQ(slider.value(), 0) << "the thumb dragged to the top is the lowest position";
 }
 
-TEST(GlazeSliderCtrl2, DrawsTheChannelOverTheControlAndTheThumbAtItsPlace)
-{
+TEST(GlazeSliderCtrl2, DrawsTheChannelOverTheControlAndTheThumbAtItsPlace) {
     SkinFolder folder;
     Backdrop backdrop(kBackdrop);
     CGlazeSliderCtrl2 slider(Qt::Vertical, &backdrop);
@@ -94,8 +91,7 @@ TEST(GlazeSliderCtrl2, DrawsTheChannelOverTheControlAndTheThumbAtItsPlace)
     EXPECT_EQ(shot.pixelColor(top.center()), kBlue);
 }
 
-TEST(GlazeEdit, SkinOrColourBecomesTheBackgroundAndAMissingSkinKeepsIt)
-{
+TEST(GlazeEdit, SkinOrColourBecomesTheBackgroundAndAMissingSkinKeepsIt) {
     SkinFolder folder;
     Backdrop backdrop(kBackdrop);
     CGlazeEdit edit(&backdrop);
@@ -119,8 +115,7 @@ TEST(GlazeEdit, SkinOrColourBecomesTheBackgroundAndAMissingSkinKeepsIt)
     EXPECT_EQ(Count(Grab(backdrop), kGreen, QRect(10, 10, 141, 21), 0), 141 * 21);
 }
 
-TEST(GlazeTabCtrl, KeepsOneImagePerTabAndState)
-{
+TEST(GlazeTabCtrl, KeepsOneImagePerTabAndState) {
     SkinFolder folder;
     CGlazeTabCtrl tabs;
     tabs.addTab(QStringLiteral("空白页"));
@@ -135,13 +130,13 @@ TEST(GlazeTabCtrl, KeepsOneImagePerTabAndState)
     EXPECT_EQ(tabs.palette().color(QPalette::Window), QColor(Qt::white));
 }
 
-TEST(GlazeSkinFolder, ReadsChattoolSkinFromTheConfigFileOfTheCurrentFolder)
-{
+TEST(GlazeSkinFolder, ReadsChattoolSkinFromTheConfigFileOfTheCurrentFolder) {
     InFolder here;
     EXPECT_EQ(GlazeSkinFolder(), "") << "no file";
     EXPECT_EQ(GlazeSkinFile("Combobox.bmp"), "") << "no folder, no file at the root of the disk";
     // The suite's file is Config.ini; the library asks for config.ini.
-    here.Write(QStringLiteral("Config.ini"), "[System]\nID=12\n[ChatTool]\n Skin = \"Resource/chat\" \nskin=second\n");
+    here.Write(QStringLiteral("Config.ini"),
+               "[System]\nID=12\n[ChatTool]\n Skin = \"Resource/chat\" \nskin=second\n");
     EXPECT_EQ(GlazeSkinFolder(), "Resource/chat");
     EXPECT_EQ(GlazeSkinFile("Combobox.bmp"), "Resource/chat/Combobox.bmp");
     here.Write(QStringLiteral("Config.ini"), "[chattool]\nskin=" + QByteArray(70, 'a') + "\n");
@@ -152,8 +147,7 @@ TEST(GlazeSkinFolder, ReadsChattoolSkinFromTheConfigFileOfTheCurrentFolder)
     EXPECT_EQ(GlazeSkinFolder(), "");
 }
 
-TEST(GlazeSkinFolder, ComboBoxAndProgressBarTakeTheirBitmapsFromIt)
-{
+TEST(GlazeSkinFolder, ComboBoxAndProgressBarTakeTheirBitmapsFromIt) {
     InFolder here;
     CGlazeComboBox plainCombo;
     CGlazeProgressCtrl plainBar;
@@ -181,13 +175,13 @@ TEST(GlazeSkinFolder, ComboBoxAndProgressBarTakeTheirBitmapsFromIt)
     EXPECT_EQ(shot.pixelColor(75, 5), kBlue);
 }
 
-TEST(GlazeRichEditCtrl, FacesTravelAsCodesAndShowAsPictures)
-{
+TEST(GlazeRichEditCtrl, FacesTravelAsCodesAndShowAsPictures) {
     SkinFolder folder;
     const std::string smile = folder.Bitmap(QStringLiteral("smile.bmp"), 16, 16, kRed);
     EXPECT_TRUE(GlazeRichEditCtrl::AddFace(QStringLiteral("wx"), QString::fromStdString(smile)));
     EXPECT_TRUE(GlazeRichEditCtrl::AddFace(QStringLiteral("wxy"), QString::fromStdString(smile)));
-    EXPECT_FALSE(GlazeRichEditCtrl::AddFace(QStringLiteral("no"), folder.Path() + QStringLiteral("/none.bmp")));
+    EXPECT_FALSE(
+        GlazeRichEditCtrl::AddFace(QStringLiteral("no"), folder.Path() + QStringLiteral("/none.bmp")));
 
     GlazeRichEditCtrl chat;
     chat.RecMS(QStringLiteral("hi /wxy and /wx/wx, /no face"));
@@ -205,8 +199,7 @@ TEST(GlazeRichEditCtrl, FacesTravelAsCodesAndShowAsPictures)
     EXPECT_EQ(chat.geometry(), QRect(0, 0, 100, 50));
 }
 
-TEST(CMyTree, BlinkingItemsMayBeDeletedWhileTheyBlink)
-{
+TEST(CMyTree, BlinkingItemsMayBeDeletedWhileTheyBlink) {
     SkinFolder folder;
     CMyTree tree;
     tree.Init();
@@ -231,8 +224,7 @@ TEST(CMyTree, BlinkingItemsMayBeDeletedWhileTheyBlink)
     EXPECT_FALSE(root->icon(0).isNull()) << "the icon is back after blinking";
 }
 
-TEST(GlazeMenuAndHeads, CarryCommandsAndPictureNames)
-{
+TEST(GlazeMenuAndHeads, CarryCommandsAndPictureNames) {
     SkinFolder folder;
     const std::string picture = folder.Bitmap(QStringLiteral("head7.bmp"), 16, 16, kGreen);
     CGlazeMenu menu;
@@ -252,8 +244,7 @@ TEST(GlazeMenuAndHeads, CarryCommandsAndPictureNames)
     EXPECT_EQ(heads.GetSelectedHead(), "head7.bmp");
 }
 
-TEST(CGlazeSliderCtrl, ReportsEachNewPositionOnce)
-{
+TEST(CGlazeSliderCtrl, ReportsEachNewPositionOnce) {
     static std::vector<int> reported;
     reported.clear();
     CGlazeSliderCtrl slider;

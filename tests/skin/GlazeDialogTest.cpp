@@ -17,17 +17,16 @@ const QColor kWhite(255, 255, 255);
 const QColor kBlack(0, 0, 0);
 const QColor kGreen(0, 160, 0);
 
-void Mouse(QWidget& target, QEvent::Type type, QPoint local, Qt::MouseButtons held)
-{
+void Mouse(QWidget& target, QEvent::Type type, QPoint local, Qt::MouseButtons held) {
     const QPoint global = target.mapToGlobal(local);
-    QMouseEvent event(type, local, global, type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held, Qt::NoModifier);
+    QMouseEvent event(type, local, global, type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held,
+                      Qt::NoModifier);
     QApplication::sendEvent(&target, &event);
 }
 
 // Presses at `from`, moves the cursor to `to` (both in the dialog's coordinates
 // at the time of the press) and lets go; answers how far the window moved.
-QPoint Drag(QWidget& dialog, QPoint from, QPoint to)
-{
+QPoint Drag(QWidget& dialog, QPoint from, QPoint to) {
     const QPoint before = dialog.pos();
     Mouse(dialog, QEvent::MouseButtonPress, from, Qt::LeftButton);
     Mouse(dialog, QEvent::MouseMove, to, Qt::LeftButton);
@@ -35,8 +34,7 @@ QPoint Drag(QWidget& dialog, QPoint from, QPoint to)
     return dialog.pos() - before;
 }
 
-class ProbeDialog : public CGlazeDialog
-{
+class ProbeDialog : public CGlazeDialog {
 public:
     using CGlazeDialog::CGlazeDialog;
     using CGlazeDialog::GetOffsetX;
@@ -52,8 +50,7 @@ public:
 };
 } // namespace
 
-TEST(GlazeDialog, BackgroundSizesTheWindowAndOnlyTheTopRowsDragIt)
-{
+TEST(GlazeDialog, BackgroundSizesTheWindowAndOnlyTheTopRowsDragIt) {
     SkinFolder folder;
     ProbeDialog dialog;
     dialog.move(100, 100);
@@ -78,8 +75,7 @@ TEST(GlazeDialog, BackgroundSizesTheWindowAndOnlyTheTopRowsDragIt)
     EXPECT_EQ(dialog.size(), QSize(120, 80));
 }
 
-TEST(GlazeDialog, AMissingBackgroundChangesNothingAndPaintsNoSkin)
-{
+TEST(GlazeDialog, AMissingBackgroundChangesNothingAndPaintsNoSkin) {
     SkinFolder folder;
     ProbeDialog dialog;
     dialog.resize(50, 40);
@@ -91,8 +87,7 @@ TEST(GlazeDialog, AMissingBackgroundChangesNothingAndPaintsNoSkin)
     EXPECT_EQ(Count(Grab(dialog), kGreen), 60 * 30) << "a failed replacement keeps the old background";
 }
 
-TEST(GlazeDialog, TitleIsDrawnInTheDragAreaRightOfTheSmallIcon)
-{
+TEST(GlazeDialog, TitleIsDrawnInTheDragAreaRightOfTheSmallIcon) {
     SkinFolder folder;
     const auto titleStart = [&](bool withIcon) {
         CGlazeDialog dialog;
@@ -117,8 +112,7 @@ TEST(GlazeDialog, TitleIsDrawnInTheDragAreaRightOfTheSmallIcon)
     EXPECT_EQ(iconed - plain, 16);
 }
 
-TEST(GlazeDialog, TitleUsesTheDialogTextColourAndShadow)
-{
+TEST(GlazeDialog, TitleUsesTheDialogTextColourAndShadow) {
     SkinFolder folder;
     CGlazeDialog dialog;
     dialog.SetImage(folder.Bitmap(QStringLiteral("plain.bmp"), 200, 60, kWhite).c_str());
@@ -132,13 +126,13 @@ TEST(GlazeDialog, TitleUsesTheDialogTextColourAndShadow)
     EXPECT_GT(Count(shot, kGreen, QRect(), 0), 0);
 }
 
-TEST(GlazeDialog, ColourKeyCutsTheKeyPixelsOutOfTheWindowShape)
-{
+TEST(GlazeDialog, ColourKeyCutsTheKeyPixelsOutOfTheWindowShape) {
     SkinFolder folder;
     CGlazeDialog dialog;
-    dialog.SetImage(folder.Bitmap(QStringLiteral("round.bmp"), 40, 30, kWhite, [](QImage& image) {
-                        QPainter(&image).fillRect(0, 0, 4, 4, kGlazeColorKey);
-                    }).c_str());
+    dialog.SetImage(folder
+                        .Bitmap(QStringLiteral("round.bmp"), 40, 30, kWhite,
+                                [](QImage& image) { QPainter(&image).fillRect(0, 0, 4, 4, kGlazeColorKey); })
+                        .c_str());
     EXPECT_TRUE(dialog.mask().isEmpty()) << "an opaque dialog has no shape";
     dialog.SetLayeredWindowAttributes(kGlazeColorKey, 0, LWA_COLORKEY);
     const QRegion shape = dialog.mask();
@@ -157,8 +151,7 @@ TEST(GlazeDialog, ColourKeyCutsTheKeyPixelsOutOfTheWindowShape)
     EXPECT_NEAR(dialog.windowOpacity(), 128 / 255.0, 0.01);
 }
 
-TEST(GlazeDialog, EnterAndEscapeGoToTheDialogsOwnHandlers)
-{
+TEST(GlazeDialog, EnterAndEscapeGoToTheDialogsOwnHandlers) {
     ProbeDialog dialog;
     dialog.resize(100, 100);
     dialog.show();
@@ -179,8 +172,7 @@ TEST(GlazeDialog, EnterAndEscapeGoToTheDialogsOwnHandlers)
     EXPECT_EQ(plain.result(), QDialog::Rejected);
 }
 
-TEST(GlazeDialog, MaximOffsetsFollowTheGrowthAndNormalPutsThemBack)
-{
+TEST(GlazeDialog, MaximOffsetsFollowTheGrowthAndNormalPutsThemBack) {
     SkinFolder folder;
     ProbeDialog dialog;
     dialog.SetImage(folder.Bitmap(QStringLiteral("small.bmp"), 300, 200, kWhite).c_str());
@@ -197,8 +189,7 @@ TEST(GlazeDialog, MaximOffsetsFollowTheGrowthAndNormalPutsThemBack)
     EXPECT_EQ(dialog.GetOffsetY(), 0);
 }
 
-TEST(GlazeDialog, APageInsideAnotherWindowIsAChildAndNeverDrags)
-{
+TEST(GlazeDialog, APageInsideAnotherWindowIsAChildAndNeverDrags) {
     SkinFolder folder;
     CGlazeDialog window;
     window.SetImage(folder.Bitmap(QStringLiteral("main.bmp"), 200, 200, kWhite).c_str());

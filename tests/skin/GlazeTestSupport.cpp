@@ -16,8 +16,7 @@ namespace glazetest {
 SkinFolder::SkinFolder() = default;
 
 std::string SkinFolder::Bitmap(const QString& name, int w, int h, const QColor& fill,
-                               const std::function<void(QImage&)>& paint)
-{
+                               const std::function<void(QImage&)>& paint) {
     QImage image(w, h, QImage::Format_RGB32);
     image.fill(fill);
     if (paint)
@@ -27,13 +26,11 @@ std::string SkinFolder::Bitmap(const QString& name, int w, int h, const QColor& 
     return path.toStdString();
 }
 
-std::string SkinFolder::Missing(const QString& name) const
-{
+std::string SkinFolder::Missing(const QString& name) const {
     return m_dir.filePath(name).toStdString();
 }
 
-Backdrop::Backdrop(const QColor& colour, QSize size)
-{
+Backdrop::Backdrop(const QColor& colour, QSize size) {
     QPalette colours = palette();
     colours.setColor(QPalette::Window, colour);
     setPalette(colours);
@@ -41,19 +38,16 @@ Backdrop::Backdrop(const QColor& colour, QSize size)
     resize(size);
 }
 
-QImage Grab(QWidget& widget)
-{
+QImage Grab(QWidget& widget) {
     return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-bool Near(QColor a, QColor b, int tolerance)
-{
+bool Near(QColor a, QColor b, int tolerance) {
     return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
            std::abs(a.blue() - b.blue()) <= tolerance;
 }
 
-int Count(const QImage& image, const QColor& colour, QRect area, int tolerance)
-{
+int Count(const QImage& image, const QColor& colour, QRect area, int tolerance) {
     if (area.isNull())
         area = image.rect();
     int count = 0;
@@ -63,8 +57,7 @@ int Count(const QImage& image, const QColor& colour, QRect area, int tolerance)
     return count;
 }
 
-QRect Bounds(const QImage& image, const QColor& colour, int tolerance)
-{
+QRect Bounds(const QImage& image, const QColor& colour, int tolerance) {
     QRect box;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
@@ -73,8 +66,7 @@ QRect Bounds(const QImage& image, const QColor& colour, int tolerance)
     return box;
 }
 
-QFont CrispFont(int pixelSize)
-{
+QFont CrispFont(int pixelSize) {
     QFont font(QStringLiteral("Noto Sans CJK SC"));
     font.setPixelSize(pixelSize);
     font.setStyleStrategy(QFont::NoAntialias);

@@ -15,8 +15,7 @@ namespace glazetest {
 
 // A scratch folder whose bitmaps have paths unique to one test, so the
 // process-wide bitmap cache never serves one test another test's file.
-class SkinFolder
-{
+class SkinFolder {
 public:
     SkinFolder();
     // Writes a w×h bitmap filled with `fill`; `paint` may draw on it first.
@@ -30,8 +29,7 @@ private:
 };
 
 // A plain window of one colour that controls are placed on.
-class Backdrop : public QWidget
-{
+class Backdrop : public QWidget {
 public:
     explicit Backdrop(const QColor& colour, QSize size = QSize(400, 300));
 };

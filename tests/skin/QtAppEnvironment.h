@@ -6,12 +6,9 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-template <class App>
-class QtAppEnvironment : public ::testing::Environment
-{
+template <class App> class QtAppEnvironment : public ::testing::Environment {
 public:
-    void SetUp() override
-    {
+    void SetUp() override {
         static int argc = 1;
         static char name[] = "skin-test";
         static char* argv[] = {name, nullptr};
@@ -23,8 +20,6 @@ private:
     std::unique_ptr<App> m_app;
 };
 
-template <class App>
-::testing::Environment* AddQtAppEnvironment()
-{
+template <class App>::testing::Environment* AddQtAppEnvironment() {
     return ::testing::AddGlobalTestEnvironment(new QtAppEnvironment<App>);
 }

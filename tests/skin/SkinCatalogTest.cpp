@@ -15,26 +15,27 @@
 
 namespace fs = std::filesystem;
 
-TEST(SkinCatalog, NamesEachFileOnceInBothSkinFolders)
-{
+TEST(SkinCatalog, NamesEachFileOnceInBothSkinFolders) {
     std::set<std::string> seen;
     for (const skin::SkinFile& file : skin::SkinFiles()) {
         EXPECT_TRUE(seen.insert(file.path).second) << file.path;
-        EXPECT_TRUE(file.path.starts_with("Resource/儿童界面/") || file.path.starts_with("Resource/家长界面/")) << file.path;
+        EXPECT_TRUE(file.path.starts_with("Resource/儿童界面/") ||
+                    file.path.starts_with("Resource/家长界面/"))
+            << file.path;
         EXPECT_TRUE(file.path.ends_with(".bmp")) << file.path;
         EXPECT_GT(file.width, 0) << file.path;
         EXPECT_GT(file.height, 0) << file.path;
     }
     // Names with easily mistyped state suffixes.
-    for (const char* name : {"Resource/家长界面/叉04.bmp", "Resource/家长界面/智能设置01.bmp", "Resource/家长界面/按钮03.bmp",
-                             "Resource/家长界面/保护设置/密码设置01.bmp", "Resource/家长界面/保护设置/CheckButton03.bmp",
-                             "Resource/儿童界面/开始按钮02.bmp", "Resource/儿童界面/IE/关闭按钮01.bmp"})
+    for (const char* name :
+         {"Resource/家长界面/叉04.bmp", "Resource/家长界面/智能设置01.bmp", "Resource/家长界面/按钮03.bmp",
+          "Resource/家长界面/保护设置/密码设置01.bmp", "Resource/家长界面/保护设置/CheckButton03.bmp",
+          "Resource/儿童界面/开始按钮02.bmp", "Resource/儿童界面/IE/关闭按钮01.bmp"})
         EXPECT_TRUE(seen.count(name)) << name;
     EXPECT_FALSE(seen.count("Resource/家长界面/叉00.bmp")) << "window buttons count from 01";
 }
 
-TEST(SkinCatalog, ProgramsAskOnlyForBitmapsThatAreBuilt)
-{
+TEST(SkinCatalog, ProgramsAskOnlyForBitmapsThatAreBuilt) {
     std::set<std::string> built;
     for (const skin::SkinFile& file : skin::SkinFiles())
         built.insert(file.path);
@@ -44,7 +45,8 @@ TEST(SkinCatalog, ProgramsAskOnlyForBitmapsThatAreBuilt)
     // (with %1 or +) are not seen here.
     const std::regex literal(R"re("(Resource[/\\][^"%]*\.bmp)")re");
     int found = 0;
-    for (const char* folder : {"shell", "browser", "console", "report", "update", "service", "skin", "tools/glazegallery"}) {
+    for (const char* folder :
+         {"shell", "browser", "console", "report", "update", "service", "skin", "tools/glazegallery"}) {
         const fs::path base = fs::path(root) / folder;
         if (!fs::exists(base))
             continue;
@@ -59,7 +61,8 @@ TEST(SkinCatalog, ProgramsAskOnlyForBitmapsThatAreBuilt)
                 ++found;
                 EXPECT_EQ(name.find('\\'), std::string::npos)
                     << "paths on disk use '/': " << name << " in " << entry.path().string();
-                EXPECT_TRUE(built.count(name)) << "not built by skingen: " << name << " in " << entry.path().string();
+                EXPECT_TRUE(built.count(name))
+                    << "not built by skingen: " << name << " in " << entry.path().string();
             }
         }
     }

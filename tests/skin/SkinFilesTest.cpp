@@ -13,13 +13,11 @@ namespace {
 
 [[maybe_unused]] ::testing::Environment* const kGui = AddQtAppEnvironment<QGuiApplication>();
 
-QString Root(const char* variable)
-{
+QString Root(const char* variable) {
     return QString::fromLocal8Bit(qgetenv(variable));
 }
 
-int KeyPixels(const QImage& image)
-{
+int KeyPixels(const QImage& image) {
     int count = 0;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
@@ -29,8 +27,7 @@ int KeyPixels(const QImage& image)
 
 } // namespace
 
-TEST(SkinFiles, EveryCatalogFileIsBuiltAtItsSizeAsSkingenDrawsIt)
-{
+TEST(SkinFiles, EveryCatalogFileIsBuiltAtItsSizeAsSkingenDrawsIt) {
     const QString root = Root("WARROW_BINARY_DIR");
     ASSERT_FALSE(root.isEmpty());
     for (const skin::SkinFile& file : skin::SkinFiles()) {
@@ -40,7 +37,8 @@ TEST(SkinFiles, EveryCatalogFileIsBuiltAtItsSizeAsSkingenDrawsIt)
         EXPECT_EQ(built.size(), QSize(file.width, file.height)) << file.path;
         EXPECT_FALSE(built.hasAlphaChannel()) << file.path;
         const QImage drawn = skin::RenderSkinFile(file);
-        EXPECT_EQ(built.convertToFormat(QImage::Format_RGB32), drawn) << "stale or not deterministic: " << file.path;
+        EXPECT_EQ(built.convertToFormat(QImage::Format_RGB32), drawn)
+            << "stale or not deterministic: " << file.path;
         // Magenta marks what the colour key cuts away: only keyed files have it.
         if (file.keyed)
             EXPECT_GT(KeyPixels(drawn), 0) << file.path;

@@ -32,8 +32,8 @@ protected:
 
     // Runs warrowctl on the test folder; standard error is dropped (statement traces).
     Result Run(const std::string& arguments) {
-        const std::string command = std::string(std::getenv("WARROWCTL")) + " --dir '" + m_dir.string() + "' " +
-                                    arguments + " 2>/dev/null";
+        const std::string command = std::string(std::getenv("WARROWCTL")) + " --dir '" + m_dir.string() +
+                                    "' " + arguments + " 2>/dev/null";
         Result result{-1, ""};
         FILE* pipe = ::popen(command.c_str(), "r");
         std::array<char, 4096> buffer{};
@@ -92,8 +92,9 @@ TEST_F(WarrowctlTest, WebTreeIsBuiltCheckedAndErased) {
     EXPECT_EQ(Run("web add-page 游戏 Bad ftp://x.example.com 1").status, 1);
     EXPECT_EQ(Run("web add-page nowhere P http://abc.example.com 1").status, 1);
     EXPECT_EQ(Run("web add-page 游戏 P http://abc.example.com 9").status, 2);
-    EXPECT_EQ(Run("web list").out,
-              "1\t4\t游戏\t\t0\t\t1\n2\t3\tGames\thttp://games.example.com/play\t1\thttp://games.example.com\t0\n");
+    EXPECT_EQ(
+        Run("web list").out,
+        "1\t4\t游戏\t\t0\t\t1\n2\t3\tGames\thttp://games.example.com/play\t1\thttp://games.example.com\t0\n");
     EXPECT_EQ(Run("web check http://games.example.com/x").out, "allowed\n");
     const Result refused = Run("web check http://other.example.org/");
     EXPECT_EQ(refused.status, 1);

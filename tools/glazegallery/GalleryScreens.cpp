@@ -23,47 +23,48 @@ const QColor kLabel(0x12, 0x52, 0x82);
 const QColor kGrey(0x4B, 0x4B, 0x4B);
 
 // A button whose state can be set from outside, to picture each look.
-template <class Button>
-struct Posed : Button {
+template <class Button> struct Posed : Button {
     using Button::Button;
     void Pose(int state) { this->SetState(static_cast<CGlazeButton::enButtonState>(state)); }
 };
 
-QRect Box(int left, int top, int right, int bottom)
-{
+QRect Box(int left, int top, int right, int bottom) {
     return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
 }
 
-CGlazeButton* FourStateButton(QWidget* parent, const QString& stem, const QRect& where, int first)
-{
+CGlazeButton* FourStateButton(QWidget* parent, const QString& stem, const QRect& where, int first) {
     auto* button = new Posed<CGlazeButton>(parent);
     button->setGeometry(where);
     for (int state = 0; state < 4; ++state)
-        button->SetImage(QStringLiteral("%1%2.bmp").arg(stem).arg(first + state, 2, 10, QLatin1Char('0')).toUtf8().constData(),
+        button->SetImage(QStringLiteral("%1%2.bmp")
+                             .arg(stem)
+                             .arg(first + state, 2, 10, QLatin1Char('0'))
+                             .toUtf8()
+                             .constData(),
                          state);
     return button;
 }
 
-void StandardLook(CGlazeButton& button, const QString& caption)
-{
+void StandardLook(CGlazeButton& button, const QString& caption) {
     for (int state = 0; state < 4; ++state)
-        button.SetImage(QStringLiteral("Resource/家长界面/按钮%1.bmp").arg(state, 2, 10, QLatin1Char('0')).toUtf8().constData(),
+        button.SetImage(QStringLiteral("Resource/家长界面/按钮%1.bmp")
+                            .arg(state, 2, 10, QLatin1Char('0'))
+                            .toUtf8()
+                            .constData(),
                         state);
     button.setText(caption);
     button.SetTextColor(kInk);
     button.SetTextShadow(SHADOW_DROP, Qt::white);
 }
 
-void PairLook(CGlazeButton& button, const char* first, const char* second)
-{
+void PairLook(CGlazeButton& button, const char* first, const char* second) {
     button.SetImage(first, 0);
     button.SetImage(second, 1);
     button.SetImage(second, 2);
     button.SetImage(first, 3);
 }
 
-CGlazeTextButton* TextLink(QWidget* parent, const QString& text, const QRect& where)
-{
+CGlazeTextButton* TextLink(QWidget* parent, const QString& text, const QRect& where) {
     auto* link = new Posed<CGlazeTextButton>(parent);
     link->setGeometry(where);
     link->setText(text);
@@ -79,8 +80,7 @@ CGlazeTextButton* TextLink(QWidget* parent, const QString& text, const QRect& wh
 }
 
 CGlazeStatic* Label(QWidget* parent, const QString& text, const QRect& where, const QColor& colour,
-                    unsigned format = DT_VCENTER | DT_WORDBREAK)
-{
+                    unsigned format = DT_VCENTER | DT_WORDBREAK) {
     auto* label = new CGlazeStatic(parent);
     label->setGeometry(where);
     label->SetFontColor(colour);
@@ -90,8 +90,7 @@ CGlazeStatic* Label(QWidget* parent, const QString& text, const QRect& where, co
 }
 
 // A desktop-like backdrop the windows are pictured on.
-QImage Canvas(int width, int height)
-{
+QImage Canvas(int width, int height) {
     QImage canvas(width, height, QImage::Format_ARGB32_Premultiplied);
     QPainter p(&canvas);
     QLinearGradient fill(0, 0, width, height);
@@ -103,8 +102,7 @@ QImage Canvas(int width, int height)
 
 } // namespace
 
-QImage Shot(QWidget& widget)
-{
+QImage Shot(QWidget& widget) {
     const QPixmap pixels = widget.grab();
     QImage shot(pixels.size(), QImage::Format_ARGB32_Premultiplied);
     shot.fill(Qt::transparent);
@@ -115,8 +113,7 @@ QImage Shot(QWidget& widget)
     return shot;
 }
 
-static QImage ConsoleShot()
-{
+static QImage ConsoleShot() {
     CGlazeDialog window;
     window.SetLayeredWindowAttributes(kGlazeColorKey, 0, LWA_COLORKEY);
     window.SetImage("Resource/家长界面/界面背景.bmp");
@@ -159,8 +156,9 @@ static QImage ConsoleShot()
     about->setWordWrap(true);
     about->setGeometry(48, 40, 340, 80);
     about->setStyleSheet(QStringLiteral("color: #144F7F;"));
-    about->setText(QStringLiteral("<瓦罗>将帮助您智能设置儿童系统下的各级应用程序、文件夹、和可浏览安全网页，帮助家长管理儿童模式。"
-                                  "从而让孩子使用电脑更加安全，健康，适时。"));
+    about->setText(QStringLiteral(
+        "<瓦罗>将帮助您智能设置儿童系统下的各级应用程序、文件夹、和可浏览安全网页，帮助家长管理儿童模式。"
+        "从而让孩子使用电脑更加安全，健康，适时。"));
     about->setTextFormat(Qt::PlainText);
     FourStateButton(page, QStringLiteral("Resource/家长界面/向导按钮"), Box(168, 209, 277, 246), 0);
     const char* launchers[] = {"官方网站按钮", "基本设置按钮", "使用记录按钮", "进入系统按钮"};
@@ -169,7 +167,8 @@ static QImage ConsoleShot()
                         Box(435, 10 + 62 * i, 647, 65 + 62 * i), 0);
     TextLink(page, QStringLiteral("你提我改"), QRect(190, 250, 60, 20));
 
-    Label(&window, QStringLiteral("账号:%1").arg(88888, 7), QRect(10, 490, 100, 16), kGrey, DT_VCENTER | DT_SINGLELINE);
+    Label(&window, QStringLiteral("账号:%1").arg(88888, 7), QRect(10, 490, 100, 16), kGrey,
+          DT_VCENTER | DT_SINGLELINE);
     TextLink(&window, QStringLiteral("[更换]"), QRect(94, 490, 40, 14));
     TextLink(&window, QStringLiteral("[升级]"), QRect(134, 490, 40, 14))->SetDisable(1);
     TextLink(&window, QStringLiteral("[切换到儿童保护模式]"), QRect(174, 490, 200, 14));
@@ -194,8 +193,9 @@ static QImage ConsoleShot()
     CGlazeDialog notice;
     notice.SetLayeredWindowAttributes(kGlazeColorKey, 0, LWA_COLORKEY);
     notice.SetImage("Resource/家长界面/说明框.bmp");
-    Label(&notice, QStringLiteral("瓦罗提示:\n您可以在此设置家长密码、开机进入模式、自动更新、使用时间控制等"), QRect(11, 13, 160, 120),
-          kLabel);
+    Label(&notice,
+          QStringLiteral("瓦罗提示:\n您可以在此设置家长密码、开机进入模式、自动更新、使用时间控制等"),
+          QRect(11, 13, 160, 120), kLabel);
 
     QImage shot(177 + 672, 510, QImage::Format_ARGB32_Premultiplied);
     shot.fill(Qt::transparent);
@@ -206,8 +206,7 @@ static QImage ConsoleShot()
     return shot;
 }
 
-static QImage PasswordShot()
-{
+static QImage PasswordShot() {
     CGlazeDialog dialog;
     dialog.SetImage("Resource/家长界面/保护设置/密码框.bmp");
     dialog.setWindowTitle(QStringLiteral("设置家长密码"));
@@ -228,9 +227,11 @@ static QImage PasswordShot()
         edit->setGeometry(row.edit);
         edit->setText(QStringLiteral("secret"));
     }
-    Label(&dialog,
-          QStringLiteral("温馨提示：        家长密码用于退出儿童保护                              系统，请保管好该密码。"),
-          Box(26, 220, 262, 262), QColor(0xDC, 0x32, 0x12));
+    Label(
+        &dialog,
+        QStringLiteral(
+            "温馨提示：        家长密码用于退出儿童保护                              系统，请保管好该密码。"),
+        Box(26, 220, 262, 262), QColor(0xDC, 0x32, 0x12));
     auto* ok = new CGlazeButton(&dialog);
     ok->move(48, 268);
     StandardLook(*ok, QStringLiteral("确  定"));
@@ -240,7 +241,8 @@ static QImage PasswordShot()
     cancel->Pose(CGlazeButton::STATE_HOVER);
     auto* close = new CGlazeButton(&dialog);
     close->move(260, 4);
-    PairLook(*close, "Resource/家长界面/保护设置/密码框叉00.bmp", "Resource/家长界面/保护设置/密码框叉02.bmp");
+    PairLook(*close, "Resource/家长界面/保护设置/密码框叉00.bmp",
+             "Resource/家长界面/保护设置/密码框叉02.bmp");
 
     return Shot(dialog);
 }
@@ -249,14 +251,12 @@ namespace {
 
 // A window whose skin is stretched over its whole area, as the child desktop,
 // taskbar and browser draw theirs.
-class Stretched : public QWidget
-{
+class Stretched : public QWidget {
 public:
     Stretched(QWidget* parent, const char* path) : QWidget(parent) { m_skin.LoadGlazeImage(path); }
 
 protected:
-    void paintEvent(QPaintEvent*) override
-    {
+    void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         m_skin.StretchBlt(&p, rect());
     }
@@ -266,14 +266,12 @@ private:
 };
 
 // A task button with a made-up application icon where the program draws the real one.
-class TaskSample : public Posed<CGlazeButton>
-{
+class TaskSample : public Posed<CGlazeButton> {
 public:
     TaskSample(QWidget* parent, const QColor& icon) : Posed<CGlazeButton>(parent), m_icon(icon) {}
 
 protected:
-    void DrawItem(QPainter& dc, const QRect& item) override
-    {
+    void DrawItem(QPainter& dc, const QRect& item) override {
         CGlazeButton::DrawItem(dc, item);
         dc.setRenderHint(QPainter::Antialiasing);
         dc.setPen(Qt::NoPen);
@@ -287,12 +285,13 @@ private:
     QColor m_icon;
 };
 
-void DesktopIcons(QPainter& p)
-{
+void DesktopIcons(QPainter& p) {
     const struct {
         QColor colour;
         const char* name;
-    } apps[] = {{QColor(0xFF, 0x70, 0x43), "画图"}, {QColor(0x29, 0xB6, 0xF6), "儿童浏览器"}, {QColor(0x9C, 0xCC, 0x65), "拼图游戏"}};
+    } apps[] = {{QColor(0xFF, 0x70, 0x43), "画图"},
+                {QColor(0x29, 0xB6, 0xF6), "儿童浏览器"},
+                {QColor(0x9C, 0xCC, 0x65), "拼图游戏"}};
     p.setRenderHint(QPainter::Antialiasing);
     for (int i = 0; i < 3; ++i) {
         const QRect cell(16, 16 + i * 84, 80, 80);
@@ -311,8 +310,7 @@ void DesktopIcons(QPainter& p)
 
 } // namespace
 
-QImage ChildScreen()
-{
+QImage ChildScreen() {
     const int width = 960;
     const int height = 600;
     Stretched desktop(nullptr, "Resource/儿童界面/背景.bmp");
@@ -332,7 +330,8 @@ QImage ChildScreen()
         task->setGeometry(75 + 72 * i, 0, 72, 48);
         task->Pose(i == 1 ? CGlazeButton::STATE_PRESSED : CGlazeButton::STATE_NORMAL);
     }
-    auto* clock = Label(taskbar, QString(), QRect(width - 100, 0, 100, 48), Qt::white, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
+    auto* clock = Label(taskbar, QString(), QRect(width - 100, 0, 100, 48), Qt::white,
+                        DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
     clock->SetImage("Resource/儿童界面/日期背景.bmp");
     QFont clockFont(QStringLiteral("Ariel"));
     clockFont.setPixelSize(20); // a 24-unit cell height is a 20-pixel font
@@ -356,7 +355,8 @@ QImage ChildScreen()
         auto* b = new Posed<CGlazeButton>(&exit);
         b->setGeometry(button.where);
         const QString stem = QStringLiteral("Resource/儿童界面/关闭界面/") + QString::fromUtf8(button.stem);
-        PairLook(*b, (stem + QStringLiteral("00.bmp")).toUtf8().constData(), (stem + QStringLiteral("01.bmp")).toUtf8().constData());
+        PairLook(*b, (stem + QStringLiteral("00.bmp")).toUtf8().constData(),
+                 (stem + QStringLiteral("01.bmp")).toUtf8().constData());
         if (button.where.left() == 49)
             b->Pose(CGlazeButton::STATE_HOVER);
     }
@@ -369,8 +369,7 @@ QImage ChildScreen()
     return canvas;
 }
 
-static QImage RestShot()
-{
+static QImage RestShot() {
     CGlazeDialog rest;
     rest.SetImage("Resource/儿童界面/休息界面/休息背景.bmp");
     rest.SetTextColor(QColor(20, 58, 113));
@@ -382,8 +381,7 @@ static QImage RestShot()
     return Shot(rest);
 }
 
-QImage BrowserScreen()
-{
+QImage BrowserScreen() {
     const int width = 820;
     const int height = 380;
     const int right = width; // the title bar's right edge
@@ -404,7 +402,8 @@ QImage BrowserScreen()
         auto* b = new CGlazeButton(&window);
         b->setGeometry(tool.where);
         const QString stem = QStringLiteral("Resource/儿童界面/IE/") + QString::fromUtf8(tool.stem);
-        PairLook(*b, (stem + QStringLiteral("00.bmp")).toUtf8().constData(), (stem + QStringLiteral("01.bmp")).toUtf8().constData());
+        PairLook(*b, (stem + QStringLiteral("00.bmp")).toUtf8().constData(),
+                 (stem + QStringLiteral("01.bmp")).toUtf8().constData());
     }
     auto* address = new QLineEdit(&window);
     address->setGeometry(100, 12, right - 360, 24);
@@ -441,8 +440,7 @@ QImage BrowserScreen()
     return Shot(window);
 }
 
-QImage ControlSheet()
-{
+QImage ControlSheet() {
     QWidget sheet;
     sheet.resize(720, 330);
     QPalette colours = sheet.palette();
@@ -472,7 +470,11 @@ QImage ControlSheet()
         auto* page = new Posed<CGlazeButton>(&sheet);
         page->move(left + state * 96, 116);
         for (int s = 0; s < 4; ++s)
-            page->SetImage(QStringLiteral("Resource/家长界面/儿童浏览器%1.bmp").arg(s + 1, 2, 10, QLatin1Char('0')).toUtf8().constData(), s);
+            page->SetImage(QStringLiteral("Resource/家长界面/儿童浏览器%1.bmp")
+                               .arg(s + 1, 2, 10, QLatin1Char('0'))
+                               .toUtf8()
+                               .constData(),
+                           s);
         page->Pose(state);
     }
     auto* edit = new CGlazeEdit(&sheet);
@@ -486,7 +488,8 @@ QImage ControlSheet()
         slider->SetImage("Resource/家长界面/Thumb.bmp", "Resource/家长界面/Slider.bmp");
         slider->setGeometry(left + 170 + level * 44, 206, 33, 89);
     }
-    Label(&sheet, QStringLiteral("限制级别：高\n描述：您的孩子只能访问完全匹配该网址的内容"), QRect(left + 310, 206, 240, 90), Qt::black);
+    Label(&sheet, QStringLiteral("限制级别：高\n描述：您的孩子只能访问完全匹配该网址的内容"),
+          QRect(left + 310, 206, 240, 90), Qt::black);
 
     QImage shot = Shot(sheet);
     QPainter p(&shot);
@@ -494,8 +497,9 @@ QImage ControlSheet()
     const struct {
         int y;
         const char* name;
-    } rows[] = {{14, "CGlazeButton"}, {54, "CGlazeCheckButton"}, {86, "CGlazeTextButton"}, {146, "page buttons"},
-                {214, "CGlazeEdit"}, {250, "CGlazeSliderCtrl2"}, {276, "CGlazeStatic"}};
+    } rows[] = {{14, "CGlazeButton"},  {54, "CGlazeCheckButton"}, {86, "CGlazeTextButton"},
+                {146, "page buttons"}, {214, "CGlazeEdit"},       {250, "CGlazeSliderCtrl2"},
+                {276, "CGlazeStatic"}};
     for (const auto& row : rows)
         p.drawText(QRect(12, row.y, 130, 24), Qt::AlignLeft | Qt::AlignVCenter, QString::fromUtf8(row.name));
     const char* states[] = {"normal", "pressed", "hover", "disabled"};
@@ -504,8 +508,7 @@ QImage ControlSheet()
     return shot;
 }
 
-QImage SettingsScreen()
-{
+QImage SettingsScreen() {
     CGlazeDialog setup;
     setup.SetLayeredWindowAttributes(kGlazeColorKey, 0, LWA_COLORKEY);
     setup.SetImage("Resource/家长界面/保护设置/基本设置背景.bmp");
@@ -536,7 +539,8 @@ QImage SettingsScreen()
     StandardLook(*cancel, QStringLiteral("取  消"));
     auto* close = new Posed<CGlazeButton>(&setup);
     close->move(350, 0);
-    PairLook(*close, "Resource/家长界面/保护设置/关闭按钮00.bmp", "Resource/家长界面/保护设置/关闭按钮02.bmp");
+    PairLook(*close, "Resource/家长界面/保护设置/关闭按钮00.bmp",
+             "Resource/家长界面/保护设置/关闭按钮02.bmp");
 
     CGlazeDialog guide;
     guide.SetLayeredWindowAttributes(kGlazeColorKey, 0, LWA_COLORKEY);
@@ -564,12 +568,16 @@ QImage SettingsScreen()
     band->setPixmap(QPixmap(QStringLiteral("Resource/家长界面/保护设置/安全保护背景.bmp")));
     band->adjustSize();
     band->move(1, 1);
-    const char* tiles[][2] = {{"密码设置01", "密码设置02"}, {"基本设置00", "基本设置02"}, {"使用记录00", "使用记录02"}, {"时间控制00", "时间控制02"}};
+    const char* tiles[][2] = {{"密码设置01", "密码设置02"},
+                              {"基本设置00", "基本设置02"},
+                              {"使用记录00", "使用记录02"},
+                              {"时间控制00", "时间控制02"}};
     for (int i = 0; i < 4; ++i) {
         auto* tile = new Posed<CGlazeButton>(&protect);
         tile->move(13 + 100 * i, 11);
         const QString folder = QStringLiteral("Resource/家长界面/保护设置/");
-        PairLook(*tile, (folder + QString::fromUtf8(tiles[i][0]) + QStringLiteral(".bmp")).toUtf8().constData(),
+        PairLook(*tile,
+                 (folder + QString::fromUtf8(tiles[i][0]) + QStringLiteral(".bmp")).toUtf8().constData(),
                  (folder + QString::fromUtf8(tiles[i][1]) + QStringLiteral(".bmp")).toUtf8().constData());
         if (i == 1)
             tile->Pose(CGlazeButton::STATE_HOVER);
@@ -578,7 +586,8 @@ QImage SettingsScreen()
     const QImage setupShot = Shot(setup);
     const QImage guideShot = Shot(guide);
     const QImage protectShot = Shot(protect);
-    QImage canvas = Canvas(24 + guideShot.width() + 32 + setupShot.width() + 24, 24 + guideShot.height() + 32 + protectShot.height() + 24);
+    QImage canvas = Canvas(24 + guideShot.width() + 32 + setupShot.width() + 24,
+                           24 + guideShot.height() + 32 + protectShot.height() + 24);
     QPainter p(&canvas);
     p.drawImage(24, 24, guideShot);
     p.drawImage(24 + guideShot.width() + 32, 24, setupShot);
@@ -587,31 +596,26 @@ QImage SettingsScreen()
 }
 
 // A shot on the backdrop with a margin around it.
-static QImage Framed(const QImage& shot)
-{
+static QImage Framed(const QImage& shot) {
     QImage canvas = Canvas(shot.width() + 48, shot.height() + 48);
     QPainter p(&canvas);
     p.drawImage(24, 24, shot);
     return canvas;
 }
 
-QImage ConsoleScreen()
-{
+QImage ConsoleScreen() {
     return Framed(ConsoleShot());
 }
 
-QImage PasswordScreen()
-{
+QImage PasswordScreen() {
     return Framed(PasswordShot());
 }
 
-QImage RestScreen()
-{
+QImage RestScreen() {
     return Framed(RestShot());
 }
 
-QImage Overview()
-{
+QImage Overview() {
     const QImage console = ConsoleShot();
     const QImage password = PasswordShot();
     const QImage rest = RestShot().scaledToWidth(password.width(), Qt::SmoothTransformation);

@@ -7,8 +7,7 @@
 
 namespace gallery {
 
-QImage SkinSheet(const QString& folder)
-{
+QImage SkinSheet(const QString& folder) {
     constexpr int kCell = 200;
     constexpr int kLabel = 16;
     constexpr int kColumns = 6;

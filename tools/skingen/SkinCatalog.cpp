@@ -6,8 +6,10 @@ namespace {
 using V = std::array<SkinVariant, 4>;
 constexpr V kSingle{{{"", Look::Normal}}};
 // Four looks in state order (normal, pressed, hover, disabled).
-constexpr V kFour00{{{"00", Look::Normal}, {"01", Look::Pressed}, {"02", Look::Hover}, {"03", Look::Disabled}}};
-constexpr V kFour01{{{"01", Look::Normal}, {"02", Look::Pressed}, {"03", Look::Hover}, {"04", Look::Disabled}}};
+constexpr V kFour00{
+    {{"00", Look::Normal}, {"01", Look::Pressed}, {"02", Look::Hover}, {"03", Look::Disabled}}};
+constexpr V kFour01{
+    {{"01", Look::Normal}, {"02", Look::Pressed}, {"03", Look::Hover}, {"04", Look::Disabled}}};
 // Two looks: the first for normal (and disabled), the second for pressed and hover.
 constexpr V kPair00_02{{{"00", Look::Normal}, {"02", Look::Hover}}};
 constexpr V kPair00_01{{{"00", Look::Normal}, {"01", Look::Hover}}};
@@ -92,8 +94,7 @@ const std::vector<SkinFamily> kFamilies = {
 
 } // namespace
 
-bool IsKeyed(Style style)
-{
+bool IsKeyed(Style style) {
     switch (style) {
     case S::KidStartButton:
     case S::KidVolumeButton:
@@ -122,21 +123,19 @@ bool IsKeyed(Style style)
     }
 }
 
-const std::vector<SkinFamily>& SkinFamilies()
-{
+const std::vector<SkinFamily>& SkinFamilies() {
     return kFamilies;
 }
 
-std::vector<SkinFile> SkinFiles()
-{
+std::vector<SkinFile> SkinFiles() {
     std::vector<SkinFile> files;
     for (const SkinFamily& family : kFamilies) {
         for (const SkinVariant& variant : family.variants) {
             if (variant.suffix == nullptr)
                 continue;
             files.push_back({std::string("Resource/") + family.stem + variant.suffix + ".bmp", family.width,
-                             family.height, family.style, family.glyph, variant.look, family.caption, family.number,
-                             IsKeyed(family.style)});
+                             family.height, family.style, family.glyph, variant.look, family.caption,
+                             family.number, IsKeyed(family.style)});
         }
     }
     return files;

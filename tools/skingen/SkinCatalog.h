@@ -59,8 +59,30 @@ enum class Style {
 
 // Pictures drawn on buttons and panels.
 enum class Glyph {
-    None, Close, Minimise, Back, Forward, Refresh, Stop, Speaker, Power, Restart, Exit, Star,
-    Shield, Lock, Gear, Clock, List, Globe, Wand, Apps, Folder, Play, Tree, Moon,
+    None,
+    Close,
+    Minimise,
+    Back,
+    Forward,
+    Refresh,
+    Stop,
+    Speaker,
+    Power,
+    Restart,
+    Exit,
+    Star,
+    Shield,
+    Lock,
+    Gear,
+    Clock,
+    List,
+    Globe,
+    Wand,
+    Apps,
+    Folder,
+    Play,
+    Tree,
+    Moon,
 };
 
 struct SkinVariant {

@@ -22,8 +22,7 @@ const QColor kInkBlue(0x14, 0x3A, 0x71);
 const QColor kBandTop(0x6F, 0xD3, 0xFF);
 const QColor kBandBottom(0x25, 0xA9, 0xEE);
 
-QColor Candy(Glyph glyph)
-{
+QColor Candy(Glyph glyph) {
     switch (glyph) {
     case Glyph::Exit:
         return QColor(0xF0, 0x62, 0x92); // pink
@@ -44,16 +43,14 @@ QColor Candy(Glyph glyph)
 }
 
 // A candy-coloured tone, brighter when the control is under the mouse or held.
-Tone CandyTone(const QColor& base, Look look)
-{
+Tone CandyTone(const QColor& base, Look look) {
     const bool lit = look == Look::Hover || look == Look::Pressed;
     const QColor top = lit ? base.lighter(135) : base.lighter(118);
     const QColor bottom = lit ? base : base.darker(108);
     return {top, bottom, base.darker(130), Qt::white};
 }
 
-void Gloss(QPainter& p, const QRectF& r, qreal radius)
-{
+void Gloss(QPainter& p, const QRectF& r, qreal radius) {
     QLinearGradient gloss(r.topLeft(), QPointF(r.left(), r.top() + r.height() * 0.55));
     gloss.setColorAt(0, QColor(255, 255, 255, 150));
     gloss.setColorAt(1, QColor(255, 255, 255, 0));
@@ -62,15 +59,13 @@ void Gloss(QPainter& p, const QRectF& r, qreal radius)
     p.drawRoundedRect(r.adjusted(2, 1.5, -2, -r.height() * 0.45), radius * 0.8, radius * 0.8);
 }
 
-void Taskbar(QPainter& p, const QRectF& r)
-{
+void Taskbar(QPainter& p, const QRectF& r) {
     VerticalFill(p, r, kBarTop, kBarBottom);
     p.fillRect(QRectF(r.left(), r.top(), r.width(), 2), QColor(0xB3, 0xE5, 0xFF));
     p.fillRect(QRectF(r.left(), r.bottom() - 1, r.width(), 1), QColor(0x15, 0x65, 0xC0));
 }
 
-void Cloud(QPainter& p, const QPointF& at, qreal size)
-{
+void Cloud(QPainter& p, const QPointF& at, qreal size) {
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(255, 255, 255, 235));
     p.drawEllipse(at, size, size * 0.62);
@@ -79,8 +74,8 @@ void Cloud(QPainter& p, const QPointF& at, qreal size)
     p.drawEllipse(at + QPointF(size * 0.2, -size * 0.4), size * 0.6, size * 0.5);
 }
 
-void Hill(QPainter& p, const QRectF& r, qreal top, qreal amplitude, qreal phase, const QColor& light, const QColor& dark)
-{
+void Hill(QPainter& p, const QRectF& r, qreal top, qreal amplitude, qreal phase, const QColor& light,
+          const QColor& dark) {
     QPainterPath hill;
     hill.moveTo(r.left(), r.bottom() + 1);
     for (int x = 0; x <= static_cast<int>(r.width()); x += 8)
@@ -95,8 +90,7 @@ void Hill(QPainter& p, const QRectF& r, qreal top, qreal amplitude, qreal phase,
     p.drawPath(hill);
 }
 
-void Desktop(QPainter& p, const QRectF& r)
-{
+void Desktop(QPainter& p, const QRectF& r) {
     VerticalFill(p, r, QColor(0x3F, 0xB6, 0xF2), QColor(0xC8, 0xEE, 0xFD));
     // sun with a soft glow and rays
     const QPointF sun(r.width() * 0.86, r.height() * 0.16);
@@ -109,7 +103,8 @@ void Desktop(QPainter& p, const QRectF& r)
     p.setPen(QPen(QColor(0xFF, 0xD5, 0x4F), 7, Qt::SolidLine, Qt::RoundCap));
     for (int i = 0; i < 12; ++i) {
         const qreal a = i * M_PI / 6;
-        p.drawLine(sun + QPointF(std::cos(a), std::sin(a)) * 64, sun + QPointF(std::cos(a), std::sin(a)) * 86);
+        p.drawLine(sun + QPointF(std::cos(a), std::sin(a)) * 64,
+                   sun + QPointF(std::cos(a), std::sin(a)) * 86);
     }
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0xFF, 0xD5, 0x4F));
@@ -124,7 +119,8 @@ void Desktop(QPainter& p, const QRectF& r)
         c.setAlpha(150);
         p.setPen(QPen(c, 16, Qt::SolidLine, Qt::FlatCap));
         const qreal radius = 300 - i * 16;
-        p.drawArc(QRectF(bowCentre.x() - radius, bowCentre.y() - radius, radius * 2, radius * 2), 0, 180 * 16);
+        p.drawArc(QRectF(bowCentre.x() - radius, bowCentre.y() - radius, radius * 2, radius * 2), 0,
+                  180 * 16);
     }
     Cloud(p, QPointF(r.width() * 0.58, r.height() * 0.2), 46);
     Cloud(p, QPointF(r.width() * 0.72, r.height() * 0.42), 34);
@@ -145,8 +141,7 @@ void Desktop(QPainter& p, const QRectF& r)
     }
 }
 
-void Rest(QPainter& p, const QRectF& r, const SkinFile& file)
-{
+void Rest(QPainter& p, const QRectF& r, const SkinFile& file) {
     VerticalFill(p, r, QColor(0x2A, 0x36, 0x8F), QColor(0x5E, 0x72, 0xC8));
     // the band the remaining time is written in
     const QRectF band(0, 0, r.width(), 30);
@@ -158,7 +153,8 @@ void Rest(QPainter& p, const QRectF& r, const SkinFile& file)
         const qreal x = 18 + (i * 97) % 440;
         const qreal y = 46 + (i * 53) % 170;
         const qreal size = 3 + (i % 3) * 2;
-        DrawGlyph(p, Glyph::Star, QRectF(x, y, size * 2, size * 2), QColor(0xFF, 0xF5, 0xC0, 150 + (i % 4) * 25));
+        DrawGlyph(p, Glyph::Star, QRectF(x, y, size * 2, size * 2),
+                  QColor(0xFF, 0xF5, 0xC0, 150 + (i % 4) * 25));
     }
     DrawGlyph(p, file.glyph, QRectF(r.width() - 150, 50, 110, 110), QColor(0xFF, 0xE0, 0x82));
     // a sleepy cloud with "Z"s
@@ -172,8 +168,7 @@ void Rest(QPainter& p, const QRectF& r, const SkinFile& file)
             QColor(0xFF, 0xF8, 0xE1), true, Qt::AlignCenter, QColor(0x1A, 0x23, 0x7E));
 }
 
-void ExitPanel(QPainter& p, const QRectF& r)
-{
+void ExitPanel(QPainter& p, const QRectF& r) {
     // Opaque all over: the exit dialog is a plain window.
     p.fillRect(r, QColor(0xFF, 0xB7, 0x4D));
     VerticalFill(p, QRectF(0, 0, r.width(), 26), QColor(0xFF, 0xCC, 0x80), QColor(0xFF, 0xA7, 0x26));
@@ -183,11 +178,11 @@ void ExitPanel(QPainter& p, const QRectF& r)
         p.setBrush(dots[i % 3]);
         p.drawEllipse(QPointF(18 + i * 40, 9 + (i % 2) * 7), 3.5, 3.5);
     }
-    RoundBox(p, QRectF(6, 28, r.width() - 12, r.height() - 34), 14, {kCream, QColor(0xFF, 0xEE, 0xCC), QColor(0xF5, 0x9E, 0x2F)}, 2);
+    RoundBox(p, QRectF(6, 28, r.width() - 12, r.height() - 34), 14,
+             {kCream, QColor(0xFF, 0xEE, 0xCC), QColor(0xF5, 0x9E, 0x2F)}, 2);
 }
 
-void KidButton(QPainter& p, const QRectF& r, const SkinFile& file)
-{
+void KidButton(QPainter& p, const QRectF& r, const SkinFile& file) {
     const QColor base = file.style == Style::KidStartButton ? QColor(0x4C, 0xC2, 0x4A) : Candy(file.glyph);
     const Tone tone = CandyTone(base, file.look);
     const qreal radius = std::min(r.width(), r.height()) * 0.32;
@@ -202,18 +197,20 @@ void KidButton(QPainter& p, const QRectF& r, const SkinFile& file)
     }
     const QString caption = QString::fromUtf8(file.caption.c_str());
     if (file.style == Style::KidStartButton) {
-        DrawGlyph(p, file.glyph, QRectF(body.left() + 3, body.center().y() - 9, 18, 18), QColor(0xFF, 0xEB, 0x3B));
-        Caption(p, body.adjusted(18, 0, 0, 0), caption, 14, Qt::white, true, Qt::AlignCenter, base.darker(150));
+        DrawGlyph(p, file.glyph, QRectF(body.left() + 3, body.center().y() - 9, 18, 18),
+                  QColor(0xFF, 0xEB, 0x3B));
+        Caption(p, body.adjusted(18, 0, 0, 0), caption, 14, Qt::white, true, Qt::AlignCenter,
+                base.darker(150));
         return;
     }
     const qreal icon = body.height() * 0.5;
-    DrawGlyph(p, file.glyph, QRectF(body.center().x() - icon / 2, body.top() + 5, icon, icon), Qt::white, base);
+    DrawGlyph(p, file.glyph, QRectF(body.center().x() - icon / 2, body.top() + 5, icon, icon), Qt::white,
+              base);
     Caption(p, QRectF(body.left(), body.bottom() - 22, body.width(), 20), caption, 14, Qt::white, true,
             Qt::AlignCenter, base.darker(150));
 }
 
-void RoundIconButton(QPainter& p, const QRectF& r, const SkinFile& file, bool circle)
-{
+void RoundIconButton(QPainter& p, const QRectF& r, const SkinFile& file, bool circle) {
     const QColor base = file.style == Style::KidVolumeButton ? QColor(0xFF, 0xCA, 0x28) : Candy(file.glyph);
     const Tone tone = CandyTone(base, file.look);
     const qreal side = std::min(r.width(), r.height()) - 2;
@@ -224,30 +221,31 @@ void RoundIconButton(QPainter& p, const QRectF& r, const SkinFile& file, bool ci
     Gloss(p, body, radius);
     const QColor ink = file.style == Style::KidVolumeButton ? QColor(0x15, 0x65, 0xC0) : Qt::white;
     const qreal icon = side * 0.7;
-    DrawGlyph(p, file.glyph, QRectF(body.center().x() - icon / 2, body.center().y() - icon / 2, icon, icon), ink, base);
+    DrawGlyph(p, file.glyph, QRectF(body.center().x() - icon / 2, body.center().y() - icon / 2, icon, icon),
+              ink, base);
 }
 
-void Clock(QPainter& p, const QRectF& r)
-{
+void Clock(QPainter& p, const QRectF& r) {
     Taskbar(p, r);
     RoundBox(p, QRectF(22, 7, r.width() - 24, r.height() - 14), 16,
              {QColor(0x15, 0x6C, 0xC8), QColor(0x1A, 0x7A, 0xD8), QColor(0x9A, 0xD8, 0xFF)}, 1.5);
 }
 
-void TaskButton(QPainter& p, const QRectF& r, Look look)
-{
+void TaskButton(QPainter& p, const QRectF& r, Look look) {
     Taskbar(p, r); // copied stretched, so it carries the bar around the tile
     const int alpha = look == Look::Pressed ? 0 : look == Look::Hover ? 110 : 55;
     const QRectF tile = r.adjusted(3, 3, -3, -3);
     if (look == Look::Pressed) {
-        RoundBox(p, tile, 10, {QColor(0xFF, 0xE0, 0x82), QColor(0xFF, 0xB3, 0x00), QColor(0xFF, 0xF8, 0xE1)}, 1.5);
+        RoundBox(p, tile, 10, {QColor(0xFF, 0xE0, 0x82), QColor(0xFF, 0xB3, 0x00), QColor(0xFF, 0xF8, 0xE1)},
+                 1.5);
         return;
     }
-    RoundBox(p, tile, 10, {QColor(255, 255, 255, alpha + 30), QColor(255, 255, 255, alpha), QColor(255, 255, 255, 150)}, 1.2);
+    RoundBox(p, tile, 10,
+             {QColor(255, 255, 255, alpha + 30), QColor(255, 255, 255, alpha), QColor(255, 255, 255, 150)},
+             1.2);
 }
 
-void BrowserHead(QPainter& p, const QRectF& r)
-{
+void BrowserHead(QPainter& p, const QRectF& r) {
     VerticalFill(p, r, kBandTop, kBandBottom);
     p.fillRect(QRectF(0, r.height() - 2, r.width(), 2), QColor(0x01, 0x88, 0xD1));
     // a cushion the back and forward buttons sit on
@@ -257,8 +255,7 @@ void BrowserHead(QPainter& p, const QRectF& r)
 
 } // namespace
 
-QColor MatteKid(Style style)
-{
+QColor MatteKid(Style style) {
     switch (style) {
     case Style::KidStartButton:
     case Style::KidVolumeButton:
@@ -275,8 +272,7 @@ QColor MatteKid(Style style)
     }
 }
 
-void PaintKid(QPainter& p, const SkinFile& file)
-{
+void PaintKid(QPainter& p, const SkinFile& file) {
     const QRectF r(0, 0, file.width, file.height);
     switch (file.style) {
     case Style::KidDesktop:

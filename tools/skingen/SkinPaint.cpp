@@ -11,16 +11,14 @@ namespace {
 
 const QColor kKey(255, 0, 255);
 
-bool IsChildStyle(Style style)
-{
+bool IsChildStyle(Style style) {
     return style < Style::ParentWindow;
 }
 
 // Lays the transparent artwork on `matte`. Keyed files turn pixels that are
 // less than half covered into the key colour, so no pink fringe is left where
 // the colour key cuts the shape out.
-QImage Flatten(const QImage& art, const QColor& matte, bool keyed)
-{
+QImage Flatten(const QImage& art, const QColor& matte, bool keyed) {
     QImage out(art.size(), QImage::Format_RGB32);
     const QImage source = art.convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < source.height(); ++y) {
@@ -44,13 +42,11 @@ QImage Flatten(const QImage& art, const QColor& matte, bool keyed)
     return out;
 }
 
-QPointF At(const QRectF& r, qreal x, qreal y)
-{
+QPointF At(const QRectF& r, qreal x, qreal y) {
     return {r.left() + x * r.width(), r.top() + y * r.height()};
 }
 
-QPainterPath Star(const QRectF& r, qreal inner)
-{
+QPainterPath Star(const QRectF& r, qreal inner) {
     QPainterPath path;
     const QPointF c = r.center();
     const qreal outer = r.width() / 2;
@@ -67,9 +63,9 @@ QPainterPath Star(const QRectF& r, qreal inner)
     return path;
 }
 
-void ArrowArc(QPainter& p, const QRectF& r, const QColor& ink, qreal pen)
-{
-    const QRectF ring = r.adjusted(r.width() * 0.22, r.height() * 0.22, -r.width() * 0.22, -r.height() * 0.22);
+void ArrowArc(QPainter& p, const QRectF& r, const QColor& ink, qreal pen) {
+    const QRectF ring =
+        r.adjusted(r.width() * 0.22, r.height() * 0.22, -r.width() * 0.22, -r.height() * 0.22);
     p.setPen(QPen(ink, pen, Qt::SolidLine, Qt::RoundCap));
     p.setBrush(Qt::NoBrush);
     p.drawArc(ring, 90 * 16, -290 * 16);
@@ -90,14 +86,13 @@ void ArrowArc(QPainter& p, const QRectF& r, const QColor& ink, qreal pen)
 
 namespace paint {
 
-QColor Mix(const QColor& a, const QColor& b, qreal t)
-{
+QColor Mix(const QColor& a, const QColor& b, qreal t) {
     return QColor::fromRgbF(a.redF() + (b.redF() - a.redF()) * t, a.greenF() + (b.greenF() - a.greenF()) * t,
-                            a.blueF() + (b.blueF() - a.blueF()) * t, a.alphaF() + (b.alphaF() - a.alphaF()) * t);
+                            a.blueF() + (b.blueF() - a.blueF()) * t,
+                            a.alphaF() + (b.alphaF() - a.alphaF()) * t);
 }
 
-QFont CaptionFont(int pixelSize, bool bold)
-{
+QFont CaptionFont(int pixelSize, bool bold) {
     QFont font(QStringLiteral("Noto Sans CJK SC"));
     font.setPixelSize(pixelSize);
     font.setWeight(bold ? QFont::Bold : QFont::Normal);
@@ -106,16 +101,14 @@ QFont CaptionFont(int pixelSize, bool bold)
     return font;
 }
 
-void VerticalFill(QPainter& p, const QRectF& r, const QColor& top, const QColor& bottom)
-{
+void VerticalFill(QPainter& p, const QRectF& r, const QColor& top, const QColor& bottom) {
     QLinearGradient fill(r.topLeft(), r.bottomLeft());
     fill.setColorAt(0, top);
     fill.setColorAt(1, bottom);
     p.fillRect(r, fill);
 }
 
-void RoundBox(QPainter& p, const QRectF& r, qreal radius, const Tone& tone, qreal borderWidth)
-{
+void RoundBox(QPainter& p, const QRectF& r, qreal radius, const Tone& tone, qreal borderWidth) {
     QLinearGradient fill(r.topLeft(), r.bottomLeft());
     fill.setColorAt(0, tone.top);
     fill.setColorAt(1, tone.bottom);
@@ -128,8 +121,7 @@ void RoundBox(QPainter& p, const QRectF& r, qreal radius, const Tone& tone, qrea
     p.drawRoundedRect(r.adjusted(inset, inset, -inset, -inset), radius, radius);
 }
 
-void SoftShadow(QPainter& p, const QRectF& r, qreal radius, int spread, int alpha)
-{
+void SoftShadow(QPainter& p, const QRectF& r, qreal radius, int spread, int alpha) {
     p.setPen(Qt::NoPen);
     for (int i = spread; i > 0; --i) {
         p.setBrush(QColor(0, 0, 0, alpha / spread));
@@ -137,9 +129,8 @@ void SoftShadow(QPainter& p, const QRectF& r, qreal radius, int spread, int alph
     }
 }
 
-void Caption(QPainter& p, const QRectF& r, const QString& text, int pixelSize, const QColor& ink, bool bold, int align,
-             const QColor& shadow)
-{
+void Caption(QPainter& p, const QRectF& r, const QString& text, int pixelSize, const QColor& ink, bool bold,
+             int align, const QColor& shadow) {
     p.setFont(CaptionFont(pixelSize, bold));
     if (shadow.isValid()) {
         p.setPen(shadow);
@@ -149,8 +140,7 @@ void Caption(QPainter& p, const QRectF& r, const QString& text, int pixelSize, c
     p.drawText(r, align, text);
 }
 
-void DrawGlyph(QPainter& p, Glyph glyph, const QRectF& r, const QColor& ink, const QColor& paper)
-{
+void DrawGlyph(QPainter& p, Glyph glyph, const QRectF& r, const QColor& ink, const QColor& paper) {
     const qreal w = r.width();
     const qreal pen = std::max<qreal>(1.6, w / 8.5);
     const QPen line(ink, pen, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
@@ -337,8 +327,7 @@ void DrawGlyph(QPainter& p, Glyph glyph, const QRectF& r, const QColor& ink, con
 
 } // namespace paint
 
-QImage RenderSkinFile(const SkinFile& file)
-{
+QImage RenderSkinFile(const SkinFile& file) {
     QImage art(file.width, file.height, QImage::Format_ARGB32_Premultiplied);
     art.fill(Qt::transparent);
     QColor matte;

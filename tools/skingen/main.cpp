@@ -18,8 +18,7 @@ namespace {
 
 // Writes only when the content changed, so an unchanged skin keeps its file
 // times and is not copied again by the next install.
-bool WriteIfChanged(const QString& path, const QByteArray& bytes)
-{
+bool WriteIfChanged(const QString& path, const QByteArray& bytes) {
     QFile current(path);
     if (current.open(QIODevice::ReadOnly) && current.readAll() == bytes)
         return true;
@@ -32,11 +31,10 @@ bool WriteIfChanged(const QString& path, const QByteArray& bytes)
 
 // Bitmaps left in the skin folders by an earlier catalog would hide a missing
 // file from the tests; they go.
-void RemoveStale(const QString& root, const QSet<QString>& wanted)
-{
+void RemoveStale(const QString& root, const QSet<QString>& wanted) {
     for (const char* folder : {"Resource/儿童界面", "Resource/家长界面"}) {
-        QDirIterator it(root + QLatin1Char('/') + QString::fromUtf8(folder), {QStringLiteral("*.bmp")}, QDir::Files,
-                        QDirIterator::Subdirectories);
+        QDirIterator it(root + QLatin1Char('/') + QString::fromUtf8(folder), {QStringLiteral("*.bmp")},
+                        QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext()) {
             const QString file = it.next();
             if (!wanted.contains(QDir(root).relativeFilePath(file)))
@@ -47,8 +45,7 @@ void RemoveStale(const QString& root, const QSet<QString>& wanted)
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     // Rendering never needs a display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
@@ -66,7 +63,8 @@ int main(int argc, char** argv)
         QByteArray bytes;
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
-        if (!skin::RenderSkinFile(file).save(&buffer, "BMP") || !WriteIfChanged(root + QLatin1Char('/') + relative, bytes)) {
+        if (!skin::RenderSkinFile(file).save(&buffer, "BMP") ||
+            !WriteIfChanged(root + QLatin1Char('/') + relative, bytes)) {
             std::fprintf(stderr, "skingen: cannot write %s\n", file.path.c_str());
             ++failures;
         }

@@ -45,10 +45,17 @@ std::string Field(const std::string& text) {
     std::string out;
     for (char c : text) {
         switch (c) {
-        case '\t': out += "\\t"; break;
-        case '\n': out += "\\n"; break;
-        case '\\': out += "\\\\"; break;
-        default: out += c;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -74,7 +81,9 @@ bool ParseInt(const std::string& text, long& value) {
     return !text.empty() && *end == '\0' && errno == 0;
 }
 
-CWarrowCoreInterface& Core() { return *CWarrowCoreInterface::Get(); }
+CWarrowCoreInterface& Core() {
+    return *CWarrowCoreInterface::Get();
+}
 
 int Init(const Args&) {
     const auto result = core::CreateMissingInstallationFiles(platform::CurrentDirectory());
@@ -108,7 +117,9 @@ int ShowConfig(const Args&) {
     return kOk;
 }
 
-void PrintApp(const tagAppInfo& app) { PrintRecord({app.AppName, app.AppPath, app.Name, app.Icon, app.AppParam}); }
+void PrintApp(const tagAppInfo& app) {
+    PrintRecord({app.AppName, app.AppPath, app.Name, app.Icon, app.AppParam});
+}
 
 int Apps(const Args& a) {
     CWriteListMng& list = *Core().GetWLMng();
@@ -145,7 +156,9 @@ int Apps(const Args& a) {
     return Fail(kError, "apps: unknown command " + a[0]);
 }
 
-int SaveWeb(CIEListMng& web) { return web.Save() ? kOk : Fail(kError, "cannot save the web tree"); }
+int SaveWeb(CIEListMng& web) {
+    return web.Save() ? kOk : Fail(kError, "cannot save the web tree");
+}
 
 int Web(const Args& a) {
     CIEListMng& web = *Core().GetIEMng();
@@ -202,7 +215,9 @@ int Web(const Args& a) {
         std::printf("%s\n", allowed ? "allowed" : "refused");
         return allowed ? kOk : kRefused;
     }
-    return Fail(kError, "web: expected list, add-folder NAME, add-page FOLDER NAME URL LEVEL, erase NAME or check URL");
+    return Fail(
+        kError,
+        "web: expected list, add-folder NAME, add-page FOLDER NAME URL LEVEL, erase NAME or check URL");
 }
 
 int Log(const Args& a) {
@@ -253,7 +268,9 @@ int Volume(const Args& a) {
     return kOk;
 }
 
-void CollectError(const char* message) { g_libraryErrors.emplace_back(message); }
+void CollectError(const char* message) {
+    g_libraryErrors.emplace_back(message);
+}
 
 // Commands that work on the database need it open; say why when it is not.
 bool OpenLibrary() {

@@ -24,8 +24,7 @@
 #include <thread>
 #include <unistd.h>
 
-struct tagPoint
-{
+struct tagPoint {
     int x;
     int y;
 };
@@ -33,35 +32,29 @@ struct tagPoint
 static volatile int g_zero = 0;
 static int* volatile g_null = nullptr;
 
-[[gnu::noinline]] static void CrashByNullWrite(int* target, int value)
-{
+[[gnu::noinline]] static void CrashByNullWrite(int* target, int value) {
     int doubled = value * 2;
     *target = doubled; // crash: null write
 }
 
-[[gnu::noinline]] static int CrashByDivision(int dividend)
-{
+[[gnu::noinline]] static int CrashByDivision(int dividend) {
     int divisor = g_zero;
     return dividend / divisor; // crash: division
 }
 
-[[gnu::noinline]] static void CrashByAbort()
-{
+[[gnu::noinline]] static void CrashByAbort() {
     std::abort(); // crash: abort
 }
 
-[[gnu::noinline]] static void CrashByIllegalInstruction()
-{
+[[gnu::noinline]] static void CrashByIllegalInstruction() {
     __builtin_trap(); // crash: illegal
 }
 
-[[gnu::noinline]] static void CrashByBreakpoint()
-{
+[[gnu::noinline]] static void CrashByBreakpoint() {
     asm volatile("int3"); // crash: breakpoint
 }
 
-[[gnu::noinline]] static int CrashByRecursion(int depth)
-{
+[[gnu::noinline]] static int CrashByRecursion(int depth) {
     volatile char pad[512];
     pad[0] = static_cast<char>(depth);
     if (depth == g_zero - 1)
@@ -69,8 +62,7 @@ static int* volatile g_null = nullptr;
     return CrashByRecursion(depth + 1) + pad[0]; // crash: recursion
 }
 
-[[gnu::noinline]] static void CrashWithTextLocals(int* target)
-{
+[[gnu::noinline]] static void CrashWithTextLocals(int* target) {
     const char* readable = "text the log shows, cut after thirty-one bytes";
     char* unreadable = reinterpret_cast<char*>(0x10);
     double ratio = 2.5;
@@ -80,8 +72,7 @@ static int* volatile g_null = nullptr;
 }
 
 // The writer process is this program's only child.
-static pid_t WriterPid()
-{
+static pid_t WriterPid() {
     char path[64];
     std::snprintf(path, sizeof path, "/proc/self/task/%d/children", static_cast<int>(getpid()));
     FILE* file = std::fopen(path, "r");
@@ -94,16 +85,14 @@ static pid_t WriterPid()
     return pid;
 }
 
-static bool LogExists()
-{
+static bool LogExists() {
     for (const auto& entry : std::filesystem::directory_iterator("."))
         if (entry.path().filename().string().rfind("crash[", 0) == 0)
             return true;
     return false;
 }
 
-[[noreturn]] static void CrashTwoThreads()
-{
+[[noreturn]] static void CrashTwoThreads() {
     // The first thread's crash is being logged when the second one crashes:
     // the second must not end the process before the log is complete.
     std::thread first([] { CrashByNullWrite(g_null, 1); });
@@ -117,9 +106,9 @@ static bool LogExists()
     std::_Exit(3);
 }
 
-static void Crash(const std::string& mode)
-{
-    if (mode == "null" || mode == "twice" || mode == "killwriter" || mode == "stopwriter" || mode == "cwdgone")
+static void Crash(const std::string& mode) {
+    if (mode == "null" || mode == "twice" || mode == "killwriter" || mode == "stopwriter" ||
+        mode == "cwdgone")
         CrashByNullWrite(g_null, 21);
     else if (mode == "divide")
         std::printf("%d\n", CrashByDivision(7));
@@ -135,8 +124,7 @@ static void Crash(const std::string& mode)
         CrashWithTextLocals(g_null);
 }
 
-static void Prepare(const std::string& mode)
-{
+static void Prepare(const std::string& mode) {
     if (mode == "killwriter" || mode == "stopwriter") {
         const pid_t writer = WriterPid();
         kill(writer, mode == "killwriter" ? SIGKILL : SIGSTOP);
@@ -150,8 +138,7 @@ static void Prepare(const std::string& mode)
     }
 }
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc < 2)
         return 2;
     const std::string mode = argv[1];

@@ -7,8 +7,7 @@
 #include <string>
 #include <unistd.h>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     std::string line;
     for (int i = 0; i < argc; ++i)
         line += (i == 0 ? "" : " ") + std::string(argv[i]);

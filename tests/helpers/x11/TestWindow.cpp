@@ -49,7 +49,8 @@ bool Parse(int argc, char** argv, tagOptions& options) {
         else if (arg == "--windows" && i + 1 < argc)
             options.windows = std::atoi(argv[++i]);
         else if (arg == "--geometry" && i + 1 < argc) {
-            if (std::sscanf(argv[++i], "%d,%d,%d,%d", &options.x, &options.y, &options.width, &options.height) != 4 ||
+            if (std::sscanf(argv[++i], "%d,%d,%d,%d", &options.x, &options.y, &options.width,
+                            &options.height) != 4 ||
                 options.width <= 0 || options.height <= 0)
                 return false;
         } else if (arg == "--ignore-close")
@@ -99,8 +100,9 @@ xcb_window_t CreateWindow(xcb_connection_t* c, const xcb_screen_t* screen, const
                                XCB_EVENT_MASK_STRUCTURE_NOTIFY};
     xcb_create_window(c, XCB_COPY_FROM_PARENT, window, screen->root, static_cast<int16_t>(options.x),
                       static_cast<int16_t>(options.y), static_cast<uint16_t>(options.width),
-                      static_cast<uint16_t>(options.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
-                      XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
+                      static_cast<uint16_t>(options.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      screen->root_visual, XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK,
+                      values);
     const auto titleLength = static_cast<uint32_t>(options.title.size());
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME, atoms.utf8, 8, titleLength,
                         options.title.data());
