@@ -18,6 +18,17 @@ if(WARROW_SANITIZE)
   target_link_options(warrow_build_options INTERFACE -fsanitize=address,undefined)
 endif()
 
+# Rebuilds of the same sources (another build folder, another checkout of the
+# tree, the next CI run) come from ccache when it is installed. Paths are made
+# relative to the source root so checkouts in different folders share entries.
+find_program(WARROW_CCACHE ccache)
+if(WARROW_CCACHE AND NOT CMAKE_CXX_COMPILER_LAUNCHER)
+  set(warrow_launcher ${CMAKE_COMMAND} -E env CCACHE_BASEDIR=${PROJECT_SOURCE_DIR} CCACHE_NOHASHDIR=true
+      CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime ${WARROW_CCACHE})
+  set(CMAKE_C_COMPILER_LAUNCHER ${warrow_launcher})
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${warrow_launcher})
+endif()
+
 set(CMAKE_CXX_EXTENSIONS OFF)
 set(CMAKE_POSITION_INDEPENDENT_CODE ON)
 

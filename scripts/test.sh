@@ -6,6 +6,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
+echo "== Format of the tracked C++ files"
+bash scripts/check-format.sh
+
 jobs=$(nproc)
 echo "== AddressSanitizer build of the Qt-free libraries"
 cmake --preset asan >/dev/null
