@@ -1,6 +1,7 @@
 #include "core/CWarrowCoreInterface.h"
 
 #include "core/CDBManager.h"
+#include "platform/CommandLine.h"
 #include "platform/DesktopEntry.h"
 #include "platform/Paths.h"
 
@@ -134,7 +135,7 @@ long ResolveIt(unsigned long, const char* path, tagLink& link) {
     }
     link.WorkingDirectory = entry->workingDirectory;
     link.Target = target;
-    link.Arguments = platform::JoinArguments({entry->command.begin() + 1, entry->command.end()});
+    link.Arguments = platform::QuoteArguments({entry->command.begin() + 1, entry->command.end()});
     link.Reserved.clear();
     return 0;
 }

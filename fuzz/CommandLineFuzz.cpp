@@ -13,7 +13,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     if (const auto words = platform::SplitCommandLine(text)) {
-        const auto again = platform::SplitCommandLine(platform::JoinArguments(*words));
+        const auto again = platform::SplitCommandLine(platform::QuoteArguments(*words));
         if (!again || *again != *words) {
             std::abort();
         }

@@ -50,4 +50,26 @@ std::optional<std::vector<std::string>> SplitCommandLine(const std::string& text
     return words;
 }
 
+std::string QuoteArguments(const std::vector<std::string>& words) {
+    std::string out;
+    for (const auto& word : words) {
+        if (!out.empty()) {
+            out += ' ';
+        }
+        if (!word.empty() && word.find_first_of(" \t\n\"\\`$'") == std::string::npos) {
+            out += word;
+            continue;
+        }
+        out += '"';
+        for (char c : word) {
+            if (c == '"' || c == '\\' || c == '`' || c == '$') {
+                out += '\\';
+            }
+            out += c;
+        }
+        out += '"';
+    }
+    return out;
+}
+
 } // namespace platform

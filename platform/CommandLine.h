@@ -13,4 +13,9 @@ namespace platform {
 // an unclosed quote.
 std::optional<std::vector<std::string>> SplitCommandLine(const std::string& text);
 
+// The inverse of SplitCommandLine (and of SplitExec): joins words into one
+// argument text, quoting the words that need it, so that splitting the text
+// again gives the same words.
+std::string QuoteArguments(const std::vector<std::string>& words);
+
 } // namespace platform

@@ -103,28 +103,6 @@ std::vector<std::string> SplitExec(const std::string& exec) {
     return words;
 }
 
-std::string JoinArguments(const std::vector<std::string>& words) {
-    std::string out;
-    for (const auto& word : words) {
-        if (!out.empty()) {
-            out += ' ';
-        }
-        if (!word.empty() && word.find_first_of(" \t\n\"\\`$'") == std::string::npos) {
-            out += word;
-            continue;
-        }
-        out += '"';
-        for (char c : word) {
-            if (c == '"' || c == '\\' || c == '`' || c == '$') {
-                out += '\\';
-            }
-            out += c;
-        }
-        out += '"';
-    }
-    return out;
-}
-
 std::optional<DesktopEntry> ParseDesktopEntry(const std::string& text) {
     std::istringstream in(text);
     std::string line;

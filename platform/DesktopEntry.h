@@ -23,8 +23,4 @@ std::optional<DesktopEntry> ParseDesktopEntry(const std::string& text);
 // codes (%f, %U, ...) dropped, "%%" kept as "%". Empty on a quoting error.
 std::vector<std::string> SplitExec(const std::string& exec);
 
-// Joins words into one argument text, quoting words that need it, so that
-// splitting it again gives the same words.
-std::string JoinArguments(const std::vector<std::string>& words);
-
 } // namespace platform

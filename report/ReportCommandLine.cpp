@@ -18,7 +18,7 @@ std::string NextBraced(std::string_view line, std::size_t& from) {
 
 } // namespace
 
-std::string JoinArguments(int argc, const char* const* argv) {
+std::string JoinWithBlanks(int argc, const char* const* argv) {
     std::string line;
     for (int i = 1; i < argc; ++i) {
         if (i > 1)

@@ -12,9 +12,10 @@ struct tagReportArgs {
     std::string strLogFile; // the crash log's name in the current folder
 };
 
-// The program's arguments joined with single blanks, so values that a shell
-// or a launcher split at their blanks read as one command line again.
-std::string JoinArguments(int argc, const char* const* argv);
+// The program's arguments joined with single blanks and no quoting, so values
+// that a shell or a launcher split at their blanks read as one command line
+// again (unlike platform::QuoteArguments, which quotes so words split back).
+std::string JoinWithBlanks(int argc, const char* const* argv);
 
 // The first value lies between the first '{' and the next '}', the second
 // between the next '{' after that and the '}' following it. A value whose

@@ -6,7 +6,7 @@
 
 int main(int argc, char** argv) {
     // Read before Qt takes its own options out of argv.
-    const report::tagReportArgs args = report::ParseReportCommandLine(report::JoinArguments(argc, argv));
+    const report::tagReportArgs args = report::ParseReportCommandLine(report::JoinWithBlanks(argc, argv));
     QApplication app(argc, argv);
     CWarrowReportApp report;
     if (!report.InitInstance(args)) {

@@ -14,10 +14,10 @@ TEST(DesktopEntryTest, ExecSplitsQuotedWordsAndDropsFieldCodes) {
     EXPECT_EQ(platform::SplitExec("run --file=%f"), (Words{"run", "--file="}));
     EXPECT_EQ(platform::SplitExec("\"unclosed"), Words{});
     const Words words{"a b", "c\"d", "$x", "plain"};
-    EXPECT_EQ(platform::SplitExec(platform::JoinArguments(words)), words);
+    EXPECT_EQ(platform::SplitExec(platform::QuoteArguments(words)), words);
     // Stored arguments are split again by the shell's rules when a program starts.
     const Words lines{"two\nlines", "tab\there", "it's", ""};
-    EXPECT_EQ(platform::SplitCommandLine(platform::JoinArguments(lines)), lines);
+    EXPECT_EQ(platform::SplitCommandLine(platform::QuoteArguments(lines)), lines);
 }
 
 TEST(DesktopEntryTest, OnlyApplicationEntriesWithAnExecLineCount) {

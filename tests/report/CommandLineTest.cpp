@@ -5,7 +5,7 @@
 
 namespace {
 
-using report::JoinArguments;
+using report::JoinWithBlanks;
 using report::ParseReportCommandLine;
 
 TEST(CommandLineTest, BracesGiveProgramAndLogNameExactly) {
@@ -15,10 +15,10 @@ TEST(CommandLineTest, BracesGiveProgramAndLogNameExactly) {
 
     // The same values split at their blanks into several words, or in two words.
     const char* split[] = {"WarrowReport", "{WarrowTray}{crash[2026-03-05(", "08.07.09", ")].Txt}"};
-    EXPECT_EQ(ParseReportCommandLine(JoinArguments(4, split)).strLogFile,
+    EXPECT_EQ(ParseReportCommandLine(JoinWithBlanks(4, split)).strLogFile,
               "crash[2026-03-05( 08.07.09 )].Txt");
     const char* two[] = {"WarrowReport", "{Warrow}", "{crash.Txt}"};
-    const auto apart = ParseReportCommandLine(JoinArguments(3, two));
+    const auto apart = ParseReportCommandLine(JoinWithBlanks(3, two));
     EXPECT_EQ(apart.strProgram, "Warrow");
     EXPECT_EQ(apart.strLogFile, "crash.Txt");
 }
