@@ -7,8 +7,10 @@
 #include <sqlite3.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <ctime>
 #include <map>
+#include <string_view>
 
 namespace {
 
@@ -16,7 +18,15 @@ constexpr const char* kConnectionFormat =
     "Provider=Microsoft.Jet.OLEDB.4.0; Data Source=%s; Jet oledb:Database password=%s";
 constexpr int kBusyTimeoutMs = 15000;
 
-std::atomic<FILE*> g_traceStream{stdout};
+// Statement traces are for whoever debugs the database layer; they are off
+// unless WARROW_SQL_TRACE=1 asks for them, so a program's own output stays
+// readable.
+FILE* TraceStreamOfEnvironment() {
+    const char* wanted = std::getenv("WARROW_SQL_TRACE");
+    return wanted != nullptr && std::string_view(wanted) == "1" ? stdout : nullptr;
+}
+
+std::atomic<FILE*> g_traceStream{TraceStreamOfEnvironment()};
 
 std::string ConnectionValue(const std::string& value) {
     if (value.find_first_of(";=\"'") == std::string::npos) {

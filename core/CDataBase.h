@@ -30,8 +30,9 @@ public:
     sqlite3* Handle() const { return m_db; }
     const std::string& ConnectionString() const { return m_connect; }
 
-    // Statements are traced one line each, to standard output unless a
-    // program chooses another stream (null silences the trace).
+    // Statements are traced one line each when WARROW_SQL_TRACE=1 is set
+    // (to standard output), or to the stream a program chooses (null
+    // silences the trace). Off by default.
     static void SetTraceStream(FILE* stream);
     static void Trace(const std::string& statement);
 

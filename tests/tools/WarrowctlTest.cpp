@@ -18,6 +18,7 @@ namespace fs = std::filesystem;
 struct Result {
     int status;
     std::string out;
+    std::string err;
 };
 
 class WarrowctlTest : public ::testing::Test {
@@ -30,11 +31,12 @@ protected:
     }
     void TearDown() override { fs::remove_all(m_dir); }
 
-    // Runs warrowctl on the test folder; standard error is dropped (statement traces).
-    Result Run(const std::string& arguments) {
-        const std::string command = std::string(std::getenv("WARROWCTL")) + " --dir '" + m_dir.string() +
-                                    "' " + arguments + " 2>/dev/null";
-        Result result{-1, ""};
+    // Runs warrowctl on the test folder; `options` come before --dir.
+    Result Run(const std::string& arguments, const std::string& options = "") {
+        const fs::path errFile = m_dir / "stderr.txt";
+        const std::string command = std::string(std::getenv("WARROWCTL")) + " " + options + " --dir '" +
+                                    m_dir.string() + "' " + arguments + " 2>'" + errFile.string() + "'";
+        Result result{-1, "", ""};
         FILE* pipe = ::popen(command.c_str(), "r");
         std::array<char, 4096> buffer{};
         std::size_t n;
@@ -43,6 +45,9 @@ protected:
         }
         const int status = ::pclose(pipe);
         result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        std::ifstream err(errFile);
+        result.err.assign(std::istreambuf_iterator<char>(err), {});
+        fs::remove(errFile);
         return result;
     }
 
@@ -131,6 +136,22 @@ TEST_F(WarrowctlTest, ChangeStyleReachesTheServiceSocket) {
         EXPECT_FALSE(service.Receive(datagram));
     }
     ::unsetenv("WARROW_SERVICE_SOCKET");
+}
+
+TEST_F(WarrowctlTest, StandardErrorCarriesOnlyRealErrorsUnlessTracingIsAsked) {
+    ASSERT_EQ(Run("init").status, 0);
+    const Result quiet = Run("apps list");
+    EXPECT_EQ(quiet.status, 0);
+    EXPECT_EQ(quiet.err, "");
+
+    const Result traced = Run("apps list", "--verbose");
+    EXPECT_EQ(traced.status, 0);
+    EXPECT_EQ(traced.out, quiet.out) << "traces never mix with records";
+    EXPECT_NE(traced.err.find(" SQL:[SELECT"), std::string::npos) << traced.err;
+
+    const Result missing = Run("apps del NoSuchProgram");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err.find("SQL:["), std::string::npos) << missing.err;
 }
 
 } // namespace

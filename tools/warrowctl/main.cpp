@@ -25,7 +25,8 @@ constexpr int kRefused = 1;
 constexpr int kError = 2;
 
 const char* const kUsage =
-    "usage: warrowctl [--dir FOLDER] COMMAND\n"
+    "usage: warrowctl [--verbose] [--dir FOLDER] COMMAND\n"
+    "  --verbose                         trace every SQL statement on standard error\n"
     "  init                              create missing Config.ini and database files\n"
     "  config                            show the settings of Config.ini\n"
     "  apps list | add PATH | del APPNAME | match PATH\n"
@@ -294,6 +295,11 @@ bool OpenLibrary() {
 
 int main(int argc, char** argv) {
     Args args(argv + 1, argv + argc);
+    bool verbose = false;
+    if (!args.empty() && args[0] == "--verbose") {
+        verbose = true;
+        args.erase(args.begin());
+    }
     if (args.size() >= 2 && args[0] == "--dir") {
         if (!platform::ChangeDirectory(args[1])) {
             return Fail(kError, args[1] + ": " + std::strerror(errno));
@@ -304,8 +310,11 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, args.empty() ? stderr : stdout);
         return args.empty() ? kError : kOk;
     }
-    // Statement traces would mix with the records.
-    CDataBase::SetTraceStream(stderr);
+    // Records go to standard output; statement traces, when asked for, to
+    // standard error so they never mix with them.
+    const char* traceWanted = std::getenv("WARROW_SQL_TRACE");
+    const bool trace = verbose || (traceWanted != nullptr && std::string(traceWanted) == "1");
+    CDataBase::SetTraceStream(trace ? stderr : nullptr);
 
     const std::string command = args[0];
     const Args rest(args.begin() + 1, args.end());
