@@ -1,6 +1,6 @@
 #include "core/CVolumeControl.h"
 
-#include "platform/audio/VolumeBackend.h"
+#include "platform/audio/VolumeModule.h"
 
 namespace {
 constexpr long kFullScale = 65535;
@@ -15,12 +15,12 @@ bool CVolumeControl::Init(bool vista) {
 }
 
 bool CVolumeControl::InitXp() {
-    m_backend = platform::OpenAlsaMasterVolume();
+    m_backend = platform::OpenVolume(platform::VolumeSystem::Alsa);
     return m_backend != nullptr;
 }
 
 bool CVolumeControl::InitVista() {
-    m_backend = platform::OpenPulseVolume();
+    m_backend = platform::OpenVolume(platform::VolumeSystem::Pulse);
     return m_backend != nullptr;
 }
 

@@ -1,5 +1,5 @@
 #include "core/CVolumeControl.h"
-#include "platform/audio/VolumeBackend.h"
+#include "platform/audio/VolumeModule.h"
 
 #include <gtest/gtest.h>
 
@@ -74,7 +74,7 @@ TEST(VolumeTest, PulseAudioDefaultSinkUsesTheFullScale) {
     volume.SetVolume(70000);
     EXPECT_EQ(volume.GetVolume(), 65535) << "values past the scale are clamped";
 
-    auto backend = platform::OpenPulseVolume();
+    auto backend = platform::OpenVolume(platform::VolumeSystem::Pulse);
     ASSERT_NE(backend, nullptr);
     ASSERT_TRUE(backend->Set(0.5));
     EXPECT_EQ(volume.GetVolume(), 32767) << "half volume, truncated";
