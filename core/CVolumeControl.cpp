@@ -10,8 +10,29 @@ CVolumeControl::CVolumeControl() = default;
 CVolumeControl::~CVolumeControl() = default;
 
 bool CVolumeControl::Init(bool vista) {
+    m_deferred = false;
     isVista = vista;
     return vista ? InitVista() : InitXp();
+}
+
+void CVolumeControl::InitOnFirstUse() {
+    m_backend.reset();
+    m_deferred = true;
+}
+
+void CVolumeControl::OpenDeferred() {
+    if (!m_deferred) {
+        return;
+    }
+    m_deferred = false;
+    if (!Init(true)) {
+        Init(false);
+    }
+}
+
+bool CVolumeControl::HasDevice() {
+    OpenDeferred();
+    return m_backend != nullptr;
 }
 
 bool CVolumeControl::InitXp() {
@@ -25,6 +46,7 @@ bool CVolumeControl::InitVista() {
 }
 
 long CVolumeControl::GetVolume() {
+    OpenDeferred();
     double level = 0.0;
     if (m_backend == nullptr || !m_backend->Get(level)) {
         return 0;
@@ -33,6 +55,7 @@ long CVolumeControl::GetVolume() {
 }
 
 void CVolumeControl::SetVolume(long value) {
+    OpenDeferred();
     if (m_backend == nullptr) {
         return;
     }

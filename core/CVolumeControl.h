@@ -15,17 +15,24 @@ public:
     virtual ~CVolumeControl();
 
     bool Init(bool isVista);
+    // Chooses the sound system on first use instead of now: the PulseAudio
+    // path where a server answers, the ALSA mixer otherwise. Programs that
+    // never touch the volume never load the sound libraries.
+    void InitOnFirstUse();
     long GetVolume();
     // Values outside 0..65535 are clamped to the scale.
     void SetVolume(long value);
     bool IsVista() const { return isVista; }
-    bool HasDevice() const { return m_backend != nullptr; }
+    bool HasDevice();
 
 protected:
     bool InitXp();
     bool InitVista();
 
 private:
+    void OpenDeferred();
+
     bool isVista = false;
+    bool m_deferred = false;
     std::unique_ptr<platform::VolumeBackend> m_backend;
 };

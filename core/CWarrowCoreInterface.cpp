@@ -45,11 +45,10 @@ bool CWarrowCoreInterface::Init(const char* dbPath, const char* dbPassword, Erro
     }
 
     platform::GetVersionEx(m_osInfo);
-    // The PulseAudio path where a sound server runs, the ALSA mixer otherwise.
+    // The PulseAudio path where a sound server runs, the ALSA mixer otherwise,
+    // chosen when a caller first touches the volume.
     m_pVolume = std::make_unique<CVolumeControl>();
-    if (!m_pVolume->Init(true)) {
-        m_pVolume->Init(false);
-    }
+    m_pVolume->InitOnFirstUse();
     return true;
 }
 

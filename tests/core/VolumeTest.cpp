@@ -1,4 +1,5 @@
 #include "core/CVolumeControl.h"
+#include "core/CWarrowCoreInterface.h"
 #include "platform/audio/VolumeModule.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +7,8 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
+#include <string>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -88,6 +91,32 @@ TEST(VolumeTest, WithoutADeviceTheVolumeReadsZeroAndIgnoresChanges) {
     volume.SetVolume(40000);
     EXPECT_EQ(volume.GetVolume(), 0);
     ::unsetenv("PULSE_SERVER");
+}
+
+bool SoundModuleMapped() {
+    std::ifstream maps("/proc/self/maps");
+    std::string line;
+    while (std::getline(maps, line)) {
+        if (line.find("libWarrowAudio.so") != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// In a fresh process (a death-test child that re-runs only this test), so
+// no other test has loaded the module before.
+TEST(VolumeTest, TheSoundLibrariesAreLoadedOnlyWhenTheVolumeIsUsed) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            CWarrowCoreInterface& core = *CWarrowCoreInterface::Get();
+            core.Init("no-such-folder/DataBase.db", "key", nullptr);
+            const bool mappedAtInit = SoundModuleMapped();
+            core.GetVolumeControl()->GetVolume();
+            std::_Exit(!mappedAtInit && SoundModuleMapped() ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 } // namespace
