@@ -16,6 +16,13 @@ if(WARROW_SANITIZE)
   target_compile_options(warrow_build_options INTERFACE
     -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   target_link_options(warrow_build_options INTERFACE -fsanitize=address,undefined)
+  # Every test (and every program a test starts) runs with these; leaks that
+  # live inside system libraries are suppressed, each with its reason, in
+  # tests/sanitizers/lsan.supp.
+  set(WARROW_SANITIZER_TEST_ENVIRONMENT
+    "ASAN_OPTIONS=detect_leaks=1:detect_odr_violation=1:strict_init_order=1"
+    "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/sanitizers/lsan.supp:print_suppressions=0"
+    "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
 endif()
 
 # Rebuilds of the same sources (another build folder, another checkout of the

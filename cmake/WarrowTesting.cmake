@@ -2,7 +2,10 @@
 #
 # Registers one GoogleTest program with the environment every test needs:
 # a UTF-8 locale, Qt on the offscreen platform, the source and binary roots
-# and a private scratch folder. No test can forget these.
+# and a private scratch folder (WARROW_TEST_SCRATCH, made here, one per test
+# program, so programs that run at the same time never share files). No test
+# can forget these. Under the sanitizer build the sanitizers' options come
+# along too.
 function(warrow_add_test name)
   cmake_parse_arguments(T "QT" "TIMEOUT" "SOURCES;LIBS;ENVIRONMENT;DEPENDS" ${ARGN})
   find_package(GTest REQUIRED)
@@ -15,7 +18,10 @@ function(warrow_add_test name)
     set(T_TIMEOUT 300)
   endif()
   add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES
-    TIMEOUT ${T_TIMEOUT}
-    ENVIRONMENT "LANG=C.UTF-8;LC_ALL=C.UTF-8;QT_QPA_PLATFORM=offscreen;WARROW_SOURCE_DIR=${PROJECT_SOURCE_DIR};WARROW_BINARY_DIR=${PROJECT_BINARY_DIR};${T_ENVIRONMENT}")
+  set(scratch ${CMAKE_CURRENT_BINARY_DIR}/scratch/${name})
+  file(MAKE_DIRECTORY ${scratch})
+  set(environment LANG=C.UTF-8 LC_ALL=C.UTF-8 QT_QPA_PLATFORM=offscreen WARROW_SOURCE_DIR=${PROJECT_SOURCE_DIR}
+      WARROW_BINARY_DIR=${PROJECT_BINARY_DIR} WARROW_TEST_SCRATCH=${scratch} ${WARROW_SANITIZER_TEST_ENVIRONMENT}
+      ${T_ENVIRONMENT})
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} ENVIRONMENT "${environment}")
 endfunction()

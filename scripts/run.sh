@@ -9,9 +9,10 @@ bash scripts/install-deps.sh
 
 root="$PWD"
 stage="$root/build/stage"
-cmake --preset default >/dev/null
-cmake --build --preset default -j "$(nproc)"
-cmake --install build/default --prefix "$stage" >/dev/null
+# Only what the installation folder holds is built: no tests, no benchmarks.
+cmake --preset programs >/dev/null
+cmake --build --preset programs -j "$(nproc)"
+cmake --install build/programs --prefix "$stage" >/dev/null
 "$stage/warrowctl" --dir "$stage" init
 # The service writes System/ID the first time it runs; without it no program
 # loads Config.ini. Stand in for it when it has never run here.
@@ -52,7 +53,7 @@ echo "No X display: starting the child shell on a private Xvfb ($DISPLAY)"
 ./Warrow >/dev/null &
 shell_pid=$!
 sleep 4
-if "$root/build/default/tools/xshot/xshot" "$stage/screenshot.png" 2>/dev/null; then
+if "$root/build/programs/tools/xshot/xshot" "$stage/screenshot.png" 2>/dev/null; then
   echo "Screenshot of the child desktop: $stage/screenshot.png"
 else
   echo "No screenshot could be taken"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every test:
-# first the Qt-free libraries under AddressSanitizer/UBSan, then the whole
-# suite in the release build. Exits non-zero on any failure.
+# Installs what is missing, checks the format, builds everything and runs
+# every test: first the whole suite (all but the web engine) under
+# AddressSanitizer/UBSan, then the fuzz targets briefly, then the whole suite
+# in the release build with warnings as errors. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -10,10 +11,10 @@ echo "== Format of the tracked C++ files"
 bash scripts/check-format.sh
 
 jobs=$(nproc)
-echo "== AddressSanitizer build of the Qt-free libraries"
+echo "== AddressSanitizer and UBSan build of the suite"
 cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$jobs"
-ASAN_OPTIONS=detect_leaks=1 ctest --preset asan
+ctest --preset asan
 
 echo "== Fuzz targets, a fixed number of runs each"
 bash fuzz/run.sh
