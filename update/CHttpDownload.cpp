@@ -55,7 +55,9 @@ void CHttpDownload::Cancel() {
     m_connectTimer.stop();
     if (m_pReply) {
         m_pReply->disconnect(this);
-        m_pReply->abort();
+        if (!m_pReply->isFinished()) {
+            m_pReply->abort();
+        }
         m_pReply->deleteLater();
     }
     m_pFile.reset(); // an uncommitted file takes its temporary file with it

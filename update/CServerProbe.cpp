@@ -16,7 +16,9 @@ CServerProbe::~CServerProbe() {
     for (QNetworkReply* reply : m_replies) {
         if (reply != nullptr) {
             reply->disconnect(this);
-            reply->abort();
+            if (!reply->isFinished()) {
+                reply->abort();
+            }
             reply->deleteLater();
         }
     }
