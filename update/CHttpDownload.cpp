@@ -55,9 +55,8 @@ void CHttpDownload::Cancel() {
     m_connectTimer.stop();
     if (m_pReply) {
         m_pReply->disconnect(this);
-        if (!m_pReply->isFinished()) {
-            m_pReply->abort();
-        }
+        // Deleting the reply aborts it, from the event loop: an abort from
+        // inside one of its own signals upsets Qt's error reporting.
         m_pReply->deleteLater();
     }
     m_pFile.reset(); // an uncommitted file takes its temporary file with it

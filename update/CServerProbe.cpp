@@ -16,9 +16,6 @@ CServerProbe::~CServerProbe() {
     for (QNetworkReply* reply : m_replies) {
         if (reply != nullptr) {
             reply->disconnect(this);
-            if (!reply->isFinished()) {
-                reply->abort();
-            }
             reply->deleteLater();
         }
     }
@@ -59,20 +56,25 @@ void CServerProbe::OnHeaders(std::size_t index, QNetworkReply* reply, qint64 ela
         m_servers[index].nTime =
             static_cast<std::uint32_t>(std::min<qint64>(elapsedMs, update::kNoAnswer - 1));
     }
-    reply->abort(); // the answer's status is all a probe wants, not the page
+    Done(index, reply); // the answer's status is all a probe wants, not the page
 }
 
 void CServerProbe::OnFinished(std::size_t index, QNetworkReply* reply, qint64 elapsedMs) {
-    if (m_replies[index] == nullptr) {
-        return;
-    }
     if (m_servers[index].nTime == update::kNoAnswer && reply->error() == QNetworkReply::NoError &&
         reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() == 200) {
         m_servers[index].nTime =
             static_cast<std::uint32_t>(std::min<qint64>(elapsedMs, update::kNoAnswer - 1));
     }
+    Done(index, reply);
+}
+
+void CServerProbe::Done(std::size_t index, QNetworkReply* reply) {
+    if (m_replies[index] == nullptr) {
+        return;
+    }
     m_replies[index] = nullptr;
-    reply->deleteLater();
+    reply->disconnect(this);
+    reply->deleteLater(); // deleting an unfinished reply aborts it
     if (--m_nPending == 0) {
         QTimer::singleShot(0, this, [this] { m_done(); });
     }

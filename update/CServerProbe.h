@@ -24,6 +24,7 @@ public:
 private:
     void OnHeaders(std::size_t index, QNetworkReply* reply, qint64 elapsedMs);
     void OnFinished(std::size_t index, QNetworkReply* reply, qint64 elapsedMs);
+    void Done(std::size_t index, QNetworkReply* reply);
 
     QNetworkAccessManager& m_session;
     std::vector<update::tagServer>& m_servers;
