@@ -132,7 +132,7 @@ bool CHttpDownload::WriteAvailable() {
             Fail(QStringLiteral("cannot write %1: %2").arg(m_strTarget, m_pFile->errorString()));
             return false;
         }
-        m_hash.addData(QByteArrayView(m_buffer.data(), static_cast<qsizetype>(n)));
+        m_hash.Add(m_buffer.data(), static_cast<std::size_t>(n));
         m_nReceived += n;
     }
     return true;
@@ -165,11 +165,11 @@ void CHttpDownload::OnFinished() {
                  .arg(m_nTotal));
         return;
     }
+    const std::string digest = m_hash.HexDigest();
     if (!m_options.expectedSha256.isEmpty() &&
-        m_hash.result().toHex() != m_options.expectedSha256.toLower()) {
+        !update::SameDigest(digest, m_options.expectedSha256.toStdString())) {
         Fail(QStringLiteral("its SHA-256 %1 is not the published %2")
-                 .arg(QString::fromLatin1(m_hash.result().toHex()),
-                      QString::fromLatin1(m_options.expectedSha256)));
+                 .arg(QString::fromStdString(digest), QString::fromLatin1(m_options.expectedSha256)));
         return;
     }
     if (!m_pFile->commit()) {

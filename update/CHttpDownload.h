@@ -6,8 +6,9 @@
 // Everything runs on the calling thread's event loop; Qt Network reads the
 // socket on its own thread and hands the bytes over in bounded portions.
 
+#include "update/Sha256.h"
+
 #include <QByteArray>
-#include <QCryptographicHash>
 #include <QObject>
 #include <QPointer>
 #include <QSaveFile>
@@ -75,7 +76,7 @@ private:
 
     QPointer<QNetworkReply> m_pReply;
     std::unique_ptr<QSaveFile> m_pFile;
-    QCryptographicHash m_hash{QCryptographicHash::Sha256};
+    update::Sha256 m_hash;
     QTimer m_connectTimer;
     std::vector<char> m_buffer;
     qint64 m_nReceived = 0;

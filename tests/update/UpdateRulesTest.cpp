@@ -1,6 +1,7 @@
 // What the updater decides from texts alone: its command line, which
 // version to install, and which names from a server it accepts.
 #include "update/SafeNames.h"
+#include "update/Sha256.h"
 #include "update/UpdateCommandLine.h"
 #include "update/VersionList.h"
 #include "update/VersionNumber.h"
@@ -86,6 +87,23 @@ TEST(SafeNamesTest, ThePackageKeepsTheLastPartOfItsServerPath) {
     for (const char* bad :
          {"releases/", "releases/.", "../warrow.deb", "/warrow.deb", "a\\warrow.deb", "?x=1"})
         EXPECT_EQ(PackageFileName(bad), "") << bad;
+}
+
+TEST(Sha256Test, DigestsAStreamAndComparesDigestsAsTheyArePublished) {
+    Sha256 whole;
+    whole.Add("abc", 3);
+    const std::string abc = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+    EXPECT_EQ(whole.HexDigest(), abc);
+    Sha256 parts;
+    parts.Add("a", 1);
+    parts.Add("", 0);
+    parts.Add("bc", 2);
+    EXPECT_EQ(parts.HexDigest(), abc);
+
+    EXPECT_TRUE(SameDigest(abc, " BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD\r\n"));
+    EXPECT_FALSE(SameDigest(abc, abc.substr(0, 63)));
+    EXPECT_FALSE(SameDigest(abc, abc.substr(0, 63) + "e"));
+    EXPECT_FALSE(SameDigest(abc, ""));
 }
 
 } // namespace
