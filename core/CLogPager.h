@@ -70,9 +70,9 @@ private:
 
     bool m_started = false;
     Phase m_phase = Phase::Done;
-    std::int64_t m_horizon = 0;   // the highest ID at Reset: the rows FetchMore pages through
+    std::int64_t m_horizon = 0;    // the highest ID at Reset: the rows FetchMore pages through
     std::int64_t m_newestSeen = 0; // the highest ID FetchNew handed out
-    bool m_haveCursor = false; // whether the phase has handed out a row yet
-    ValuePtr m_cursorTime;     // that row's DateTime, as stored
+    bool m_haveCursor = false;     // whether the phase has handed out a row yet
+    ValuePtr m_cursorTime;         // that row's DateTime, as stored
     std::int64_t m_cursorId = 0;
 };

@@ -12,24 +12,24 @@ constexpr const char* kOldestFirst = "[DateTime] IS NOT NULL, [DateTime] ASC, [I
 
 // `count` rows, three to a second, so that page edges fall inside a second.
 void Fill(CDataBase* db, int count, const std::string& content = "line", int firstDay = 46000) {
-    ASSERT_TRUE(db->Execute(("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < " +
-                             std::to_string(count) +
-                             ") INSERT INTO [AppLog] ([DateTime], [Content], [Type]) SELECT " +
-                             std::to_string(firstDay) + " + (x / 3) / 86400.0, '" +
-                             content + "', x % 2 FROM n")
-                                .c_str()));
+    ASSERT_TRUE(db->Execute(
+        ("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < " + std::to_string(count) +
+         ") INSERT INTO [AppLog] ([DateTime], [Content], [Type]) SELECT " + std::to_string(firstDay) +
+         " + (x / 3) / 86400.0, '" + content + "', x % 2 FROM n")
+            .c_str()));
 }
 
 void Insert(CDataBase* db, const std::string& dateTime) {
-    ASSERT_TRUE(
-        db->Execute(("INSERT INTO [AppLog] ([DateTime], [Content], [Type]) VALUES (" + dateTime + ", 'new', 0)")
-                        .c_str()));
+    ASSERT_TRUE(db->Execute(
+        ("INSERT INTO [AppLog] ([DateTime], [Content], [Type]) VALUES (" + dateTime + ", 'new', 0)")
+            .c_str()));
 }
 
 // The IDs the pages must give, in their order, as the database sorts them.
 std::vector<int> Expected(CDataBase* db, const std::string& where, const char* order) {
     CDBRecordset rs;
-    EXPECT_TRUE(db->OpenRecordset(("SELECT [ID] FROM [AppLog] WHERE " + where + " ORDER BY " + order).c_str(), rs));
+    EXPECT_TRUE(
+        db->OpenRecordset(("SELECT [ID] FROM [AppLog] WHERE " + where + " ORDER BY " + order).c_str(), rs));
     std::vector<int> ids;
     for (int i = rs.Count(); i > 0; --i, rs.MoveNext()) {
         int id = 0;
@@ -69,7 +69,8 @@ TEST_F(LogPagerTest, NewestFirstWithoutGapOrRepeatWhileRowsArriveAndGo) {
         Insert(Db(), "47000 + " + std::to_string(pages) + " / 86400.0");
         Insert(Db(), "46000.001");
         ASSERT_TRUE(Db()->Execute("INSERT INTO [AppLog] ([Content]) VALUES ('undated later')"));
-        ASSERT_TRUE(Db()->Execute(("DELETE FROM [AppLog] WHERE [ID] = " + std::to_string(lines.front().ID)).c_str()));
+        ASSERT_TRUE(
+            Db()->Execute(("DELETE FROM [AppLog] WHERE [ID] = " + std::to_string(lines.front().ID)).c_str()));
     }
     EXPECT_EQ(Ids(lines), expected);
     EXPECT_EQ(pages, 11);

@@ -11,11 +11,11 @@ class LogRetentionTest : public InstallationFolder {
 protected:
     // `count` lines stamped `age` days before `now`.
     void AddLines(int count, double age, const char* content) {
-        ASSERT_TRUE(Db()->Execute(("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < " +
-                                   std::to_string(count) +
-                                   ") INSERT INTO [AppLog] ([DateTime], [Content]) SELECT " +
-                                   std::to_string(m_now.m_dt - age) + ", '" + content + "' FROM n")
-                                      .c_str()));
+        ASSERT_TRUE(
+            Db()->Execute(("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < " +
+                           std::to_string(count) + ") INSERT INTO [AppLog] ([DateTime], [Content]) SELECT " +
+                           std::to_string(m_now.m_dt - age) + ", '" + content + "' FROM n")
+                              .c_str()));
     }
     int Lines(const std::string& content) {
         CDBRecordset rs;
@@ -93,7 +93,8 @@ TEST_F(LogRetentionTest, TheServiceCleansTheLogOnceItsLoopRuns) {
 
     ServiceProcess service(m_folder);
     service.Start();
-    ASSERT_TRUE(service.WaitForOutput("activity log: removed 700 lines older than 10 days\n")) << service.Out();
+    ASSERT_TRUE(service.WaitForOutput("activity log: removed 700 lines older than 10 days\n"))
+        << service.Out();
     EXPECT_EQ(service.StopWith(SIGTERM), 0);
     EXPECT_EQ(Lines("old"), 0);
     EXPECT_EQ(Lines("today"), 2);
