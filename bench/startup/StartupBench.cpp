@@ -255,8 +255,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "startup_bench: cannot prepare %s\n", folder.c_str());
             return 1;
         }
-        const std::string name = std::to_string(config.rows) + " log lines" +
-                                 (config.listEntries > 0 ? ", 1000 apps+pages" : "");
+        const std::string name =
+            std::to_string(config.rows) + " log lines" + (config.listEntries > 0 ? ", 1000 apps+pages" : "");
         std::printf("# %s: folder made in %.1f s, database %.1f MB\n", name.c_str(), Since(made) / 1000,
                     static_cast<double>(fs::file_size(folder / kDataBasePath)) / (1024 * 1024));
         std::vector<Sample> apps, shell, logList, firstPage;
