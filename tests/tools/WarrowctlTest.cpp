@@ -149,6 +149,12 @@ TEST_F(WarrowctlTest, LogListShowsSmallLogsWholeAndLargeOnesByTheNewestPage) {
     ASSERT_GT(all.out.size(), newest.out.size());
     EXPECT_EQ(all.out.substr(all.out.size() - newest.out.size()), newest.out);
     EXPECT_EQ(Run("log list --newest").status, 2);
+
+    // A log that cannot be read any more stops only the commands that read it.
+    WriteLogRows(m_dir, "ALTER TABLE [AppLog] RENAME TO [Lines]; CREATE VIEW [AppLog] AS SELECT "
+                        "no_such_function([ID]) AS [ID] FROM [Lines]");
+    EXPECT_EQ(Run("apps list").status, 0);
+    EXPECT_EQ(Run("log list").status, 2);
 }
 
 TEST_F(WarrowctlTest, ChangeStyleReachesTheServiceSocket) {
