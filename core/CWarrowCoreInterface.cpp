@@ -33,10 +33,11 @@ bool CWarrowCoreInterface::Init(const char* dbPath, const char* dbPassword, Erro
     m_pDBConfig = std::make_unique<CWarrowDBConfig>();
     m_pDBConfig->SetDataBase(db);
     m_pLog = std::make_unique<CWarrowLog>();
+    // The log is not read here: most programs only append to it, and it grows
+    // without bound. Its list is filled when a caller first asks for it.
     m_pLog->SetDataBase(db);
     if (db != nullptr) {
         m_pDBConfig->Load();
-        m_pLog->Load();
     } else {
         // Once for the account record, once for the log: each stays empty.
         for (int component = 0; component < 2; ++component) {

@@ -36,7 +36,8 @@ public:
     CWarrowCoreInterface() = default;
     ~CWarrowCoreInterface() override;
 
-    // Creates and loads every component. Database and Config.ini problems
+    // Creates every component and loads all but the activity log, which is
+    // read when first asked for. Database and Config.ini problems
     // show through the reporter and the components' contents, not the result.
     bool Init(const char* dbPath, const char* dbPassword, ErrorReporter reporter);
     // Drops the allow-list and every database connection.

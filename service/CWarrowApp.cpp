@@ -1,5 +1,7 @@
 #include "service/CWarrowApp.h"
 
+#include "core/CWarrowCoreInterface.h"
+#include "service/CLogRetention.h"
 #include "service/CMainShell.h"
 #include "service/CService.h"
 
@@ -113,9 +115,14 @@ void CWarrowApp::PreTranslateMessage(const std::string& name, long wParam) {
 
 void CWarrowApp::Run() {
     LogEvent("Begin Run Msg");
+    // The first clean-up of the activity log starts once the program for the
+    // person at the computer is on its way, then once a day.
+    CLogRetention retention([] { return CWarrowCoreInterface::Get()->GetLog(); }, "Config.ini");
+    const int retentionFd = retention.Arm(0) ? retention.Descriptor() : -1;
     while (!m_quit) {
-        pollfd fds[2] = {{m_signalFd, POLLIN, 0}, {m_socket.Descriptor(), POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0) {
+        pollfd fds[3] = {
+            {m_signalFd, POLLIN, 0}, {m_socket.Descriptor(), POLLIN, 0}, {retentionFd, POLLIN, 0}};
+        if (::poll(fds, 3, -1) < 0) {
             if (errno == EINTR) {
                 continue;
             }
@@ -127,6 +134,9 @@ void CWarrowApp::Run() {
         }
         if (fds[1].revents != 0 && !m_quit) {
             HandleMessages();
+        }
+        if (fds[2].revents != 0 && !m_quit) {
+            retention.OnTimer();
         }
     }
 }

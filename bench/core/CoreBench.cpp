@@ -66,6 +66,19 @@ void BM_LogLoad(benchmark::State& state) {
 }
 BENCHMARK(BM_LogLoad)->Arg(100000)->Unit(benchmark::kMillisecond);
 
+// One batch of the service's log clean-up: how long another program's
+// append may wait behind it.
+void BM_LogDeleteBatch(benchmark::State& state) {
+    Installation folder(1000000);
+    CWarrowLog log;
+    log.SetDataBase(folder.Db());
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(log.DeleteOlderThan(COleDateTime(47000), 500));
+    }
+    state.SetItemsProcessed(state.iterations() * 500);
+}
+BENCHMARK(BM_LogDeleteBatch)->Iterations(400)->Unit(benchmark::kMillisecond);
+
 void BM_IsValid(benchmark::State& state) {
     CIEListMng web;
     for (long i = 0; i < state.range(0); ++i) {

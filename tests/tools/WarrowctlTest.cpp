@@ -1,7 +1,10 @@
+#include "core/CDataBase.h"
+#include "core/CWarrowCoreInterface.h"
 #include "platform/ServiceChannel.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -119,6 +122,44 @@ TEST_F(WarrowctlTest, LogAccountAndUsageErrors) {
     EXPECT_EQ(Run("frobnicate").status, 2);
     EXPECT_EQ(Run("volume loud").status, 2);
     EXPECT_EQ(Run("").status, 2);
+}
+
+// Writes the log rows directly, as the other programs would have over months.
+void WriteLogRows(const fs::path& folder, const std::string& sql) {
+    CDataBase db;
+    ASSERT_TRUE(db.Open((folder / kDataBasePath).c_str(), kDataBasePassword));
+    ASSERT_TRUE(db.Execute(sql.c_str()));
+}
+
+TEST_F(WarrowctlTest, LogListShowsSmallLogsWholeAndLargeOnesByTheNewestPage) {
+    Run("init");
+    WriteLogRows(m_dir, "INSERT INTO [AppLog] ([DateTime], [Content], [Type]) VALUES (46000.5, 'b', 0), "
+                        "(46000.25, 'a', 2), (46000.5, 'c', 0), (NULL, 'undated', 1)");
+    EXPECT_EQ(Run("log list").out, "1899-12-30 00:00:00\tundated\t1\n2025-12-09 06:00:00\ta\t2\n"
+                                   "2025-12-09 12:00:00\tb\t0\n2025-12-09 12:00:00\tc\t0\n")
+        << "oldest first, lines of one second in the order written";
+    EXPECT_EQ(Run("log list --all").out, Run("log list").out);
+
+    Run("log clear");
+    WriteLogRows(m_dir, "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 1200) "
+                        "INSERT INTO [AppLog] ([DateTime], [Content], [Type]) SELECT 46000 + x / 86400.0, "
+                        "'line ' || x, 0 FROM n");
+    const Result newest = Run("log list");
+    EXPECT_EQ(newest.status, 0);
+    EXPECT_EQ(std::count(newest.out.begin(), newest.out.end(), '\n'), 500);
+    EXPECT_EQ(newest.out.find("\tline 701\t0\n"), 19u) << "the newest 500, oldest of them first";
+    const Result all = Run("log list --all");
+    EXPECT_EQ(std::count(all.out.begin(), all.out.end(), '\n'), 1200);
+    EXPECT_EQ(all.out.find("\tline 1\t0\n"), 19u);
+    ASSERT_GT(all.out.size(), newest.out.size());
+    EXPECT_EQ(all.out.substr(all.out.size() - newest.out.size()), newest.out);
+    EXPECT_EQ(Run("log list --newest").status, 2);
+
+    // A log that cannot be read any more stops only the commands that read it.
+    WriteLogRows(m_dir, "ALTER TABLE [AppLog] RENAME TO [Lines]; CREATE VIEW [AppLog] AS SELECT "
+                        "no_such_function([ID]) AS [ID] FROM [Lines]");
+    EXPECT_EQ(Run("apps list").status, 0);
+    EXPECT_EQ(Run("log list").status, 2);
 }
 
 TEST_F(WarrowctlTest, ChangeStyleReachesTheServiceSocket) {

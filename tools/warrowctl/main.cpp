@@ -4,12 +4,14 @@
 // line on standard error).
 #include "core/AppAdder.h"
 #include "core/CDBManager.h"
+#include "core/CLogPager.h"
 #include "core/CWarrowCoreInterface.h"
 #include "core/InstallationSetup.h"
 #include "core/WebKey.h"
 #include "platform/Paths.h"
 #include "platform/ServiceChannel.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -31,7 +33,8 @@ const char* const kUsage =
     "  config                            show the settings of Config.ini\n"
     "  apps list | add PATH | del APPNAME | match PATH\n"
     "  web list | add-folder NAME | add-page FOLDER NAME URL LEVEL | erase NAME | check URL\n"
-    "  log list | add TEXT | clear\n"
+    "  log list [--all] | add TEXT | clear\n"
+    "                                    list: the newest 500 lines, or with --all every line\n"
     "  account                           show the account (never its passwords)\n"
     "  volume [VALUE]                    show (and set) the master volume, 0..65535\n"
     "  changestyle 0|1                   ask the running service to start the child shell (0)\n"
@@ -221,24 +224,50 @@ int Web(const Args& a) {
         "web: expected list, add-folder NAME, add-page FOLDER NAME URL LEVEL, erase NAME or check URL");
 }
 
-int Log(const Args& a) {
-    CWarrowLog& log = *Core().GetLog();
-    if (a.size() == 1 && a[0] == "list") {
-        log.ForEach([](tagLogInfo& line) {
-            PrintRecord({line.DateTime.Format(), line.Content, std::to_string(line.Type)});
-        });
+void PrintLogLine(const tagLogInfo& line) {
+    PrintRecord({line.DateTime.Format(), line.Content, std::to_string(line.Type)});
+}
+
+// Oldest first either way. Without --all only the newest page is read, so
+// the command answers as fast on a log of years as on one of a day.
+int ListLog(bool all) {
+    CDataBase* db = Core().GetLog()->GetDataBase();
+    std::vector<tagLogInfo> page;
+    if (all) {
+        CLogPager pager(db, CLogPager::kDefaultPageSize, CLogPager::Order::OldestFirst);
+        while (pager.CanFetchMore()) {
+            page.clear();
+            if (!pager.FetchMore(page)) {
+                return Fail(kError, "cannot read the log");
+            }
+            std::for_each(page.begin(), page.end(), PrintLogLine);
+        }
         return kOk;
     }
+    CLogPager pager(db);
+    if (!pager.FetchMore(page)) {
+        return Fail(kError, "cannot read the log");
+    }
+    std::for_each(page.rbegin(), page.rend(), PrintLogLine);
+    if (pager.CanFetchMore()) {
+        std::fprintf(stderr, "warrowctl: the newest %zu lines; 'log list --all' lists every line\n",
+                     page.size());
+    }
+    return kOk;
+}
+
+int Log(const Args& a) {
+    CWarrowLog& log = *Core().GetLog();
+    if (!a.empty() && a[0] == "list" && (a.size() == 1 || (a.size() == 2 && a[1] == "--all"))) {
+        return ListLog(a.size() == 2);
+    }
     if (a.size() == 2 && a[0] == "add") {
-        const std::size_t before = log.Size();
-        Core().LogOut("%s", a[1].c_str());
-        return log.Size() > before ? kOk : Fail(kError, "cannot append to the log");
+        return log.Log(a[1].c_str()) ? kOk : Fail(kError, "cannot append to the log");
     }
     if (a.size() == 1 && a[0] == "clear") {
-        log.Clear();
-        return log.Size() == 0 ? kOk : Fail(kError, "cannot clear the log");
+        return log.Clear() ? kOk : Fail(kError, "cannot clear the log");
     }
-    return Fail(kError, "log: expected list, add TEXT or clear");
+    return Fail(kError, "log: expected list [--all], add TEXT or clear");
 }
 
 int Account(const Args& a) {
