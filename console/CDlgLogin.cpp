@@ -40,8 +40,8 @@ void CDlgLogin::SetAnswerTimeoutMs(int ms) {
 
 CDlgLogin::CDlgLogin(QWidget* parent)
     : CGlazeDialog(parent), m_fields(console::CreateAccountFields(this, 26, 61, 221)),
-      m_pRegister(new CGlazeTextButton(this)), m_pForgot(new CGlazeTextButton(this)), m_pNext(new CGlazeButton(this)),
-      m_pClose(new CGlazeButton(this)) {
+      m_pRegister(new CGlazeTextButton(this)), m_pForgot(new CGlazeTextButton(this)),
+      m_pNext(new CGlazeButton(this)), m_pClose(new CGlazeButton(this)) {
     setWindowTitle(QStringLiteral("Tavi儿童保护系统"));
     m_pNext->setText(QStringLiteral("下一步 >"));
     m_answerTimer.setSingleShot(true);
@@ -89,7 +89,8 @@ void CDlgLogin::OnNext() {
         return;
     }
     if (!console::SetAccountInMemory(account, password)) {
-        console::MessageBox(this, QStringLiteral("未知错误，请登录") + console::MakerSite() + QStringLiteral("咨询"));
+        console::MessageBox(this, QStringLiteral("未知错误，请登录") + console::MakerSite() +
+                                      QStringLiteral("咨询"));
         EnableNext(true);
         return;
     }
@@ -130,8 +131,8 @@ void CDlgLogin::OnLoginAnswer(const tagLoginAnswer& answer) {
             info.UserPwd = setup.NewPassword();
             if (!config->Save()) {
                 // Going on would greet a parent whose account is not stored.
-                console::MessageBox(this,
-                                    QStringLiteral("未知错误，请登录") + console::MakerSite() + QStringLiteral("咨询"));
+                console::MessageBox(this, QStringLiteral("未知错误，请登录") + console::MakerSite() +
+                                              QStringLiteral("咨询"));
                 EnableNext(true);
                 return;
             }
@@ -162,15 +163,17 @@ void CDlgLogin::OnRegisterAnswer(const tagAccountInfo& account) {
     m_fields.passwordEdit->setText(QString::fromStdString(account.strPassword));
     std::string error;
     if (!console::WriteAccountFile(console::kAccountFileName, account.nAccount, account.strPassword, error)) {
-        console::MessageBox(this, QStringLiteral("无法保存文件“%1”：%2")
-                                      .arg(QString::fromUtf8(console::kAccountFileName), QString::fromStdString(error)));
+        console::MessageBox(
+            this, QStringLiteral("无法保存文件“%1”：%2")
+                      .arg(QString::fromUtf8(console::kAccountFileName), QString::fromStdString(error)));
         return;
     }
     console::MessageBox(this, QStringLiteral("账号和密码已经保存到软件安装目录，感谢使用！"));
 }
 
 void CDlgLogin::OnCloseQuestion() {
-    if (console::MessageBox(this, QStringLiteral("请问真的要退出该系统吗？"), console::MB_OKCANCEL) == console::IDOK) {
+    if (console::MessageBox(this, QStringLiteral("请问真的要退出该系统吗？"), console::MB_OKCANCEL) ==
+        console::IDOK) {
         CWarrowTrayApp::Quit();
     }
 }

@@ -38,9 +38,10 @@ std::string StoredParentPassword() {
 
 CDlgPwdSetup::CDlgPwdSetup(QWidget* parent)
     : CGlazeDialog(parent), m_pOld(new CGlazeEdit(this)), m_pNew(new CGlazeEdit(this)),
-      m_pConfirm(new CGlazeEdit(this)), m_pFirstLabel(new CGlazeStatic(this)), m_pNewLabel(new CGlazeStatic(this)),
-      m_pConfirmLabel(new CGlazeStatic(this)), m_pHint(new CGlazeStatic(this)), m_pOk(new CGlazeButton(this)),
-      m_pCancel(new CGlazeButton(this)), m_pClose(new CGlazeButton(this)) {
+      m_pConfirm(new CGlazeEdit(this)), m_pFirstLabel(new CGlazeStatic(this)),
+      m_pNewLabel(new CGlazeStatic(this)), m_pConfirmLabel(new CGlazeStatic(this)),
+      m_pHint(new CGlazeStatic(this)), m_pOk(new CGlazeButton(this)), m_pCancel(new CGlazeButton(this)),
+      m_pClose(new CGlazeButton(this)) {
     setWindowTitle(QStringLiteral("家长密码设置"));
     m_pOk->setText(QStringLiteral("确  定"));
     m_pCancel->setText(QStringLiteral("取  消"));
@@ -57,11 +58,13 @@ bool CDlgPwdSetup::OnInitDialog() {
     PasswordEditLook(*m_pNew, Box(114, 159, 255, 180));
     PasswordEditLook(*m_pConfirm, Box(114, 190, 255, 211));
     m_pOld->setVisible(!m_bFirstSet);
-    console::LabelLook(*m_pFirstLabel, Box(26, 132, 256, 148), m_bFirstSet ? "请设置家长控制密码：" : "输入原密码");
+    console::LabelLook(*m_pFirstLabel, Box(26, 132, 256, 148),
+                       m_bFirstSet ? "请设置家长控制密码：" : "输入原密码");
     console::LabelLook(*m_pNewLabel, Box(26, 163, 184, 180), "设置新密码");
     console::LabelLook(*m_pConfirmLabel, Box(26, 193, 184, 211), "确认新密码");
-    console::LabelLook(*m_pHint, Box(26, 220, 262, 262),
-                       "温馨提示：        家长密码用于退出儿童保护                              系统，请保管好该密码。");
+    console::LabelLook(
+        *m_pHint, Box(26, 220, 262, 262),
+        "温馨提示：        家长密码用于退出儿童保护                              系统，请保管好该密码。");
     m_pHint->SetFontColor(ToQColor(RGB(0xDC, 0x32, 0x12)));
     console::PushButtonLook(*m_pOk, Box(48, 268, 130, 292));
     console::PushButtonLook(*m_pCancel, Box(152, 268, 234, 292));

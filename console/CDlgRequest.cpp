@@ -63,7 +63,8 @@ void CDlgRequest::OnOK() {
 
     user_login_message::CMSG_C2S_HELP_REQUEST request;
     auto& body = request.Body();
-    body.nAccount = core->GetDBConfig() != nullptr ? static_cast<std::uint32_t>(core->GetDBConfig()->GetInfo().ID) : 0;
+    body.nAccount =
+        core->GetDBConfig() != nullptr ? static_cast<std::uint32_t>(core->GetDBConfig()->GetInfo().ID) : 0;
     body.strMail = mail;
     body.strSystem = system;
     body.strQuestion = question;

@@ -75,7 +75,8 @@ bool CWarrowTrayApp::InitInstance() {
     // "/q" of a second start and the updater's status arrive on the mailbox.
     std::string error;
     if (m_pInstance && m_pInstance->Listen(kWindowTitle, &error)) {
-        m_pMailbox = std::make_unique<QSocketNotifier>(m_pInstance->Mailbox().Descriptor(), QSocketNotifier::Read);
+        m_pMailbox =
+            std::make_unique<QSocketNotifier>(m_pInstance->Mailbox().Descriptor(), QSocketNotifier::Read);
         connect(m_pMailbox.get(), &QSocketNotifier::activated, this, [this] { ReadMailbox(); });
     } else if (m_pInstance) {
         std::fprintf(stderr, "WarrowTray: no mailbox for /q: %s\n", error.c_str());
@@ -105,7 +106,8 @@ void CWarrowTrayApp::ReadMailbox() {
 void CWarrowTrayApp::OnUpdateStatus(long status) {
     switch (status) {
     case 0:
-        ShowNotice(QStringLiteral("更新失败，请去官网") + console::MakerSite() + QStringLiteral("查询最新信息"));
+        ShowNotice(QStringLiteral("更新失败，请去官网") + console::MakerSite() +
+                   QStringLiteral("查询最新信息"));
         break;
     case 1:
         ShowNotice("开始更新");

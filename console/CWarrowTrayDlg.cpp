@@ -34,19 +34,26 @@ namespace {
 int s_nPollIntervalMs = CWarrowTrayDlg::kPollIntervalMs;
 int s_nTrayOverride = -1;
 
-const char* const kPageImages[5] = {"智能设置", "应用程序", "儿童浏览器", "儿童文件夹", "安全保护"};
+// The four state images of each page button, in button order.
+const std::array<const char*, 4> kPageImages[5] = {
+    {"Resource/家长界面/智能设置01.bmp", "Resource/家长界面/智能设置02.bmp",
+     "Resource/家长界面/智能设置03.bmp", "Resource/家长界面/智能设置04.bmp"},
+    {"Resource/家长界面/应用程序01.bmp", "Resource/家长界面/应用程序02.bmp",
+     "Resource/家长界面/应用程序03.bmp", "Resource/家长界面/应用程序04.bmp"},
+    {"Resource/家长界面/儿童浏览器01.bmp", "Resource/家长界面/儿童浏览器02.bmp",
+     "Resource/家长界面/儿童浏览器03.bmp", "Resource/家长界面/儿童浏览器04.bmp"},
+    {"Resource/家长界面/儿童文件夹01.bmp", "Resource/家长界面/儿童文件夹02.bmp",
+     "Resource/家长界面/儿童文件夹03.bmp", "Resource/家长界面/儿童文件夹04.bmp"},
+    {"Resource/家长界面/安全保护01.bmp", "Resource/家长界面/安全保护02.bmp",
+     "Resource/家长界面/安全保护03.bmp", "Resource/家长界面/安全保护04.bmp"}};
 // Page index of each page button, in button order.
 constexpr int kPageOfButton[5] = {0, 1, 3, 2, 4};
 const QRect kPageButtonRects[5] = {Box(7, 47, 89, 126), Box(102, 47, 184, 126), Box(195, 47, 277, 126),
                                    Box(289, 47, 371, 126), Box(384, 47, 466, 126)};
 
-QString SkinPath(const char* stem, int state) {
-    return QStringLiteral("Resource/家长界面/%1%2.bmp").arg(QString::fromUtf8(stem)).arg(state + 1, 2, 10, QLatin1Char('0'));
-}
-
-void FourImages(CGlazeButton& button, const char* stem, const QRect& where) {
+void FourImages(CGlazeButton& button, const std::array<const char*, 4>& images, const QRect& where) {
     for (int state = 0; state < 4; ++state) {
-        button.SetImage(SkinPath(stem, state).toUtf8().constData(), state);
+        button.SetImage(images[static_cast<std::size_t>(state)], state);
     }
     button.setGeometry(where);
 }
@@ -107,7 +114,8 @@ void CWarrowTrayDlg::CreateControls() {
             SelectPage(kPageOfButton[i]);
             switch (kPageOfButton[i]) {
             case 1:
-                ShowNotice("您只需将应用程序、桌面图标等拖入设置界面中，就能让您的孩子在儿童保护模式下安全地使用计算机。");
+                ShowNotice("您只需将应用程序、桌面图标等拖入设置界面中，就能让您的孩子在儿童保护模式下安全地"
+                           "使用计算机。");
                 break;
             case 3:
                 ShowNotice("您可以自定义访问的网页内容，让您的孩子更安全地上网。");
@@ -143,7 +151,8 @@ void CWarrowTrayDlg::CreateControls() {
             [this] { ShowFromMenu(); });
     connect(m_pTrayMenu->addAction(QStringLiteral("切换儿童模式")), &QAction::triggered, this,
             [this] { SwitchToChildMode(); });
-    connect(m_pTrayMenu->addAction(QStringLiteral("退出")), &QAction::triggered, this, [] { CWarrowTrayApp::Quit(); });
+    connect(m_pTrayMenu->addAction(QStringLiteral("退出")), &QAction::triggered, this,
+            [] { CWarrowTrayApp::Quit(); });
 }
 
 bool CWarrowTrayDlg::OnInitDialog() {
@@ -191,8 +200,14 @@ void CWarrowTrayDlg::PlaceButtons() {
         FourImages(*m_pageButtons[i], kPageImages[i], kPageButtonRects[i]);
     }
     m_pageButtons[3]->SetDisable(1); // the folder page is not offered
-    FourImages(*m_pMinimise, "缩小", Box(627, 11, 644, 29));
-    FourImages(*m_pClose, "叉", Box(648, 11, 665, 29));
+    FourImages(*m_pMinimise,
+               {"Resource/家长界面/缩小01.bmp", "Resource/家长界面/缩小02.bmp",
+                "Resource/家长界面/缩小03.bmp", "Resource/家长界面/缩小04.bmp"},
+               Box(627, 11, 644, 29));
+    FourImages(*m_pClose,
+               {"Resource/家长界面/叉01.bmp", "Resource/家长界面/叉02.bmp", "Resource/家长界面/叉03.bmp",
+                "Resource/家长界面/叉04.bmp"},
+               Box(648, 11, 665, 29));
     TextLink(*m_pHelp, m_font, "帮助", QRect(627, 50, 40, 20));
     TextLink(*m_pExit, m_font, "退出", QRect(627, 70, 40, 20));
     TextLink(*m_pRegister, m_font, "[注册]", QRect(94, 490, 40, 14));
@@ -220,7 +235,8 @@ void CWarrowTrayDlg::FillLabels() {
 void CWarrowTrayDlg::PlaceFloatingWindows() {
     const QPoint origin = geometry().topLeft();
     if (m_pLogo) {
-        m_pLogo->setGeometry(origin.x() - CDlgLogo::kWidth, origin.y() + 392, CDlgLogo::kWidth, CDlgLogo::kHeight);
+        m_pLogo->setGeometry(origin.x() - CDlgLogo::kWidth, origin.y() + 392, CDlgLogo::kWidth,
+                             CDlgLogo::kHeight);
     }
     if (m_pNotice) {
         m_pNotice->move(origin.x() - m_pNotice->width(), origin.y() + 285);
@@ -332,7 +348,8 @@ void CWarrowTrayDlg::StartUpdaterWithNotice(bool automatic) {
     std::string error;
     if (!console::StartUpdater(Config().Version, &error)) {
         std::fprintf(stderr, "WarrowTray: %s: %s\n", console::kUpdaterName, error.c_str());
-        ShowNotice(QStringLiteral("更新失败，请去官网") + console::MakerSite() + QStringLiteral("查询最新信息"));
+        ShowNotice(QStringLiteral("更新失败，请去官网") + console::MakerSite() +
+                   QStringLiteral("查询最新信息"));
         return;
     }
     if (automatic) {
@@ -353,7 +370,8 @@ void CWarrowTrayDlg::OnChangeAccount() {
     }
     CWarrowDBConfig* config = DBConfig();
     if (config == nullptr) {
-        console::MessageBox(this, QStringLiteral("未知错误，请登录") + console::MakerSite() + QStringLiteral("咨询"));
+        console::MessageBox(this, QStringLiteral("未知错误，请登录") + console::MakerSite() +
+                                      QStringLiteral("咨询"));
         return;
     }
     if (!m_bChangingAccount) {
@@ -399,8 +417,8 @@ void CWarrowTrayDlg::HideToTray() {
     }
     if (m_pTray) {
         m_pTray->show();
-        m_pTray->showMessage(QStringLiteral("Tavi儿童保护系统"), QStringLiteral("已经最小到系统托盘"), windowIcon(),
-                             3000);
+        m_pTray->showMessage(QStringLiteral("Tavi儿童保护系统"), QStringLiteral("已经最小到系统托盘"),
+                             windowIcon(), 3000);
     }
     hide();
     if (m_pLogo) {

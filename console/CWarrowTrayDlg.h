@@ -54,7 +54,9 @@ public:
     CGlazeTextButton* RegisterButton() const { return m_pRegister; }
     CGlazeStatic* AccountLabel() const { return m_pAccount; }
     CGlazeStatic* VersionLabel() const { return m_pVersion; }
-    CGlazeCheckButton* PageButton(int index) const { return m_pageButtons.at(static_cast<std::size_t>(index)); }
+    CGlazeCheckButton* PageButton(int index) const {
+        return m_pageButtons.at(static_cast<std::size_t>(index));
+    }
     CGlazeDialog* Page(int index) const { return m_pages.at(static_cast<std::size_t>(index)); }
     CDlgLogo* Logo() const { return m_pLogo.get(); }
     CDlgMessage* Notice() const { return m_pNotice.get(); }

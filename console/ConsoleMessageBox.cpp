@@ -25,11 +25,13 @@ int MessageBox(QWidget* parent, const QString& text, enMessageBoxType type) {
     const QString title = QStringLiteral("Tavi儿童保护系统");
     switch (type) {
     case MB_OKCANCEL:
-        return QMessageBox::question(parent, title, text, QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok
+        return QMessageBox::question(parent, title, text, QMessageBox::Ok | QMessageBox::Cancel) ==
+                       QMessageBox::Ok
                    ? IDOK
                    : IDCANCEL;
     case MB_YESNO:
-        return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes
+        return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No) ==
+                       QMessageBox::Yes
                    ? IDYES
                    : IDNO;
     case MB_OK:

@@ -6,8 +6,8 @@
 namespace console {
 
 std::array<CGlazeDialog*, kPageCount> CreatePages(QWidget* parent) {
-    static constexpr const char* kNames[kPageCount] = {"CDlgPageAuto", "CDlgPageAppliction", "CDlgPageDirectory",
-                                                       "CDlgPageExplorer", "CDlgPageProtect"};
+    static constexpr const char* kNames[kPageCount] = {
+        "CDlgPageAuto", "CDlgPageAppliction", "CDlgPageDirectory", "CDlgPageExplorer", "CDlgPageProtect"};
     std::array<CGlazeDialog*, kPageCount> pages{};
     for (int i = 0; i < kPageCount; ++i) {
         auto* page = new CGlazeDialog(parent, Qt::Widget);

@@ -2,7 +2,8 @@
 
 namespace console {
 
-tagPasswordVerdict CheckParentPassword(bool firstSet, const tagPasswordEntries& entries, const std::string& stored) {
+tagPasswordVerdict CheckParentPassword(bool firstSet, const tagPasswordEntries& entries,
+                                       const std::string& stored) {
     if (!firstSet) {
         if (entries.oldText.empty()) {
             return {false, "请输入原密码"};

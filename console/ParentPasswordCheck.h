@@ -19,6 +19,7 @@ struct tagPasswordVerdict {
 };
 
 // `firstSet`: no old password is asked. `stored`: the current parent password.
-tagPasswordVerdict CheckParentPassword(bool firstSet, const tagPasswordEntries& entries, const std::string& stored);
+tagPasswordVerdict CheckParentPassword(bool firstSet, const tagPasswordEntries& entries,
+                                       const std::string& stored);
 
 } // namespace console
