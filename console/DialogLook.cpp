@@ -34,6 +34,9 @@ void CloseButtonLook(CGlazeButton& button) {
 }
 
 void LabelLook(CGlazeStatic& label, const QRect& where, const char* text) {
+    QFont font = label.font();
+    font.setPixelSize(12); // the size the layout's rectangles were made for
+    label.setFont(font);
     label.SetWindowTextA(text);
     label.SetFontColor(ToQColor(RGB(0x12, 0x52, 0x82)));
     label.setGeometry(where);
