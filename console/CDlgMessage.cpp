@@ -31,6 +31,9 @@ bool CDlgMessage::OnInitDialog() {
         return false;
     }
     SetLayeredWindowAttributes(kGlazeColorKey, 0, LWA_COLORKEY);
+    QFont font = m_pStatic->font();
+    font.setPixelSize(12);
+    m_pStatic->setFont(font);
     m_pStatic->SetFontColor(ToQColor(RGB(0x12, 0x52, 0x82)));
     m_pStatic->setGeometry(11, 13, 160, 120);
     return true;

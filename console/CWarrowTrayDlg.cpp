@@ -183,7 +183,7 @@ bool CWarrowTrayDlg::OnInitDialog() {
         return false;
     }
     m_font = QFont(QStringLiteral("黑体"));
-    m_font.setPixelSize(13);
+    m_font.setPixelSize(12);
     SetDragRect(Box(0, 0, 672, 39));
     SetTextColor(ToQColor(RGB(0x16, 0x3A, 0x71)));
     PlaceButtons();
