@@ -21,7 +21,8 @@ using console::CheckParentPassword;
 
 TEST(ParentPasswordCheckTest, FirstSetNeedsBothEntriesAndTheSameText) {
     EXPECT_TRUE(CheckParentPassword(true, {"", "abc", "abc"}, "").accepted);
-    for (const console::tagPasswordEntries& missing : {console::tagPasswordEntries{"", "", "abc"}, {"", "abc", ""}}) {
+    for (const console::tagPasswordEntries& missing :
+         {console::tagPasswordEntries{"", "", "abc"}, {"", "abc", ""}}) {
         const auto verdict = CheckParentPassword(true, missing, "");
         EXPECT_FALSE(verdict.accepted);
         EXPECT_EQ(verdict.notice, nullptr); // stays without a word
@@ -58,7 +59,7 @@ TEST(AccountFileTest, ReplacesALinkPlantedUnderItsNameInsteadOfWritingThroughIt)
     ASSERT_TRUE(console::WriteAccountFile(path, 1, "x", error)) << error;
     std::ifstream in(target);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "keep");
-    struct stat info{};
+    struct stat info {};
     ASSERT_EQ(::lstat(path.c_str(), &info), 0);
     EXPECT_TRUE(S_ISREG(info.st_mode));
     EXPECT_EQ(info.st_mode & 0777, 0600u);

@@ -43,7 +43,8 @@ std::string Digest(const std::string& password) {
 
 void ConsoleTest::SetUp() {
     InstallationFolder::SetUp();
-    fs::create_directory_symlink(fs::path(std::getenv("WARROW_BINARY_DIR")) / "Resource", m_folder / "Resource");
+    fs::create_directory_symlink(fs::path(std::getenv("WARROW_BINARY_DIR")) / "Resource",
+                                 m_folder / "Resource");
     m_runtime = fs::temp_directory_path() / ("wcon-" + std::to_string(::getpid())); // socket paths are short
     fs::remove_all(m_runtime);
     fs::create_directories(m_runtime);
@@ -65,8 +66,8 @@ void ConsoleTest::TearDown() {
 }
 
 void ConsoleTest::StartServer(const std::string& currentVersion, std::vector<std::string> extra) {
-    std::vector<std::string> args = {"--port", "0", "--db", (m_folder / "accounts.db").string(), "--current-version",
-                                     currentVersion};
+    std::vector<std::string> args = {
+        "--port", "0", "--db", (m_folder / "accounts.db").string(), "--current-version", currentVersion};
     args.insert(args.end(), extra.begin(), extra.end());
     m_server = std::make_unique<CServerProcess>("WARROW_ACCOUNTD", args);
     ASSERT_NE(m_server->Port(), 0) << m_server->Log();
@@ -103,7 +104,8 @@ user_login_message::tagAccountInfo ConsoleTest::RegisterAccount() {
     return answer.Body();
 }
 
-void ConsoleTest::StoreAccount(const user_login_message::tagAccountInfo& account, const std::string& parentPassword) {
+void ConsoleTest::StoreAccount(const user_login_message::tagAccountInfo& account,
+                               const std::string& parentPassword) {
     CWarrowDBConfig config;
     config.Init(kDataBasePath, kDataBasePassword); // a new database has no record yet
     config.GetInfo().ID = static_cast<int>(account.nAccount);

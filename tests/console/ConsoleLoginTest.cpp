@@ -13,8 +13,8 @@
 #include "skin/CGlazeEdit.h"
 #include "skin/CGlazeTextButton.h"
 
-#include <QTest>
 #include <QTcpServer>
+#include <QTest>
 
 #include <fstream>
 #include <iterator>
@@ -55,14 +55,15 @@ TEST_F(ConsoleTest, FirstRunRegistersLogsInSetsTheParentPasswordAndStoresTheAcco
     login->OnRegister();
     EXPECT_FALSE(login->RegisterButton()->isEnabled());
     QTRY_VERIFY_WITH_TIMEOUT(!login->Fields().passwordEdit->text().isEmpty(), 20000);
-    QTRY_VERIFY_WITH_TIMEOUT(MessageBoxShown(QStringLiteral("账号和密码已经保存到软件安装目录，感谢使用！")), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(MessageBoxShown(QStringLiteral("账号和密码已经保存到软件安装目录，感谢使用！")),
+                             20000);
     const std::string number = login->Fields().accountEdit->text().toStdString();
     const std::string password = login->Fields().passwordEdit->text().toStdString();
     ASSERT_FALSE(number.empty());
-    const std::string expected = Gbk("账号：") + number + " \n" + std::string(1, '\0') + Gbk("密码: ") + password +
-                                 std::string(1, '\0');
+    const std::string expected = Gbk("账号：") + number + " \n" + std::string(1, '\0') + Gbk("密码: ") +
+                                 password + std::string(1, '\0');
     EXPECT_EQ(FileBytes(console::kAccountFileName), expected);
-    struct stat info{};
+    struct stat info {};
     ASSERT_EQ(::stat(console::kAccountFileName, &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
     EXPECT_EQ(StoredRecord().ID, -1); // nothing stored before the login
@@ -138,7 +139,8 @@ TEST_F(ConsoleTest, AServerThatNeverAnswersEndsInTheAnswerTimeout) {
     Type(*login, "12345", "secret");
     login->OnNext();
     EXPECT_TRUE(login->IsWaitingForAnswer());
-    QTRY_VERIFY_WITH_TIMEOUT(MessageBoxShown(QStringLiteral("无法连接，请联系客服，给您带来的不便深表歉意")), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(MessageBoxShown(QStringLiteral("无法连接，请联系客服，给您带来的不便深表歉意")),
+                             20000);
     EXPECT_TRUE(login->NextButton()->isEnabled());
     EXPECT_FALSE(app.NetClient() != nullptr && app.NetClient()->IsConnected());
 }

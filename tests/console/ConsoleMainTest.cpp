@@ -6,14 +6,17 @@
 #include "console/CDlgChangeAccount.h"
 #include "console/CDlgLogo.h"
 #include "console/CDlgMessage.h"
+#include "console/CDlgRequest.h"
 #include "console/CWarrowTrayDlg.h"
 #include "net/CNetClientLogin.h"
 #include "platform/SingleInstance.h"
 #include "skin/CGlazeCheckButton.h"
+#include "skin/CGlazeEdit.h"
 #include "skin/CGlazeStatic.h"
 #include "skin/CGlazeTextButton.h"
 
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QSystemTrayIcon>
 #include <QTest>
 
@@ -67,13 +70,15 @@ TEST_F(ConsoleMainTest, AStoredAccountOpensTheMainWindowWhosePollRunsTheAccountC
     EXPECT_EQ(main.SelectedPage(), 0);
     EXPECT_EQ(main.PageButton(0)->GetCheck(), 1);
     EXPECT_FALSE(main.PageButton(3)->isEnabled());
-    EXPECT_EQ(main.AccountLabel()->GetLabelText(), QString::asprintf("账号:%7d", static_cast<int>(m_account.nAccount)));
+    EXPECT_EQ(main.AccountLabel()->GetLabelText(),
+              QString::asprintf("账号:%7d", static_cast<int>(m_account.nAccount)));
     EXPECT_EQ(main.VersionLabel()->GetLabelText(), QStringLiteral("1.0.0.0"));
     EXPECT_TRUE(main.ChangeButton()->isVisibleTo(&main));
     EXPECT_FALSE(main.RegisterButton()->isVisibleTo(&main));
     EXPECT_FALSE(main.UpgradeButton()->isEnabled());
 
-    QTRY_COMPARE_WITH_TIMEOUT(NoticeText(), Notice("您的版本已经是最新，感谢对Tavi儿童保护系统的一贯支持"), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(NoticeText(), Notice("您的版本已经是最新，感谢对Tavi儿童保护系统的一贯支持"),
+                              20000);
     EXPECT_FALSE(main.IsPolling()); // one check per start
 }
 
@@ -119,8 +124,8 @@ TEST_F(ConsoleMainTest, ANewVersionWithUpdatesOffChangesNothing) {
     help.Body().strMail = "parent@example.org";
     help.Body().strQuestion = "?";
     ASSERT_TRUE(m_app->SendRequest(help));
-    QTRY_COMPARE_WITH_TIMEOUT(NoticeText(),
-                              Notice("我们会尽快处理您提交的问题，感谢您对Tavi儿童保护系统的一贯支持，谢谢"), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        NoticeText(), Notice("我们会尽快处理您提交的问题，感谢您对Tavi儿童保护系统的一贯支持，谢谢"), 20000);
     EXPECT_FALSE(main.UpgradeButton()->isEnabled());
     EXPECT_FALSE(fs::exists(m_folder / "updater-started"));
 }
@@ -136,7 +141,8 @@ TEST_F(ConsoleMainTest, AnAcceptedAccountChangeIsStoredAndARefusedOneIsForgotten
     EXPECT_EQ(NoticeText(), Notice("您的版本已经是最新，感谢对Tavi儿童保护系统的一贯支持"));
     EXPECT_EQ(StoredRecord().ID, static_cast<int>(second.nAccount));
     EXPECT_EQ(StoredRecord().Password, Digest(second.strPassword));
-    EXPECT_EQ(main.AccountLabel()->GetLabelText(), QString::asprintf("账号:%7d", static_cast<int>(second.nAccount)));
+    EXPECT_EQ(main.AccountLabel()->GetLabelText(),
+              QString::asprintf("账号:%7d", static_cast<int>(second.nAccount)));
 
     CDlgChangeAccount::SetNextAnswer(1, std::to_string(m_account.nAccount), "wrong");
     main.OnChangeAccount();
@@ -200,4 +206,23 @@ TEST_F(ConsoleMainTest, SwitchingToChildModeStartsTheShellAndHidesTheConsole) {
     EXPECT_TRUE(main.TrayIcon()->isVisible());
     EXPECT_NE(m_app->MainWindow(), nullptr); // the console keeps running
     ::unsetenv("WARROW_TEST_SHELL_RECORD");
+}
+
+TEST_F(ConsoleMainTest, AHelpRequestNeedsMailAndQuestionAndTheServersThanksShowAsANotice) {
+    StartWithAccount("0_0_0_0", 50);
+    QTRY_COMPARE_WITH_TIMEOUT(NoticeText(), Notice("您的版本已经是最新，感谢对Tavi儿童保护系统的一贯支持"),
+                              20000);
+    CDlgRequest request;
+    request.OnInitDialog();
+    request.OnOK();
+    EXPECT_EQ(NoticeText(), Notice("请输入您的邮箱，方便我们联系到您"));
+    request.MailEdit()->setText(QStringLiteral("parent@example.org"));
+    request.OnOK();
+    EXPECT_EQ(NoticeText(), Notice("请描述您所碰到的问题，我们会尽快予以解决"));
+    EXPECT_EQ(request.result(), 0);
+    request.QuestionEdit()->setPlainText(QStringLiteral("孩子的游戏打不开"));
+    request.OnOK();
+    EXPECT_EQ(request.result(), QDialog::Accepted);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        NoticeText(), Notice("我们会尽快处理您提交的问题，感谢您对Tavi儿童保护系统的一贯支持，谢谢"), 20000);
 }

@@ -81,7 +81,8 @@ protected:
     void SetUp() override {
         InstallationFolder::SetUp();
         fs::copy_file(WARROW_TRAY, m_folder / "WarrowTray");
-        fs::create_directory_symlink(fs::path(std::getenv("WARROW_BINARY_DIR")) / "Resource", m_folder / "Resource");
+        fs::create_directory_symlink(fs::path(std::getenv("WARROW_BINARY_DIR")) / "Resource",
+                                     m_folder / "Resource");
         AppendConfig("\n[Network]\nIp=127.0.0.1\nPort=1\n");
         m_runtime = fs::temp_directory_path() / ("wcp-" + std::to_string(::getpid()));
         fs::remove_all(m_runtime);
