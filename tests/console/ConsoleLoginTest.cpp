@@ -41,7 +41,7 @@ void Type(CDlgLogin& login, const std::string& account, const std::string& passw
 } // namespace
 
 TEST_F(ConsoleTest, FirstRunRegistersLogsInSetsTheParentPasswordAndStoresTheAccount) {
-    StartServer();
+    StartServer("9_0_0_0"); // the login is answered with code 2, which the login state takes as 0
     CWarrowTrayApp& app = StartConsole();
     ASSERT_TRUE(app.IsLoginState());
     CDlgLogin* login = app.LoginDialog();
