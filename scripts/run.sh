@@ -28,6 +28,49 @@ for what in config "apps list"; do
   ./warrowctl $what 2>/dev/null || true
 done
 
+case "${1:-}" in
+console)
+  # The parent console instead of the shell. When Config.ini points at this
+  # machine, a local warrow-accountd answers it for as long as it runs.
+  ip="$(sed -n '/^\[Network\]/,/^\[/s/^Ip=//p' Config.ini | head -n1 | tr -d '\r')"
+  port="$(sed -n '/^\[Network\]/,/^\[/s/^Port=//p' Config.ini | head -n1 | tr -d '\r')"
+  accountd_pid=""
+  console_xvfb=""
+  stop_console_helpers() {
+    if [ -n "$accountd_pid" ]; then kill "$accountd_pid" 2>/dev/null || true; fi
+    if [ -n "$console_xvfb" ]; then kill "$console_xvfb" 2>/dev/null || true; fi
+  }
+  trap stop_console_helpers EXIT
+  case "$ip" in
+  127.0.0.1 | localhost)
+    "$stage/warrow-accountd" --port "${port:-18000}" --db "$stage/accounts.db" &
+    accountd_pid=$!
+    echo "warrow-accountd on $ip:${port:-18000} (accounts in $stage/accounts.db)"
+    ;;
+  esac
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    echo "Starting the parent console on $DISPLAY; it ends with its exit button or: $stage/WarrowTray /q"
+    ./WarrowTray >/dev/null || true
+    exit 0
+  fi
+  export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d /tmp/warrow-run.XXXXXX)}"
+  exec 4< <(Xvfb -displayfd 1 -nolisten tcp -noreset -screen 0 1280x800x24 2>/dev/null & echo "pid $!")
+  read -r _ console_xvfb <&4
+  read -r display <&4
+  export DISPLAY=":$display"
+  echo "No X display: starting the parent console on a private Xvfb ($DISPLAY)"
+  ./WarrowTray >/dev/null &
+  console_pid=$!
+  sleep 4
+  "$root/build/default/tools/xshot/xshot" "$stage/console-screenshot.png" 2>/dev/null &&
+    echo "Screenshot of the console: $stage/console-screenshot.png"
+  ./WarrowTray /q
+  wait "$console_pid" || true
+  echo "The parent console ended (WarrowTray /q)"
+  exit 0
+  ;;
+esac
+
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   echo "Starting the child shell on $DISPLAY. Leave it with its start button"
   echo "(no account yet: any password), or run: $stage/Warrow /q"
