@@ -18,7 +18,6 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
-#include <vector>
 
 namespace ltl {
 
@@ -47,9 +46,9 @@ public:
     // Writes the 4-byte input size and the code bits. *out stays valid until
     // this object is destroyed.
     unsigned Compress(const unsigned char* in, unsigned size, unsigned char** out, unsigned* outSize) {
-        m_out.assign(4, 0);
+        m_out.resize(4);
         for (int i = 0; i < 4; ++i)
-            m_out[i] = static_cast<unsigned char>(size >> (8 * i));
+            m_out.data()[i] = static_cast<unsigned char>(size >> (8 * i));
         if (size != 0)
             Encode(in, size);
         return Finish(out, outSize);
@@ -82,7 +81,7 @@ public:
         if (size < 4 || ReadSize(in) > maxExpanded)
             return false;
         if (!Decode(in + 4, size - 4, ReadSize(in), true)) {
-            m_out.clear();
+            m_out.resize(0);
             return false;
         }
         *out = m_out.data();
@@ -92,15 +91,20 @@ public:
 
 protected:
     struct State {
+        // User-provided, so that the model's large table is not zeroed first.
+        State() {}
+
         // The ring; its first F - 1 bytes are mirrored after its end so that
         // a string near the end reads on without wrapping, and 8 more bytes
         // let the string compare load whole words.
         unsigned char text_buf[N + F - 1 + 8] = {};
         int match_position = 0;
         int match_length = 0;
-        std::uint16_t lson[N + 1] = {};
-        std::uint16_t rson[N + 257] = {};
+        // The search trees: child[p][0] holds the left link, child[p][1] the
+        // right one; the roots N + 1 to N + 256 use the right link only.
+        std::uint16_t child[N + 257][2] = {};
         std::uint16_t dad[N + 1] = {};
+        lzari::CharModel model;
     };
 
     static std::uint32_t ReadSize(const unsigned char* in) {
@@ -119,29 +123,45 @@ protected:
     void InitTree() {
         State& s = *m_state;
         for (int i = N + 1; i <= N + 256; i++)
-            s.rson[i] = NIL;
+            s.child[i][1] = NIL;
         for (int i = 0; i < N; i++)
             s.dad[i] = NIL;
     }
 
+    // Eight bytes as a number whose order is that of the bytes compared
+    // one by one.
+    static std::uint64_t BigEndianWord(const unsigned char* p) {
+        std::uint64_t w;
+        std::memcpy(&w, p, 8);
+        if constexpr (std::endian::native == std::endian::little)
+            w = __builtin_bswap64(w);
+        return w;
+    }
+
     // The length (1 to F) of the common run of bytes 1 to F - 1 of the two
-    // strings, counting byte 0 as common; below F, cmp gets the sign of the
-    // first difference.
-    static int CommonLength(const unsigned char* key, const unsigned char* other, int& cmp) {
-        for (int i = 1; i < F; i += 8) {
-            std::uint64_t a;
-            std::uint64_t b;
-            std::memcpy(&a, key + i, 8);
-            std::memcpy(&b, other + i, 8);
-            const std::uint64_t diff = a ^ b;
-            if (diff != 0) {
-                const int zeros = std::endian::native == std::endian::little ? std::countr_zero(diff)
-                                                                             : std::countl_zero(diff);
-                const int at = i + zeros / 8;
-                if (at >= F)
-                    return F;
-                cmp = key[at] - other[at];
-                return at;
+    // strings, counting byte 0 as common; below F, `larger` tells whether
+    // the key's first differing byte is the larger one. Most strings differ
+    // within 16 bytes, which are compared without a branch on where; bytes
+    // past F - 1 are read (the ring has room for them) but do not count.
+    static int CommonLength(const unsigned char* key, const unsigned char* other, unsigned& larger) {
+        const std::uint64_t a0 = BigEndianWord(key + 1);
+        const std::uint64_t b0 = BigEndianWord(other + 1);
+        const std::uint64_t a1 = BigEndianWord(key + 9);
+        const std::uint64_t b1 = BigEndianWord(other + 9);
+        if ((a0 ^ b0) | (a1 ^ b1)) {
+            const bool first = a0 != b0;
+            const std::uint64_t a = first ? a0 : a1;
+            const std::uint64_t b = first ? b0 : b1;
+            larger = a > b;
+            return (first ? 1 : 9) + std::countl_zero(a ^ b) / 8;
+        }
+        for (int i = 17; i < F; i += 8) {
+            const std::uint64_t a = BigEndianWord(key + i);
+            const std::uint64_t b = BigEndianWord(other + i);
+            if (a != b) {
+                const int at = i + std::countl_zero(a ^ b) / 8;
+                larger = a > b;
+                return at < F ? at : F;
             }
         }
         return F;
@@ -154,13 +174,13 @@ protected:
     void InsertNode(int r) {
         State& s = *m_state;
         const unsigned char* key = &s.text_buf[r];
-        int cmp = 1;
+        unsigned right = 1; // the side to follow: the last compare found the key larger
         int p = N + 1 + key[0];
         int length = 0;
         int position = s.match_position;
-        s.rson[r] = s.lson[r] = NIL;
+        s.child[r][0] = s.child[r][1] = NIL;
         for (;;) {
-            std::uint16_t& link = cmp >= 0 ? s.rson[p] : s.lson[p];
+            std::uint16_t& link = s.child[p][right];
             if (link == NIL) {
                 link = static_cast<std::uint16_t>(r);
                 s.dad[r] = static_cast<std::uint16_t>(p);
@@ -169,30 +189,32 @@ protected:
                 return;
             }
             p = link;
-            const int i = CommonLength(key, &s.text_buf[p], cmp);
-            if (i > THRESHOLD) {
-                if (i > length) {
-                    position = (r - p) & (N - 1);
-                    if ((length = i) >= F)
-                        break;
-                } else if (i == length) {
-                    const int temp = (r - p) & (N - 1);
-                    if (temp < position)
-                        position = temp;
-                }
-            }
+            const int i = CommonLength(key, &s.text_buf[p], right);
+            // Longer than the best so far (and than THRESHOLD), or as long
+            // and nearer: chosen without branches, as either is a coin toss.
+            const int distance = (r - p) & (N - 1);
+            const bool longer = i > std::max(length, THRESHOLD);
+            const bool nearer = i == length && distance < position;
+            position = (longer || nearer) ? distance : position;
+            length = longer ? i : length;
+            if (length >= F)
+                break;
         }
         s.match_length = length;
         s.match_position = position;
-        s.dad[r] = s.dad[p];
-        s.lson[r] = s.lson[p];
-        s.rson[r] = s.rson[p];
-        s.dad[s.lson[p]] = static_cast<std::uint16_t>(r);
-        s.dad[s.rson[p]] = static_cast<std::uint16_t>(r);
-        if (s.rson[s.dad[p]] == p)
-            s.rson[s.dad[p]] = static_cast<std::uint16_t>(r);
-        else
-            s.lson[s.dad[p]] = static_cast<std::uint16_t>(r);
+        Replace(p, r);
+        s.child[r][0] = s.child[p][0];
+        s.child[r][1] = s.child[p][1];
+        s.dad[s.child[p][0]] = static_cast<std::uint16_t>(r);
+        s.dad[s.child[p][1]] = static_cast<std::uint16_t>(r);
+    }
+
+    // Puts q where p hangs from its parent and takes p out of the tree.
+    void Replace(int p, int q) {
+        State& s = *m_state;
+        const int parent = s.dad[p];
+        s.dad[q] = static_cast<std::uint16_t>(parent);
+        s.child[parent][s.child[parent][1] == p ? 1 : 0] = static_cast<std::uint16_t>(q);
         s.dad[p] = NIL;
     }
 
@@ -200,31 +222,28 @@ protected:
         State& s = *m_state;
         if (s.dad[p] == NIL)
             return;
+        auto& kids = s.child;
         int q;
-        if (s.rson[p] == NIL) {
-            q = s.lson[p];
-        } else if (s.lson[p] == NIL) {
-            q = s.rson[p];
+        if (kids[p][1] == NIL) {
+            q = kids[p][0];
+        } else if (kids[p][0] == NIL) {
+            q = kids[p][1];
         } else {
-            q = s.lson[p];
-            if (s.rson[q] != NIL) {
+            // Both children: the rightmost node of the left subtree takes p's place.
+            q = kids[p][0];
+            if (kids[q][1] != NIL) {
                 do {
-                    q = s.rson[q];
-                } while (s.rson[q] != NIL);
-                s.rson[s.dad[q]] = s.lson[q];
-                s.dad[s.lson[q]] = s.dad[q];
-                s.lson[q] = s.lson[p];
-                s.dad[s.lson[p]] = static_cast<std::uint16_t>(q);
+                    q = kids[q][1];
+                } while (kids[q][1] != NIL);
+                kids[s.dad[q]][1] = kids[q][0];
+                s.dad[kids[q][0]] = s.dad[q];
+                kids[q][0] = kids[p][0];
+                s.dad[kids[p][0]] = static_cast<std::uint16_t>(q);
             }
-            s.rson[q] = s.rson[p];
-            s.dad[s.rson[p]] = static_cast<std::uint16_t>(q);
+            kids[q][1] = kids[p][1];
+            s.dad[kids[p][1]] = static_cast<std::uint16_t>(q);
         }
-        s.dad[q] = s.dad[p];
-        if (s.rson[s.dad[p]] == p)
-            s.rson[s.dad[p]] = static_cast<std::uint16_t>(q);
-        else
-            s.lson[s.dad[p]] = static_cast<std::uint16_t>(q);
-        s.dad[p] = NIL;
+        Replace(p, q);
     }
 
     // ---- the two directions ----
@@ -240,25 +259,19 @@ protected:
             const std::uint32_t range = high - low;
             high = low + range * cumHigh / total;
             low += range * cumLow / total;
-            for (;;) {
-                if (high <= Q2) {
-                    bits.PutWithFollowers(0, shifts);
-                    shifts = 0;
-                } else if (low >= Q2) {
-                    bits.PutWithFollowers(1, shifts);
-                    shifts = 0;
-                    low -= Q2;
-                    high -= Q2;
-                } else if (low >= Q1 && high <= Q3) {
-                    ++shifts;
-                    low -= Q1;
-                    high -= Q1;
-                } else {
-                    break;
-                }
-                low += low;
-                high += high;
+            // Each settled halving writes the bit it settled, the first one
+            // followed by the complements owed to earlier straddling ones.
+            const lzari::Halvings h = lzari::Halvings::Of(low, high);
+            if (h.settled != 0) {
+                const std::uint32_t settledBits = low >> (M + 2 - h.settled);
+                bits.PutWithFollowers(settledBits >> (h.settled - 1), shifts);
+                shifts = 0;
+                if (h.settled > 1)
+                    bits.Put(settledBits & ((1u << (h.settled - 1)) - 1), h.settled - 1);
             }
+            shifts += static_cast<unsigned>(h.straddled);
+            low = h.low;
+            high = h.high;
         }
 
         void End() {
@@ -270,7 +283,8 @@ protected:
 
     void Encode(const unsigned char* in, unsigned size) {
         State& st = *m_state;
-        lzari::CharModel model;
+        lzari::CharModel& model = st.model;
+        model.Reset();
         Encoder coder{lzari::BitWriter(m_out, 4)};
         const auto encodeChar = [&](int ch) {
             const int sym = model.SymbolOf(ch);
@@ -339,10 +353,7 @@ protected:
         std::uint32_t high = Q4;
         std::uint32_t value = 0;
 
-        void Start() {
-            for (int i = 0; i < M + 2; i++)
-                value = 2 * value + bits.Get();
-        }
+        void Start() { value = static_cast<std::uint32_t>(bits.Get(M + 2)); }
 
         // The count the next symbol's share holds. The coder works in 32-bit
         // unsigned arithmetic like the original; on a damaged block the value
@@ -355,22 +366,19 @@ protected:
             const std::uint32_t range = high - low;
             high = low + range * cumHigh / total;
             low += range * cumLow / total;
-            for (;;) {
-                if (low >= Q2) {
-                    value -= Q2;
-                    low -= Q2;
-                    high -= Q2;
-                } else if (low >= Q1 && high <= Q3) {
-                    value -= Q1;
-                    low -= Q1;
-                    high -= Q1;
-                } else if (high > Q2) {
-                    break;
-                }
-                low += low;
-                high += high;
-                value = 2 * value + bits.Get();
-            }
+            // The value follows the interval through every halving: a settled
+            // one subtracts the half low lay in, a straddling one a quarter;
+            // each doubles it and shifts in a bit. Done at once, modulo 2^32
+            // as the step-by-step coder's 32-bit value wraps on damaged blocks.
+            const lzari::Halvings h = lzari::Halvings::Of(low, high);
+            const int n = h.settled + h.straddled;
+            const std::uint64_t settledHalves = low >> (M + 2 - h.settled);
+            const std::uint64_t next = (std::uint64_t{value} << n) -
+                                       (settledHalves << (M + 2 + h.straddled)) -
+                                       (((std::uint64_t{1} << h.straddled) - 1) << (M + 1)) + bits.Get(n);
+            value = static_cast<std::uint32_t>(next);
+            low = h.low;
+            high = h.high;
         }
     };
 
@@ -378,28 +386,27 @@ protected:
     // running past it. With `bounded`, also stops (returning false) once the
     // code has run out.
     bool Decode(const unsigned char* in, unsigned size, std::uint32_t textsize, bool bounded) {
-        m_out.clear();
         if (textsize == 0) {
-            m_out.push_back(0);
+            m_out.resize(1);
+            m_out.data()[0] = 0;
             return true;
         }
         Decoder coder{lzari::BitReader(in, size)};
         coder.Start();
-        lzari::CharModel model;
-        unsigned char* const ring = m_state->text_buf;
-        std::memset(ring, 0, sizeof m_state->text_buf);
-        std::memset(ring, FILL, N - F);
-        int r = N - F;
+        lzari::CharModel& model = m_state->model;
+        model.Reset();
 
-        // The output grows in steps, so that a short block announcing much
-        // allocates only what it really produces; each step leaves room for
-        // one whole match and the terminator.
+        // Beyond its first megabyte the output grows in steps as it fills,
+        // each leaving room for one whole match and the terminator. The
+        // output itself serves as the window: a match reaching back before
+        // its start reads the ring's first content instead.
         std::size_t room = std::min<std::size_t>(textsize, kFirstOutputStep);
+        m_out.resize(0);
         m_out.resize(room + 1);
         unsigned char* dst = m_out.data();
         std::uint32_t count = 0;
         while (count < textsize) {
-            if (bounded && coder.bits.BytesPastEnd() > kMaxBytesPastEnd)
+            if (bounded && coder.bits.BitsPastEnd() > 8 * kMaxBytesPastEnd)
                 return false;
             if (room - count < F && room < textsize) {
                 room = std::min<std::size_t>(textsize, 2 * room + F);
@@ -415,31 +422,47 @@ protected:
             model.Update(sym);
             if (c < 256) {
                 dst[count++] = static_cast<unsigned char>(c);
-                ring[r] = static_cast<unsigned char>(c);
-                r = (r + 1) & (N - 1);
                 continue;
             }
             const int position = lzari::PositionModel::Find(coder.Target(lzari::PositionModel::Total()));
             lzari::PositionModel::Bounds(position, cumHigh, cumLow);
             coder.Take(cumHigh, cumLow, lzari::PositionModel::Total());
-            const int from = (r - position - 1) & (N - 1);
+            const auto distance = static_cast<std::uint32_t>(position + 1);
             const std::uint32_t length = std::min<std::uint32_t>(c - 255 + THRESHOLD, textsize - count);
-            for (std::uint32_t k = 0; k < length; k++) {
-                const unsigned char b = ring[(from + static_cast<int>(k)) & (N - 1)];
-                dst[count++] = b;
-                ring[r] = b;
-                r = (r + 1) & (N - 1);
+            unsigned char* out = dst + count;
+            if (distance <= count) {
+                const unsigned char* from = out - distance;
+                if (distance >= length) {
+                    std::memcpy(out, from, length);
+                } else {
+                    for (std::uint32_t k = 0; k < length; k++)
+                        out[k] = from[k]; // overlapping: repeats the last `distance` bytes
+                }
+            } else {
+                for (std::uint32_t k = 0; k < length; k++)
+                    out[k] = count + k >= distance ? dst[count + k - distance]
+                                                   : FirstRingByte(count + k - distance);
             }
+            count += length;
         }
         dst[count] = 0;
         m_out.resize(std::size_t{count} + 1);
         return true;
     }
 
-    static constexpr std::size_t kFirstOutputStep = 64u << 10;
+    // What the ring held at the place `back` bytes (counted modulo N) before
+    // the first output byte: blanks, then zeros where the look-ahead was.
+    static unsigned char FirstRingByte(std::uint32_t back) {
+        const std::uint32_t index = (N - F + back) & (N - 1);
+        return index < N - F ? FILL : 0;
+    }
+
+    // Allocated at once but only touched as written, so that a short block
+    // announcing much costs no more than the bytes it really produces.
+    static constexpr std::size_t kFirstOutputStep = 1u << 20;
 
     std::unique_ptr<State> m_state;
-    std::vector<unsigned char> m_out;
+    lzari::ByteBuffer m_out;
 };
 
 } // namespace ltl

@@ -25,13 +25,15 @@ inline constexpr std::uint32_t kMaxCum = (1u << 15) - 1;       // halving point 
 
 class CharModel {
 public:
-    CharModel() {
+    CharModel() { Reset(); }
+
+    void Reset() {
         for (int sym = 1; sym <= kSymbols; ++sym) {
             m_symToChar[sym] = static_cast<std::uint16_t>(sym - 1);
             m_charToSym[sym - 1] = static_cast<std::uint16_t>(sym);
             m_freq[sym] = 1;
         }
-        m_freq[0] = 0; // below every real frequency: ends the search for equal ones
+        m_freq[0] = 0; // below every real frequency: no run extends to symbol 0
         m_total = kSymbols;
         Rebuild();
     }
@@ -52,15 +54,15 @@ public:
     int Find(std::uint32_t x) const {
         if (x >= m_total)
             return 1;
-        // The largest k whose first k frequencies sum to less than total - x.
+        // The largest k whose first k frequencies sum to less than total - x;
+        // entries past the last symbol never qualify.
         std::uint32_t rest = m_total - x;
         int k = 0;
-        for (int step = kTopStep; step != 0; step >>= 1) {
-            const int next = k + step;
-            if (next <= kSymbols && m_tree[next] < rest) {
-                k = next;
-                rest -= m_tree[next];
-            }
+        for (int step = kTreeSize / 2; step != 0; step >>= 1) {
+            const std::uint32_t part = m_tree[k + step];
+            const bool below = part < rest;
+            k += below ? step : 0;
+            rest -= below ? part : 0;
         }
         return k + 1;
     }
@@ -68,7 +70,10 @@ public:
     void Update(int sym) {
         if (m_total >= kMaxCum)
             Halve();
-        const int first = FirstOfEqualFrequency(sym);
+        // The symbol trades places with the first of those sharing its
+        // frequency, which then moves up into the run above.
+        const std::uint32_t f = m_freq[sym];
+        const int first = m_runStart[f];
         if (first < sym) {
             const std::uint16_t chFirst = m_symToChar[first];
             const std::uint16_t chSym = m_symToChar[sym];
@@ -77,38 +82,24 @@ public:
             m_charToSym[chFirst] = static_cast<std::uint16_t>(sym);
             m_charToSym[chSym] = static_cast<std::uint16_t>(first);
         }
-        ++m_freq[first];
+        m_freq[first] = f + 1;
+        m_runStart[f] = static_cast<std::uint16_t>(first + 1);
+        if (m_freq[first - 1] != f + 1)
+            m_runStart[f + 1] = static_cast<std::uint16_t>(first);
         ++m_total;
         for (int i = first; i <= kSymbols; i += i & -i)
             ++m_tree[i];
     }
 
 private:
-    static constexpr int kTopStep = 256; // highest power of two not above kSymbols
+    static constexpr int kTreeSize = 512; // a power of two above kSymbols
+    static constexpr std::uint32_t kNever = ~0u;
 
     std::uint32_t Prefix(int k) const {
         std::uint32_t sum = 0;
         for (; k > 0; k &= k - 1)
             sum += m_tree[k];
         return sum;
-    }
-
-    // Frequencies never rise with the symbol number, so the symbols sharing
-    // sym's frequency form one run; this finds where it starts.
-    int FirstOfEqualFrequency(int sym) const {
-        const std::uint32_t f = m_freq[sym];
-        if (m_freq[sym - 1] != f)
-            return sym;
-        int lo = 1;       // the run starts at or after lo
-        int hi = sym - 1; // and at or before hi
-        while (lo < hi) {
-            const int mid = (lo + hi) / 2;
-            if (m_freq[mid] == f)
-                hi = mid;
-            else
-                lo = mid + 1;
-        }
-        return lo;
     }
 
     void Halve() {
@@ -121,7 +112,13 @@ private:
         Rebuild();
     }
 
+    // Frequencies never rise with the symbol number, so the symbols sharing
+    // a frequency form one run.
     void Rebuild() {
+        for (int i = 1; i <= kSymbols; ++i)
+            if (m_freq[i] != m_freq[i - 1])
+                m_runStart[m_freq[i]] = static_cast<std::uint16_t>(i);
+        m_tree.fill(kNever);
         m_tree[0] = 0;
         for (int i = 1; i <= kSymbols; ++i)
             m_tree[i] = m_freq[i];
@@ -134,9 +131,13 @@ private:
 
     std::uint32_t m_total = 0;
     std::array<std::uint32_t, kSymbols + 1> m_freq{};
-    std::array<std::uint32_t, kSymbols + 1> m_tree{};
+    std::array<std::uint32_t, kTreeSize> m_tree{};
     std::array<std::uint16_t, kSymbols + 1> m_symToChar{};
     std::array<std::uint16_t, kSymbols> m_charToSym{};
+    // The first symbol of each frequency; an entry is kept up to date only
+    // while some symbol has that frequency, and only then read. Frequencies
+    // stay below kMaxCum, which the total never passes.
+    std::array<std::uint16_t, kMaxCum + 1> m_runStart;
 };
 
 constexpr std::array<std::uint32_t, kWindow + 1> PositionCumTable() {
@@ -157,18 +158,15 @@ public:
         cumLow = kCum[position + 1];
     }
 
-    // The classic bisection over 1 to N, answering lo - 1.
+    // The classic bisection over 1 to N, answering lo - 1: the first i with
+    // cum[i] at most x, less one. Halves the range without a branch on x.
     static int Find(std::uint32_t x) {
-        int lo = 1;
-        int hi = kWindow;
-        while (lo < hi) {
-            const int mid = (lo + hi) / 2;
-            if (kCum[mid] > x)
-                lo = mid + 1;
-            else
-                hi = mid;
+        int base = 1;
+        for (int size = kWindow; size > 1; size -= size / 2) {
+            const int half = size / 2;
+            base += kCum[base + half] > x ? half : 0;
         }
-        return lo - 1;
+        return base - 1 + (kCum[base] > x ? 1 : 0);
     }
 
 private:
