@@ -3,10 +3,12 @@
 // literals, match lengths and match positions coded by an adaptive arithmetic
 // coder. Message bodies compressed here are expanded by peers that run the
 // same 1989 algorithm, so every parameter, model rule and tie-break below is
-// kept exactly; changing any of them changes the bit stream. The machinery is
-// faster than the classic program's (word-wide string compares, a Fenwick tree
-// behind the character model, bits moved a word at a time, coder state kept
-// in registers), but the bytes in and out are the same.
+// kept exactly; changing any of them changes the bit stream. The machinery
+// differs from the classic program's for speed (word-wide string compares,
+// a Fenwick tree behind the character model, each symbol's renormalisation
+// done at once with bits moved a word at a time, the expander's output as its
+// own window), but the bytes in and out are the same: tests/ltl keeps the
+// previous, step-by-step coder and checks the two against each other.
 //
 // One object serves one operation: its output lives as long as the object.
 
