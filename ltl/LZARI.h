@@ -176,21 +176,18 @@ protected:
     void InsertNode(int r) {
         State& s = *m_state;
         const unsigned char* key = &s.text_buf[r];
-        unsigned right = 1; // the side to follow: the last compare found the key larger
-        int p = N + 1 + key[0];
+        int p = N + 1 + key[0]; // the root of the strings starting with key[0]
+        unsigned right = 1;     // the side to follow: the last compare found the key larger
+        int next = s.child[p][1];
         int length = 0;
         int position = s.match_position;
         s.child[r][0] = s.child[r][1] = NIL;
-        for (;;) {
-            std::uint16_t& link = s.child[p][right];
-            if (link == NIL) {
-                link = static_cast<std::uint16_t>(r);
-                s.dad[r] = static_cast<std::uint16_t>(p);
-                s.match_length = length;
-                s.match_position = position;
-                return;
-            }
-            p = link;
+        while (next != NIL) {
+            p = next;
+            // Both links are read before the compare picks one, so that the
+            // walk does not wait for a second load after each compare.
+            const int left = s.child[p][0];
+            const int rightLink = s.child[p][1];
             const int i = CommonLength(key, &s.text_buf[p], right);
             // Longer than the best so far (and than THRESHOLD), or as long
             // and nearer: chosen without branches, as either is a coin toss.
@@ -199,11 +196,24 @@ protected:
             const bool nearer = i == length && distance < position;
             position = (longer || nearer) ? distance : position;
             length = longer ? i : length;
-            if (length >= F)
-                break;
+            if (length >= F) {
+                s.match_length = length;
+                s.match_position = position;
+                ReplaceNode(p, r);
+                return;
+            }
+            next = left ^ ((left ^ rightLink) & -static_cast<int>(right));
         }
+        s.child[p][right] = static_cast<std::uint16_t>(r);
+        s.dad[r] = static_cast<std::uint16_t>(p);
         s.match_length = length;
         s.match_position = position;
+    }
+
+    // r takes the place of p, whose string it repeats in full: p would leave
+    // the window first.
+    void ReplaceNode(int p, int r) {
+        State& s = *m_state;
         Replace(p, r);
         s.child[r][0] = s.child[p][0];
         s.child[r][1] = s.child[p][1];
