@@ -8,7 +8,8 @@
 // both are kept exactly; only the storage differs from a plain table of
 // cumulative counts: a Fenwick tree over the frequencies answers "count of
 // the symbols above this one" and "which symbol holds this count" in about
-// nine steps instead of a walk over up to 314 entries.
+// nine steps instead of a walk over up to 314 entries, and a table of the
+// first symbol of each frequency finds the place to trade with at once.
 //
 // The position model never changes, so its table is computed once.
 
