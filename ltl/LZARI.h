@@ -3,103 +3,115 @@
 // literals, match lengths and match positions coded by an adaptive arithmetic
 // coder. Message bodies compressed here are expanded by peers that run the
 // same 1989 algorithm, so every parameter, model rule and tie-break below is
-// kept exactly; changing any of them changes the bit stream.
+// kept exactly; changing any of them changes the bit stream. The machinery
+// differs from the classic program's for speed (word-wide string compares,
+// a Fenwick tree behind the character model, each symbol's renormalisation
+// done at once with bits moved a word at a time, the expander's output as its
+// own window), but the bytes in and out are the same: tests/ltl keeps the
+// previous, step-by-step coder and checks the two against each other.
 //
 // One object serves one operation: its output lives as long as the object.
 
+#include "ltl/LzariBits.h"
+#include "ltl/LzariModel.h"
+
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <memory>
-#include <vector>
 
 namespace ltl {
 
 class LZARI {
 public:
-    static constexpr int N = 4096;      // ring buffer size
-    static constexpr int F = 60;        // look-ahead, longest match
-    static constexpr int THRESHOLD = 2; // matches longer than this are coded as matches
-    static constexpr int NIL = N;       // empty tree link
-    static constexpr int M = 15;        // coder precision in bits
+    static constexpr int N = lzari::kWindow;            // ring buffer size
+    static constexpr int F = lzari::kLookAhead;         // look-ahead, longest match
+    static constexpr int THRESHOLD = lzari::kThreshold; // matches longer than this are coded as matches
+    static constexpr int NIL = N;                       // empty tree link
+    static constexpr int M = 15;                        // coder precision in bits
     static constexpr std::uint32_t Q1 = 1u << M;
     static constexpr std::uint32_t Q2 = 2 * Q1;
     static constexpr std::uint32_t Q3 = 3 * Q1;
     static constexpr std::uint32_t Q4 = 4 * Q1;
-    static constexpr std::uint32_t MAX_CUM = Q1 - 1;
-    static constexpr int N_CHAR = 256 - THRESHOLD + F; // 0-255 literals, 256-313 lengths 3-60
+    static constexpr std::uint32_t MAX_CUM = lzari::kMaxCum;
+    static constexpr int N_CHAR = lzari::kSymbols; // 0-255 literals, 256-313 lengths 3-60
     static constexpr unsigned char FILL = 0x20;
 
-    LZARI() : m_state(std::make_unique<State>()) { m_out.reserve(2048); }
+    // A block made by Compress never makes the expander read more than two
+    // bytes past its end (its last byte holds the final bits, and the
+    // expander looks 17 bits ahead); Expand refuses a block that needs more.
+    static constexpr std::uint32_t kMaxBytesPastEnd = 4;
+
+    LZARI() : m_state(std::make_unique<State>()) {}
 
     // Writes the 4-byte input size and the code bits. *out stays valid until
     // this object is destroyed.
     unsigned Compress(const unsigned char* in, unsigned size, unsigned char** out, unsigned* outSize) {
-        Begin(in, size);
-        State& s = *m_state;
-        s.textsize = size;
+        m_out.resize(4);
         for (int i = 0; i < 4; ++i)
-            m_out.push_back(static_cast<unsigned char>(size >> (8 * i)));
-        s.codesize = 4;
+            m_out.data()[i] = static_cast<unsigned char>(size >> (8 * i));
         if (size != 0)
-            Encode();
+            Encode(in, size);
         return Finish(out, outSize);
     }
 
     // Expands a block made by Compress. The output holds one extra zero byte
     // after the expanded data that *outSize does not count. A block shorter
-    // than its size field throws the integer 1 ("Read Error"); callers that
-    // read blocks from outside check the length (and bound the size field)
-    // before calling.
+    // than its size field throws the integer 1 ("Read Error"); a damaged block
+    // expands into wrong bytes of the announced size. Blocks from outside go
+    // through Expand instead.
     unsigned Decompress(const unsigned char* in, unsigned size, unsigned char** out, unsigned* outSize) {
         if (size < 4)
             throw 1;
-        std::uint32_t textsize = 0;
-        for (int i = 0; i < 4; ++i)
-            textsize |= std::uint32_t{in[i]} << (8 * i);
-        Begin(in + 4, size - 4);
-        m_state->textsize = textsize;
-        if (textsize != 0) {
-            m_out.reserve(std::min<std::uint32_t>(textsize, 1u << 20) + 1);
-            Decode(textsize);
-        }
-        m_out.push_back(0);
+        Decode(in + 4, size - 4, ReadSize(in), false);
         const unsigned n = Finish(out, outSize);
         *outSize = n - 1;
         return n - 1;
     }
 
+    // Expands a block received from outside, refusing at once a block too
+    // short for its size field or announcing more than maxExpanded bytes, and
+    // stopping as soon as the code runs out (more than kMaxBytesPastEnd bytes
+    // read past its end), so that the work is bounded by the block's length as
+    // well as by maxExpanded. On success *out and *outSize are as for
+    // Decompress; on refusal they are null and 0.
+    bool Expand(const unsigned char* in, unsigned size, std::uint32_t maxExpanded, unsigned char** out,
+                unsigned* outSize) {
+        *out = nullptr;
+        *outSize = 0;
+        if (size < 4 || ReadSize(in) > maxExpanded)
+            return false;
+        if (!Decode(in + 4, size - 4, ReadSize(in), true)) {
+            m_out.resize(0);
+            return false;
+        }
+        *out = m_out.data();
+        *outSize = static_cast<unsigned>(m_out.size() - 1);
+        return true;
+    }
+
 protected:
     struct State {
-        unsigned char text_buf[N + F - 1] = {};
+        // User-provided, so that the model's large table is not zeroed first.
+        State() {}
+
+        // The ring; its first F - 1 bytes are mirrored after its end so that
+        // a string near the end reads on without wrapping, and 8 more bytes
+        // let the string compare load whole words.
+        unsigned char text_buf[N + F - 1 + 8] = {};
         int match_position = 0;
         int match_length = 0;
-        int lson[N + 1] = {};
-        int rson[N + 257] = {};
-        int dad[N + 1] = {};
-
-        std::uint32_t low = 0;
-        std::uint32_t high = Q4;
-        std::uint32_t value = 0;
-        int shifts = 0;
-        int char_to_sym[N_CHAR] = {};
-        int sym_to_char[N_CHAR + 1] = {};
-        unsigned sym_freq[N_CHAR + 1] = {};
-        unsigned sym_cum[N_CHAR + 1] = {};
-        unsigned position_cum[N + 1] = {};
-
-        unsigned put_buffer = 0;
-        unsigned put_mask = 128;
-        unsigned get_buffer = 0;
-        unsigned get_mask = 0;
-        std::uint32_t textsize = 0;
-        std::uint32_t codesize = 0;
+        // The search trees: child[p][0] holds the left link, child[p][1] the
+        // right one; the roots N + 1 to N + 256 use the right link only.
+        std::uint16_t child[N + 257][2] = {};
+        std::uint16_t dad[N + 1] = {};
+        lzari::CharModel model;
     };
 
-    void Begin(const unsigned char* in, unsigned size) {
-        m_pIn = in;
-        m_nInSize = size;
-        m_nInPos = 0;
+    static std::uint32_t ReadSize(const unsigned char* in) {
+        return std::uint32_t{in[0]} | std::uint32_t{in[1]} << 8 | std::uint32_t{in[2]} << 16 |
+               std::uint32_t{in[3]} << 24;
     }
 
     unsigned Finish(unsigned char** out, unsigned* outSize) {
@@ -108,46 +120,53 @@ protected:
         return *outSize;
     }
 
-    // The next input byte, or -1 once the input is used up (the file's EOF).
-    int NextByte() { return m_nInPos < m_nInSize ? m_pIn[m_nInPos++] : -1; }
-
-    // ---- bit input and output ----
-
-    void PutBit(int bit) {
-        State& s = *m_state;
-        if (bit)
-            s.put_buffer |= s.put_mask;
-        if ((s.put_mask >>= 1) == 0) {
-            m_out.push_back(static_cast<unsigned char>(s.put_buffer));
-            s.put_buffer = 0;
-            s.put_mask = 128;
-            s.codesize++;
-        }
-    }
-
-    void FlushBitBuffer() {
-        for (int i = 0; i < 7; i++)
-            PutBit(0);
-    }
-
-    // Past the end every bit reads as 1, as a byte of EOF (-1) would.
-    int GetBit() {
-        State& s = *m_state;
-        if ((s.get_mask >>= 1) == 0) {
-            s.get_buffer = static_cast<unsigned>(NextByte());
-            s.get_mask = 128;
-        }
-        return (s.get_buffer & s.get_mask) != 0;
-    }
-
     // ---- search trees of earlier strings (encoder only) ----
 
     void InitTree() {
         State& s = *m_state;
         for (int i = N + 1; i <= N + 256; i++)
-            s.rson[i] = NIL;
+            s.child[i][1] = NIL;
         for (int i = 0; i < N; i++)
             s.dad[i] = NIL;
+    }
+
+    // Eight bytes as a number whose order is that of the bytes compared
+    // one by one.
+    static std::uint64_t BigEndianWord(const unsigned char* p) {
+        std::uint64_t w;
+        std::memcpy(&w, p, 8);
+        if constexpr (std::endian::native == std::endian::little)
+            w = __builtin_bswap64(w);
+        return w;
+    }
+
+    // The length (1 to F) of the common run of bytes 1 to F - 1 of the two
+    // strings, counting byte 0 as common; below F, `larger` tells whether
+    // the key's first differing byte is the larger one. Most strings differ
+    // within 16 bytes, which are compared without a branch on where; bytes
+    // past F - 1 are read (the ring has room for them) but do not count.
+    static int CommonLength(const unsigned char* key, const unsigned char* other, unsigned& larger) {
+        const std::uint64_t a0 = BigEndianWord(key + 1);
+        const std::uint64_t b0 = BigEndianWord(other + 1);
+        const std::uint64_t a1 = BigEndianWord(key + 9);
+        const std::uint64_t b1 = BigEndianWord(other + 9);
+        if ((a0 ^ b0) | (a1 ^ b1)) {
+            const bool first = a0 != b0;
+            const std::uint64_t a = first ? a0 : a1;
+            const std::uint64_t b = first ? b0 : b1;
+            larger = a > b;
+            return (first ? 1 : 9) + std::countl_zero(a ^ b) / 8;
+        }
+        for (int i = 17; i < F; i += 8) {
+            const std::uint64_t a = BigEndianWord(key + i);
+            const std::uint64_t b = BigEndianWord(other + i);
+            if (a != b) {
+                const int at = i + std::countl_zero(a ^ b) / 8;
+                larger = a > b;
+                return at < F ? at : F;
+            }
+        }
+        return F;
     }
 
     // Inserts the string at r and leaves the longest earlier match in
@@ -156,54 +175,58 @@ protected:
     // window first.
     void InsertNode(int r) {
         State& s = *m_state;
-        int cmp = 1;
         const unsigned char* key = &s.text_buf[r];
-        int p = N + 1 + key[0];
-        s.rson[r] = s.lson[r] = NIL;
-        s.match_length = 0;
-        for (;;) {
-            if (cmp >= 0) {
-                if (s.rson[p] != NIL) {
-                    p = s.rson[p];
-                } else {
-                    s.rson[p] = r;
-                    s.dad[r] = p;
-                    return;
-                }
-            } else {
-                if (s.lson[p] != NIL) {
-                    p = s.lson[p];
-                } else {
-                    s.lson[p] = r;
-                    s.dad[r] = p;
-                    return;
-                }
+        int p = N + 1 + key[0]; // the root of the strings starting with key[0]
+        unsigned right = 1;     // the side to follow: the last compare found the key larger
+        int next = s.child[p][1];
+        int length = 0;
+        int position = s.match_position;
+        s.child[r][0] = s.child[r][1] = NIL;
+        while (next != NIL) {
+            p = next;
+            // Both links are read before the compare picks one, so that the
+            // walk does not wait for a second load after each compare.
+            const int left = s.child[p][0];
+            const int rightLink = s.child[p][1];
+            const int i = CommonLength(key, &s.text_buf[p], right);
+            // Longer than the best so far (and than THRESHOLD), or as long
+            // and nearer: chosen without branches, as either is a coin toss.
+            const int distance = (r - p) & (N - 1);
+            const bool longer = i > std::max(length, THRESHOLD);
+            const bool nearer = i == length && distance < position;
+            position = (longer || nearer) ? distance : position;
+            length = longer ? i : length;
+            if (length >= F) {
+                s.match_length = length;
+                s.match_position = position;
+                ReplaceNode(p, r);
+                return;
             }
-            int i;
-            for (i = 1; i < F; i++)
-                if ((cmp = key[i] - s.text_buf[p + i]) != 0)
-                    break;
-            if (i > THRESHOLD) {
-                if (i > s.match_length) {
-                    s.match_position = (r - p) & (N - 1);
-                    if ((s.match_length = i) >= F)
-                        break;
-                } else if (i == s.match_length) {
-                    const int temp = (r - p) & (N - 1);
-                    if (temp < s.match_position)
-                        s.match_position = temp;
-                }
-            }
+            next = left ^ ((left ^ rightLink) & -static_cast<int>(right));
         }
-        s.dad[r] = s.dad[p];
-        s.lson[r] = s.lson[p];
-        s.rson[r] = s.rson[p];
-        s.dad[s.lson[p]] = r;
-        s.dad[s.rson[p]] = r;
-        if (s.rson[s.dad[p]] == p)
-            s.rson[s.dad[p]] = r;
-        else
-            s.lson[s.dad[p]] = r;
+        s.child[p][right] = static_cast<std::uint16_t>(r);
+        s.dad[r] = static_cast<std::uint16_t>(p);
+        s.match_length = length;
+        s.match_position = position;
+    }
+
+    // r takes the place of p, whose string it repeats in full: p would leave
+    // the window first.
+    void ReplaceNode(int p, int r) {
+        State& s = *m_state;
+        Replace(p, r);
+        s.child[r][0] = s.child[p][0];
+        s.child[r][1] = s.child[p][1];
+        s.dad[s.child[p][0]] = static_cast<std::uint16_t>(r);
+        s.dad[s.child[p][1]] = static_cast<std::uint16_t>(r);
+    }
+
+    // Puts q where p hangs from its parent and takes p out of the tree.
+    void Replace(int p, int q) {
+        State& s = *m_state;
+        const int parent = s.dad[p];
+        s.dad[q] = static_cast<std::uint16_t>(parent);
+        s.child[parent][s.child[parent][1] == p ? 1 : 0] = static_cast<std::uint16_t>(q);
         s.dad[p] = NIL;
     }
 
@@ -211,233 +234,94 @@ protected:
         State& s = *m_state;
         if (s.dad[p] == NIL)
             return;
+        auto& kids = s.child;
         int q;
-        if (s.rson[p] == NIL) {
-            q = s.lson[p];
-        } else if (s.lson[p] == NIL) {
-            q = s.rson[p];
+        if (kids[p][1] == NIL) {
+            q = kids[p][0];
+        } else if (kids[p][0] == NIL) {
+            q = kids[p][1];
         } else {
-            q = s.lson[p];
-            if (s.rson[q] != NIL) {
+            // Both children: the rightmost node of the left subtree takes p's place.
+            q = kids[p][0];
+            if (kids[q][1] != NIL) {
                 do {
-                    q = s.rson[q];
-                } while (s.rson[q] != NIL);
-                s.rson[s.dad[q]] = s.lson[q];
-                s.dad[s.lson[q]] = s.dad[q];
-                s.lson[q] = s.lson[p];
-                s.dad[s.lson[p]] = q;
+                    q = kids[q][1];
+                } while (kids[q][1] != NIL);
+                kids[s.dad[q]][1] = kids[q][0];
+                s.dad[kids[q][0]] = s.dad[q];
+                kids[q][0] = kids[p][0];
+                s.dad[kids[p][0]] = static_cast<std::uint16_t>(q);
             }
-            s.rson[q] = s.rson[p];
-            s.dad[s.rson[p]] = q;
+            kids[q][1] = kids[p][1];
+            s.dad[kids[p][1]] = static_cast<std::uint16_t>(q);
         }
-        s.dad[q] = s.dad[p];
-        if (s.rson[s.dad[p]] == p)
-            s.rson[s.dad[p]] = q;
-        else
-            s.lson[s.dad[p]] = q;
-        s.dad[p] = NIL;
-    }
-
-    // ---- adaptive models ----
-
-    void StartModel() {
-        State& s = *m_state;
-        s.sym_cum[N_CHAR] = 0;
-        for (int sym = N_CHAR; sym >= 1; sym--) {
-            const int ch = sym - 1;
-            s.char_to_sym[ch] = sym;
-            s.sym_to_char[sym] = ch;
-            s.sym_freq[sym] = 1;
-            s.sym_cum[sym - 1] = s.sym_cum[sym] + s.sym_freq[sym];
-        }
-        s.sym_freq[0] = 0; // sentinel: differs from sym_freq[1]
-        s.position_cum[N] = 0;
-        for (int i = N; i >= 1; i--)
-            s.position_cum[i - 1] = s.position_cum[i] + 10000 / (i + 200);
-    }
-
-    void UpdateModel(int sym) {
-        State& s = *m_state;
-        if (s.sym_cum[0] >= MAX_CUM) {
-            unsigned c = 0;
-            for (int i = N_CHAR; i > 0; i--) {
-                s.sym_cum[i] = c;
-                c += (s.sym_freq[i] = (s.sym_freq[i] + 1) >> 1);
-            }
-            s.sym_cum[0] = c;
-        }
-        int i;
-        for (i = sym; s.sym_freq[i] == s.sym_freq[i - 1]; i--) {
-        }
-        if (i < sym) {
-            const int ch_i = s.sym_to_char[i];
-            const int ch_sym = s.sym_to_char[sym];
-            s.sym_to_char[i] = ch_sym;
-            s.sym_to_char[sym] = ch_i;
-            s.char_to_sym[ch_i] = sym;
-            s.char_to_sym[ch_sym] = i;
-        }
-        s.sym_freq[i]++;
-        while (--i >= 0)
-            s.sym_cum[i]++;
-    }
-
-    // ---- arithmetic coder ----
-
-    void Output(int bit) {
-        State& s = *m_state;
-        PutBit(bit);
-        for (; s.shifts > 0; s.shifts--)
-            PutBit(!bit);
-    }
-
-    void Narrow(std::uint32_t cumHigh, std::uint32_t cumLow, std::uint32_t total) {
-        State& s = *m_state;
-        const std::uint32_t range = s.high - s.low;
-        s.high = s.low + (range * cumHigh) / total;
-        s.low += (range * cumLow) / total;
-    }
-
-    void EncodeRenormalise() {
-        State& s = *m_state;
-        for (;;) {
-            if (s.high <= Q2) {
-                Output(0);
-            } else if (s.low >= Q2) {
-                Output(1);
-                s.low -= Q2;
-                s.high -= Q2;
-            } else if (s.low >= Q1 && s.high <= Q3) {
-                s.shifts++;
-                s.low -= Q1;
-                s.high -= Q1;
-            } else {
-                break;
-            }
-            s.low += s.low;
-            s.high += s.high;
-        }
-    }
-
-    void EncodeChar(int ch) {
-        State& s = *m_state;
-        const int sym = s.char_to_sym[ch];
-        Narrow(s.sym_cum[sym - 1], s.sym_cum[sym], s.sym_cum[0]);
-        EncodeRenormalise();
-        UpdateModel(sym);
-    }
-
-    void EncodePosition(int position) {
-        State& s = *m_state;
-        Narrow(s.position_cum[position], s.position_cum[position + 1], s.position_cum[0]);
-        EncodeRenormalise();
-    }
-
-    void EncodeEnd() {
-        State& s = *m_state;
-        s.shifts++;
-        if (s.low < Q1)
-            Output(0);
-        else
-            Output(1);
-        FlushBitBuffer();
-    }
-
-    int BinarySearchSym(unsigned x) const {
-        const State& s = *m_state;
-        int i = 1;
-        int j = N_CHAR;
-        while (i < j) {
-            const int k = (i + j) / 2;
-            if (s.sym_cum[k] > x)
-                i = k + 1;
-            else
-                j = k;
-        }
-        return i;
-    }
-
-    int BinarySearchPos(unsigned x) const {
-        const State& s = *m_state;
-        int i = 1;
-        int j = N;
-        while (i < j) {
-            const int k = (i + j) / 2;
-            if (s.position_cum[k] > x)
-                i = k + 1;
-            else
-                j = k;
-        }
-        return i - 1;
-    }
-
-    void StartDecode() {
-        State& s = *m_state;
-        for (int i = 0; i < M + 2; i++)
-            s.value = 2 * s.value + static_cast<std::uint32_t>(GetBit());
-    }
-
-    void DecodeRenormalise() {
-        State& s = *m_state;
-        for (;;) {
-            if (s.low >= Q2) {
-                s.value -= Q2;
-                s.low -= Q2;
-                s.high -= Q2;
-            } else if (s.low >= Q1 && s.high <= Q3) {
-                s.value -= Q1;
-                s.low -= Q1;
-                s.high -= Q1;
-            } else if (s.high > Q2) {
-                break;
-            }
-            s.low += s.low;
-            s.high += s.high;
-            s.value = 2 * s.value + static_cast<std::uint32_t>(GetBit());
-        }
-    }
-
-    // The coder works in 32-bit unsigned arithmetic like the original; on a
-    // damaged block the target value may wrap, which only yields wrong
-    // symbols, never an index outside the tables.
-    std::uint32_t Target(std::uint32_t total) const {
-        const State& s = *m_state;
-        const std::uint32_t range = s.high - s.low;
-        return ((s.value - s.low + 1) * total - 1) / range;
-    }
-
-    int DecodeChar() {
-        State& s = *m_state;
-        const int sym = BinarySearchSym(Target(s.sym_cum[0]));
-        Narrow(s.sym_cum[sym - 1], s.sym_cum[sym], s.sym_cum[0]);
-        DecodeRenormalise();
-        const int ch = s.sym_to_char[sym];
-        UpdateModel(sym);
-        return ch;
-    }
-
-    int DecodePosition() {
-        State& s = *m_state;
-        const int position = BinarySearchPos(Target(s.position_cum[0]));
-        Narrow(s.position_cum[position], s.position_cum[position + 1], s.position_cum[0]);
-        DecodeRenormalise();
-        return position;
+        Replace(p, q);
     }
 
     // ---- the two directions ----
 
-    void Encode() {
+    // The encoder's half of the arithmetic coder.
+    struct Encoder {
+        lzari::BitWriter bits;
+        std::uint32_t low = 0;
+        std::uint32_t high = Q4;
+        unsigned shifts = 0; // halvings that straddled the middle, settled by the next bit
+
+        void Code(std::uint32_t cumHigh, std::uint32_t cumLow, std::uint32_t total) {
+            const std::uint32_t range = high - low;
+            high = low + range * cumHigh / total;
+            low += range * cumLow / total;
+            // Each settled halving writes the bit it settled, the first one
+            // followed by the complements owed to earlier straddling ones.
+            const lzari::Halvings h = lzari::Halvings::Of(low, high);
+            if (h.settled != 0) {
+                const std::uint32_t settledBits = low >> (M + 2 - h.settled);
+                bits.PutWithFollowers(settledBits >> (h.settled - 1), shifts);
+                shifts = 0;
+                if (h.settled > 1)
+                    bits.Put(settledBits & ((1u << (h.settled - 1)) - 1), h.settled - 1);
+            }
+            shifts += static_cast<unsigned>(h.straddled);
+            low = h.low;
+            high = h.high;
+        }
+
+        void End() {
+            bits.PutWithFollowers(low < Q1 ? 0 : 1, shifts + 1);
+            bits.Put(0, 7); // completes the last byte
+            bits.Finish();
+        }
+    };
+
+    void Encode(const unsigned char* in, unsigned size) {
         State& st = *m_state;
-        StartModel();
+        lzari::CharModel& model = st.model;
+        model.Reset();
+        Encoder coder{lzari::BitWriter(m_out, 4)};
+        const auto encodeChar = [&](int ch) {
+            const int sym = model.SymbolOf(ch);
+            std::uint32_t cumHigh;
+            std::uint32_t cumLow;
+            model.Bounds(sym, cumHigh, cumLow);
+            coder.Code(cumHigh, cumLow, model.Total());
+            model.Update(sym);
+        };
+        const auto encodePosition = [&](int position) {
+            std::uint32_t cumHigh;
+            std::uint32_t cumLow;
+            lzari::PositionModel::Bounds(position, cumHigh, cumLow);
+            coder.Code(cumHigh, cumLow, lzari::PositionModel::Total());
+        };
+
+        unsigned char* const text = st.text_buf;
+        std::memset(text, 0, sizeof st.text_buf);
         InitTree();
         int s = 0;
         int r = N - F;
-        for (int i = s; i < r; i++)
-            st.text_buf[i] = FILL;
-        int len;
-        int c;
-        for (len = 0; len < F && (c = NextByte()) != -1; len++)
-            st.text_buf[r + len] = static_cast<unsigned char>(c);
+        std::memset(text, FILL, static_cast<std::size_t>(r));
+        unsigned inPos = std::min<unsigned>(F, size);
+        int len = static_cast<int>(inPos);
+        std::memcpy(text + r, in, inPos);
         for (int i = 1; i <= F; i++)
             InsertNode(r - i);
         InsertNode(r);
@@ -446,18 +330,19 @@ protected:
                 st.match_length = len;
             if (st.match_length <= THRESHOLD) {
                 st.match_length = 1;
-                EncodeChar(st.text_buf[r]);
+                encodeChar(text[r]);
             } else {
-                EncodeChar(255 - THRESHOLD + st.match_length);
-                EncodePosition(st.match_position - 1);
+                encodeChar(255 - THRESHOLD + st.match_length);
+                encodePosition(st.match_position - 1);
             }
             const int last_match_length = st.match_length;
             int i;
-            for (i = 0; i < last_match_length && (c = NextByte()) != -1; i++) {
+            for (i = 0; i < last_match_length && inPos < size; i++) {
+                const unsigned char c = in[inPos++];
                 DeleteNode(s);
-                st.text_buf[s] = static_cast<unsigned char>(c);
+                text[s] = c;
                 if (s < F - 1)
-                    st.text_buf[s + N] = static_cast<unsigned char>(c);
+                    text[s + N] = c;
                 s = (s + 1) & (N - 1);
                 r = (r + 1) & (N - 1);
                 InsertNode(r);
@@ -470,43 +355,126 @@ protected:
                     InsertNode(r);
             }
         } while (len > 0);
-        EncodeEnd();
+        coder.End();
     }
+
+    // The expander's half of the arithmetic coder.
+    struct Decoder {
+        lzari::BitReader bits;
+        std::uint32_t low = 0;
+        std::uint32_t high = Q4;
+        std::uint32_t value = 0;
+
+        void Start() { value = static_cast<std::uint32_t>(bits.Get(M + 2)); }
+
+        // The count the next symbol's share holds. The coder works in 32-bit
+        // unsigned arithmetic like the original; on a damaged block the value
+        // may wrap, which only yields wrong symbols, never a bad index.
+        std::uint32_t Target(std::uint32_t total) const {
+            return ((value - low + 1) * total - 1) / (high - low);
+        }
+
+        void Take(std::uint32_t cumHigh, std::uint32_t cumLow, std::uint32_t total) {
+            const std::uint32_t range = high - low;
+            high = low + range * cumHigh / total;
+            low += range * cumLow / total;
+            // The value follows the interval through every halving: a settled
+            // one subtracts the half low lay in, a straddling one a quarter;
+            // each doubles it and shifts in a bit. Done at once, modulo 2^32
+            // as the step-by-step coder's 32-bit value wraps on damaged blocks.
+            const lzari::Halvings h = lzari::Halvings::Of(low, high);
+            const int n = h.settled + h.straddled;
+            const std::uint64_t settledHalves = low >> (M + 2 - h.settled);
+            const std::uint64_t next = (std::uint64_t{value} << n) -
+                                       (settledHalves << (M + 2 + h.straddled)) -
+                                       (((std::uint64_t{1} << h.straddled) - 1) << (M + 1)) + bits.Get(n);
+            value = static_cast<std::uint32_t>(next);
+            low = h.low;
+            high = h.high;
+        }
+    };
 
     // Stops at the announced size even where a damaged block codes a match
-    // running past it.
-    void Decode(std::uint32_t textsize) {
-        State& st = *m_state;
-        StartDecode();
-        StartModel();
-        for (int i = 0; i < N - F; i++)
-            st.text_buf[i] = FILL;
-        int r = N - F;
-        std::uint32_t count = 0;
-        const auto emit = [&](int c) {
-            m_out.push_back(static_cast<unsigned char>(c));
-            st.text_buf[r++] = static_cast<unsigned char>(c);
-            r &= (N - 1);
-            count++;
-        };
-        while (count < textsize) {
-            const int c = DecodeChar();
-            if (c < 256) {
-                emit(c);
-            } else {
-                const int i = (r - DecodePosition() - 1) & (N - 1);
-                const int j = c - 255 + THRESHOLD;
-                for (int k = 0; k < j && count < textsize; k++)
-                    emit(st.text_buf[(i + k) & (N - 1)]);
-            }
+    // running past it. With `bounded`, also stops (returning false) once the
+    // code has run out.
+    bool Decode(const unsigned char* in, unsigned size, std::uint32_t textsize, bool bounded) {
+        if (textsize == 0) {
+            m_out.resize(1);
+            m_out.data()[0] = 0;
+            return true;
         }
+        Decoder coder{lzari::BitReader(in, size)};
+        coder.Start();
+        lzari::CharModel& model = m_state->model;
+        model.Reset();
+
+        // Beyond its first megabyte the output grows in steps as it fills,
+        // each leaving room for one whole match and the terminator. The
+        // output itself serves as the window: a match reaching back before
+        // its start reads the ring's first content instead.
+        std::size_t room = std::min<std::size_t>(textsize, kFirstOutputStep);
+        m_out.resize(0);
+        m_out.resize(room + 1);
+        unsigned char* dst = m_out.data();
+        std::uint32_t count = 0;
+        while (count < textsize) {
+            if (bounded && coder.bits.BitsPastEnd() > 8 * kMaxBytesPastEnd)
+                return false;
+            if (room - count < F && room < textsize) {
+                room = std::min<std::size_t>(textsize, 2 * room + F);
+                m_out.resize(room + 1);
+                dst = m_out.data();
+            }
+            std::uint32_t cumHigh;
+            std::uint32_t cumLow;
+            const int sym = model.Find(coder.Target(model.Total()));
+            model.Bounds(sym, cumHigh, cumLow);
+            coder.Take(cumHigh, cumLow, model.Total());
+            const int c = model.CharOf(sym);
+            model.Update(sym);
+            if (c < 256) {
+                dst[count++] = static_cast<unsigned char>(c);
+                continue;
+            }
+            const int position = lzari::PositionModel::Find(coder.Target(lzari::PositionModel::Total()));
+            lzari::PositionModel::Bounds(position, cumHigh, cumLow);
+            coder.Take(cumHigh, cumLow, lzari::PositionModel::Total());
+            const auto distance = static_cast<std::uint32_t>(position + 1);
+            const std::uint32_t length = std::min<std::uint32_t>(c - 255 + THRESHOLD, textsize - count);
+            unsigned char* out = dst + count;
+            if (distance <= count) {
+                const unsigned char* from = out - distance;
+                if (distance >= length) {
+                    std::memcpy(out, from, length);
+                } else {
+                    for (std::uint32_t k = 0; k < length; k++)
+                        out[k] = from[k]; // overlapping: repeats the last `distance` bytes
+                }
+            } else {
+                for (std::uint32_t k = 0; k < length; k++)
+                    out[k] = count + k >= distance ? dst[count + k - distance]
+                                                   : FirstRingByte(count + k - distance);
+            }
+            count += length;
+        }
+        dst[count] = 0;
+        m_out.resize(std::size_t{count} + 1);
+        return true;
     }
 
+    // What the ring held at the place `back` bytes (counted modulo N) before
+    // the first output byte: blanks, then zeros where the look-ahead was.
+    static unsigned char FirstRingByte(std::uint32_t back) {
+        const std::uint32_t index = (N - F + back) & (N - 1);
+        return index < N - F ? FILL : 0;
+    }
+
+    // Allocated at once but only touched as written, so that a short block
+    // announcing much costs no more than the bytes it really produces.
+    static constexpr std::size_t kFirstOutputStep = 1u << 20;
+
     std::unique_ptr<State> m_state;
-    std::vector<unsigned char> m_out;
-    const unsigned char* m_pIn = nullptr;
-    unsigned m_nInSize = 0;
-    unsigned m_nInPos = 0;
+    lzari::ByteBuffer m_out;
 };
 
 } // namespace ltl

@@ -17,11 +17,6 @@ void DebugOutput(const char* text) {
 #endif
 }
 
-std::uint32_t ReadLE32(const unsigned char* p) {
-    return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
-           std::uint32_t{p[3]} << 24;
-}
-
 } // namespace
 
 bool CMsg::Pack() {
@@ -100,12 +95,12 @@ void CMsg::Unpack(const unsigned char* frame, unsigned short length, CNetClient*
     std::optional<ltl::LZARI> lzari;
     m_bCompress = (lengthWord & kCompressedBit) != 0;
     if (m_bCompress) {
-        // Refused before the decompressor sees it: too short for the size
-        // field, or announcing more than any message of ours can hold.
-        if (bodySize < 4 || ReadLE32(body) > kMaxExpanded)
-            throw datastream_exception();
+        // Refused when too short for the size field, announcing more than
+        // any message of ours can hold, or running out of code before the
+        // announced size: a few bytes never cost a full expansion.
         unsigned char* expanded = nullptr;
-        lzari.emplace().Decompress(body, bodySize, &expanded, &bodySize);
+        if (!lzari.emplace().Expand(body, bodySize, kMaxExpanded, &expanded, &bodySize))
+            throw datastream_exception();
         body = expanded;
         DebugOutput("解压成功...\n");
     }

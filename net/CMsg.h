@@ -17,7 +17,8 @@ public:
     static constexpr unsigned kMaxFrame = 0x7FFF;
     static constexpr std::uint16_t kCompressedBit = 0x8000;
     // A compressed body may announce at most this many expanded bytes; the
-    // bound is checked before anything is allocated.
+    // bound is checked before anything is allocated, and a body whose code
+    // runs out before its announced size is refused as soon as it does.
     static constexpr std::uint32_t kMaxExpanded = 1u << 20;
 
     CMsg() = default;

@@ -193,6 +193,13 @@ TEST(MessageTest, MalformedCompressedBlocksAreRefused) {
     EXPECT_THROW(Receive<CMSG_S2C_REPORT_ANSWER>(WithHeader({0x01, 0x00, 0x10, 0x00, 0xFF}, 1, true),
                                                  CreateReportMessage),
                  datastream_exception);
+    // Announcing 1 MiB with 7 code bytes: refused once the code runs out,
+    // where it used to expand a megabyte of invented bytes. The message has
+    // no fields, so nothing else could refuse it.
+    EXPECT_THROW(Receive<CMSG_S2C_HELP_ANSWER>(
+                     WithHeader({0x00, 0x00, 0x10, 0x00, 0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 0xDE}, 5, true),
+                     CreateLoginMessage),
+                 datastream_exception);
     // Expands fine but to fewer bytes than the body needs.
     ltl::LZARI lzari;
     unsigned char* out = nullptr;
