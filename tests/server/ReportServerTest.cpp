@@ -68,8 +68,8 @@ TEST_F(ReportServerTest, StoresEachReportWholeAndAnswersIt) {
 
     CMSG_C2S_REPORT_REQUEST report;
     report.Body().nAccount = 12345;
-    report.Body().strDescription = "打开设置时崩溃";
-    report.Body().strProgram = "WarrowTray\naccount: 1";                  // cannot forge a header line
+    report.Body().strDescription = "打开设置时崩溃\r\n第二行\x0b\x1b]0;title\x07";
+    report.Body().strProgram = "WarrowTray\naccount: 1\x1b[2J"; // cannot forge a line or reach a terminal
     report.Body().strLogFile = "../../crash[2026-03-05( 08.07.09 )].Txt"; // a name, never a path
     report.Body().pData = {'l', 'i', 'n', 'e', '\n', 0, 0xFF};
     ASSERT_TRUE(SendReport(client, waiter, report));
@@ -90,9 +90,13 @@ TEST_F(ReportServerTest, StoresEachReportWholeAndAnswersIt) {
     ASSERT_EQ(reports.size(), 2u);
     const std::string meta = ReadAll(reports[0] / "report.txt");
     EXPECT_NE(meta.find("account: 12345\n"), std::string::npos);
-    EXPECT_NE(meta.find("program: WarrowTray account: 1\n"), std::string::npos);
+    EXPECT_NE(meta.find("program: WarrowTray\\naccount: 1\\x1b[2J\n"), std::string::npos) << meta;
     EXPECT_NE(meta.find("log-file: ../../crash[2026-03-05( 08.07.09 )].Txt\n"), std::string::npos);
-    EXPECT_NE(meta.find("\n\n打开设置时崩溃\n"), std::string::npos);
+    EXPECT_NE(meta.find("\n\n打开设置时崩溃\n第二行\\x0b\\x1b]0;title\\x07\n"), std::string::npos) << meta;
+    for (const char control : {'\x1b', '\x0b', '\x07', '\r'})
+        EXPECT_EQ(meta.find(control), std::string::npos);
+    EXPECT_EQ(server.Log().find('\x1b'), std::string::npos) << "nor into the server's log";
+    EXPECT_EQ(server.Log().find("\naccount: 1"), std::string::npos);
     EXPECT_EQ(ReadAll(reports[0] / "log"), std::string("line\n\0\xFF", 7));
     EXPECT_EQ(ReadAll(reports[1] / "log").size(), large.Body().pData.size());
     EXPECT_FALSE(fs::exists(store.parent_path() / "crash[2026-03-05( 08.07.09 )].Txt"));
