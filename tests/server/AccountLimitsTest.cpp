@@ -190,7 +190,8 @@ TEST_F(AccountLimits, CommandLineIsCheckedAndExplained) {
     EXPECT_EQ(badVersion.Stop(), 2);
     CServerProcess initFile("WARROW_ACCOUNTD", {"--port", "0", "--db", db, "--init-db"});
     EXPECT_EQ(initFile.Stop(), 2);
-    CServerProcess notAFile("WARROW_ACCOUNTD", {"--port", "0", "--db", (dir / "no" / "such" / "x.db").string()});
+    CServerProcess notAFile("WARROW_ACCOUNTD",
+                            {"--port", "0", "--db", (dir / "no" / "such" / "x.db").string()});
     EXPECT_EQ(notAFile.Stop(), 2);
     EXPECT_NE(notAFile.Log().find("cannot use the database"), std::string::npos);
 }

@@ -33,10 +33,12 @@ TEST_F(AccountPostgres, WrongDatabaseFailsAtStart) {
     CServerProcess malformed("WARROW_ACCOUNTD", {"--port", "0", "--db", "postgresql://user:pw@[::1/x"});
     EXPECT_EQ(malformed.Stop(), 2);
     EXPECT_NE(malformed.Log().find("cannot use the database"), std::string::npos) << malformed.Log();
-    EXPECT_EQ(malformed.Log().find(":pw@"), std::string::npos) << "the password is not shown" << malformed.Log();
+    EXPECT_EQ(malformed.Log().find(":pw@"), std::string::npos)
+        << "the password is not shown" << malformed.Log();
 
     CServerProcess unreachable(
-        "WARROW_ACCOUNTD", {"--port", "0", "--db", "postgresql:///nodb?host=/nonexistent-warrow&user=warrow"});
+        "WARROW_ACCOUNTD",
+        {"--port", "0", "--db", "postgresql:///nodb?host=/nonexistent-warrow&user=warrow"});
     EXPECT_EQ(unreachable.Stop(), 2);
     EXPECT_NE(unreachable.Log().find("cannot connect"), std::string::npos) << unreachable.Log();
 
@@ -66,7 +68,8 @@ TEST_F(AccountPostgres, DatabaseRestartUnderLoad) {
                 const auto frames = ReceiveFrames(client, 1);
                 if (frames.empty())
                     ++closed;
-                else if (frames[0].size() > 7 && frames[0][2] == CMSG_S2C_LOGIN_ANSWER::kType && frames[0][3] == 0)
+                else if (frames[0].size() > 7 && frames[0][2] == CMSG_S2C_LOGIN_ANSWER::kType &&
+                         frames[0][3] == 0)
                     ++accepted;
                 else
                     ++garbled;
@@ -82,7 +85,9 @@ TEST_F(AccountPostgres, DatabaseRestartUnderLoad) {
     EXPECT_TRUE(server.WaitForLog("database unavailable"));
     const int before = accepted;
     ASSERT_TRUE(s_postgres->Start());
-    EXPECT_TRUE(acceptedAtLeast(before + 20)) << "service resumes\n" << server.Log().substr(server.Log().size() - std::min<std::size_t>(server.Log().size(), 3000));
+    EXPECT_TRUE(acceptedAtLeast(before + 20))
+        << "service resumes\n"
+        << server.Log().substr(server.Log().size() - std::min<std::size_t>(server.Log().size(), 3000));
     stop = true;
     for (auto& t : clients)
         t.join();

@@ -19,7 +19,8 @@ public:
     CPostgresServer() {
         const std::string bin = Bin();
         if (!std::filesystem::exists(bin + "/initdb") || !std::filesystem::exists(bin + "/pg_ctl")) {
-            m_why = "PostgreSQL binaries not found in " + bin + " (Debian package postgresql; set WARROW_PG_BIN)";
+            m_why =
+                "PostgreSQL binaries not found in " + bin + " (Debian package postgresql; set WARROW_PG_BIN)";
             return;
         }
         char dir[] = "/tmp/wpg-XXXXXX"; // short: a socket path has a length limit
@@ -32,8 +33,8 @@ public:
             m_why = "cannot hand " + m_dir + " to the user nobody";
             return;
         }
-        if (Shell(AsOwner() + bin + "/initdb -D " + m_dir + "/data -A trust -U warrow -E UTF8 --no-sync >" + m_dir +
-                  "/initdb.log 2>&1") != 0) {
+        if (Shell(AsOwner() + bin + "/initdb -D " + m_dir + "/data -A trust -U warrow -E UTF8 --no-sync >" +
+                  m_dir + "/initdb.log 2>&1") != 0) {
             m_why = "initdb failed: " + ReadFile(m_dir + "/initdb.log");
             return;
         }
@@ -73,11 +74,13 @@ public:
 
     // pg_ctl waits until the server is up, or fully down.
     bool Start() {
-        return Shell(AsOwner() + Bin() + "/pg_ctl -D " + m_dir + "/data -l " + m_dir + "/server.log -w -t 60 -o \"-k " +
-                     m_dir + " -c listen_addresses='' -F\" start >/dev/null 2>&1") == 0;
+        return Shell(AsOwner() + Bin() + "/pg_ctl -D " + m_dir + "/data -l " + m_dir +
+                     "/server.log -w -t 60 -o \"-k " + m_dir +
+                     " -c listen_addresses='' -F\" start >/dev/null 2>&1") == 0;
     }
     bool Stop() {
-        return Shell(AsOwner() + Bin() + "/pg_ctl -D " + m_dir + "/data -w -t 60 -m fast stop >/dev/null 2>&1") == 0;
+        return Shell(AsOwner() + Bin() + "/pg_ctl -D " + m_dir +
+                     "/data -w -t 60 -m fast stop >/dev/null 2>&1") == 0;
     }
 
 private:
