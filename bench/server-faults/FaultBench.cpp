@@ -9,8 +9,15 @@
 //       words, truncated blocks, 1 MiB announcements, random bytes), the rest a
 //       valid login; reports how many valid clients were answered;
 //   stall --port N [--seconds S]
-//       one client streams 1 MiB-announcing frames while another logs in once
-//       a second; reports the honest client's worst answer time.
+//       one client streams 1 MiB-announcing frames while another logs in
+//       every 200 ms; reports the honest client's worst answer time;
+//   slow --port N [--connections K] [--seconds S]
+//       K clients send a login one byte a second and K clients send logins
+//       without ever reading an answer, while an honest client logs in every
+//       200 ms; reports the honest client's answer times;
+//   reports --port N --store DIR [--count K]
+//       K report uploads at once, each with its own 1 MiB log (compressed),
+//       then checks the store: every report whole, none half written.
 //
 // Only loopback addresses; every run ends by itself.
 
@@ -18,6 +25,7 @@
 #include "net/FrameCutter.h"
 #include "net/PasswordDigest.h"
 #include "net/UserLoginMessage.h"
+#include "net/UserReportMessage.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -26,10 +34,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <random>
+#include <sstream>
 #include <string>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -147,8 +158,9 @@ int Reject(unsigned short port, int count) {
         times.push_back(Ms(Clock::now() - start));
         close(fd);
     }
-    std::printf("reject: %d frames, %d answered instead of closed, median %.3f ms, p99 %.3f ms, worst %.3f ms\n",
-                count, answered, Percentile(times, 0.5), Percentile(times, 0.99), Percentile(times, 1.0));
+    std::printf(
+        "reject: %d frames, %d answered instead of closed, median %.3f ms, p99 %.3f ms, worst %.3f ms\n",
+        count, answered, Percentile(times, 0.5), Percentile(times, 0.99), Percentile(times, 1.0));
     return 0;
 }
 
@@ -231,7 +243,8 @@ int Stall(unsigned short port, double seconds) {
         }
     });
     std::vector<double> times;
-    const auto end = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+    const auto end =
+        Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
     while (Clock::now() < end) {
         const int fd = ConnectLoopback(port);
         const auto start = Clock::now();
@@ -249,13 +262,135 @@ int Stall(unsigned short port, double seconds) {
     return 0;
 }
 
+int Slow(unsigned short port, int connections, double seconds) {
+    const Bytes login = HonestLogin(port);
+    std::vector<int> slow, deaf;
+    for (int i = 0; i < connections; ++i) {
+        slow.push_back(ConnectLoopback(port));
+        deaf.push_back(ConnectLoopback(port));
+    }
+    Bytes many;
+    for (int i = 0; i < 400; ++i)
+        many.insert(many.end(), login.begin(), login.end());
+    std::vector<double> times;
+    const auto start = Clock::now();
+    const auto end =
+        start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+    std::size_t nextByte = 0;
+    auto nextSecond = start;
+    while (Clock::now() < end) {
+        if (Clock::now() >= nextSecond) {
+            for (int fd : slow)
+                if (fd >= 0 && nextByte < login.size())
+                    send(fd, &login[nextByte], 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+            for (int fd : deaf)
+                if (fd >= 0)
+                    send(fd, many.data(), many.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+            ++nextByte;
+            nextSecond += std::chrono::seconds(1);
+        }
+        const int fd = ConnectLoopback(port);
+        const auto t0 = Clock::now();
+        Bytes frame;
+        const bool ok = fd >= 0 && SendAll(fd, login) && ReadFrame(fd, frame);
+        times.push_back(ok ? Ms(Clock::now() - t0) : 30000.0);
+        if (fd >= 0)
+            close(fd);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    int slowClosed = 0, deafClosed = 0;
+    for (auto* list : {&slow, &deaf})
+        for (int fd : *list) {
+            // The server's close shows as a hang-up even with its answers still unread here.
+            pollfd p{fd, POLLRDHUP, 0};
+            const bool closed =
+                fd < 0 || (poll(&p, 1, 0) == 1 && (p.revents & (POLLRDHUP | POLLHUP | POLLERR)));
+            (list == &slow ? slowClosed : deafClosed) += closed ? 1 : 0;
+            if (fd >= 0)
+                close(fd);
+        }
+    std::printf(
+        "slow: %d one-byte-a-second and %d never-reading clients for %.0f s: %zu honest logins, median "
+        "%.3f ms, worst %.3f ms; closed by then: %d slow, %d never-reading\n",
+        connections, connections, seconds, times.size(), Percentile(times, 0.5), Percentile(times, 1.0),
+        slowClosed, deafClosed);
+    return 0;
+}
+
+// A crash log of 1 MiB that compresses to a frame: lines that repeat with
+// small changes, as stack dumps do, numbered by the client that sends it.
+std::vector<unsigned char> CrashLog(int client) {
+    std::string text = "client " + std::to_string(client) + "\n";
+    const std::size_t size = (1u << 20) - 64; // the body with its other fields stays within 1 MiB
+    for (int line = 0; text.size() < size; ++line) {
+        const int n = line % 32;
+        text += "frame " + std::to_string(n) + " WarrowTray!CDlgMain::OnTimer+0x" + std::to_string(n * 7) +
+                " esp=0012f" + std::to_string(n * 3) + "00\n";
+    }
+    text.resize(size);
+    return {text.begin(), text.end()};
+}
+
+int Reports(unsigned short port, int count, const std::string& store) {
+    std::vector<int> fds;
+    std::size_t frameBytes = 0;
+    for (int i = 0; i < count; ++i) {
+        user_report_message::CMSG_C2S_REPORT_REQUEST report;
+        report.Body().nAccount = static_cast<std::uint32_t>(i);
+        report.Body().strProgram = "WarrowTray";
+        report.Body().pData = CrashLog(i);
+        report.SetCompress(true);
+        if (!report.Pack()) {
+            std::fputs("warrow-faultbench: the crash log does not fit a frame\n", stderr);
+            return 1;
+        }
+        frameBytes = report.GetSize();
+        const int fd = ConnectLoopback(port);
+        if (fd >= 0)
+            SendAll(fd, {report.GetData(), report.GetData() + report.GetSize()});
+        fds.push_back(fd);
+    }
+    int stored = 0, refused = 0, closed = 0;
+    for (int fd : fds) {
+        Bytes frame;
+        if (fd >= 0 && ReadFrame(fd, frame) && frame.size() == 7)
+            (frame[3] == 0 ? stored : refused) += 1;
+        else
+            ++closed;
+        if (fd >= 0)
+            close(fd);
+    }
+    // Every folder under its final name holds a whole report.
+    int whole = 0, broken = 0, incoming = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(store)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind(".incoming-", 0) == 0) {
+            ++incoming;
+            continue;
+        }
+        std::ifstream in(entry.path() / "log", std::ios::binary);
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        const std::string log = bytes.str();
+        const int client = std::atoi(log.c_str() + 7);
+        const auto expected = CrashLog(client);
+        const bool ok = log.size() == expected.size() && std::equal(log.begin(), log.end(), expected.begin());
+        (ok ? whole : broken) += 1;
+    }
+    std::printf("reports: %d uploads of 1 MiB logs (%zu-byte frames): %d stored, %d refused, %d closed "
+                "unanswered; store: %d whole, %d broken, %d temporary left\n",
+                count, frameBytes, stored, refused, closed, whole, broken, incoming);
+    return broken == 0 && whole == stored ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fputs("usage: warrow-faultbench reject|mixed|stall --port N [--count K] [--connections K]"
-                   " [--bad-share F] [--seconds S] [--server-pid P]\n",
-                   stderr);
+        std::fputs(
+            "usage: warrow-faultbench reject|mixed|stall|slow|reports --port N [--count K] [--connections K]"
+            " [--bad-share F] [--seconds S] [--server-pid P] [--store DIR]\n",
+            stderr);
         return 2;
     }
     rlimit limit{};
@@ -267,6 +402,7 @@ int main(int argc, char** argv) {
     int count = 200, connections = 5000;
     double badShare = 0.1, seconds = 10;
     pid_t serverPid = 0;
+    std::string store;
     for (int i = 2; i + 1 < argc; i += 2) {
         const std::string k = argv[i];
         const char* v = argv[i + 1];
@@ -280,6 +416,8 @@ int main(int argc, char** argv) {
             badShare = std::atof(v);
         else if (k == "--seconds")
             seconds = std::min(std::atof(v), 120.0);
+        else if (k == "--store")
+            store = v;
         else if (k == "--server-pid")
             serverPid = static_cast<pid_t>(std::atoi(v));
     }
@@ -291,5 +429,9 @@ int main(int argc, char** argv) {
         return Mixed(port, connections, badShare, serverPid);
     if (mode == "stall")
         return Stall(port, seconds);
+    if (mode == "slow")
+        return Slow(port, std::min(connections, 2000), seconds);
+    if (mode == "reports" && !store.empty())
+        return Reports(port, count, store);
     return 2;
 }
