@@ -21,7 +21,7 @@ trap cleanup EXIT
 
 port_of() { # log file -> port, once listening
   for _ in $(seq 100); do
-    p=$(sed -n 's/.*listening on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$1")
+    p=$(sed -n 's/.*listening on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$1" 2>/dev/null)
     [ -n "$p" ] && { echo "$p"; return; }
     sleep 0.1
   done
