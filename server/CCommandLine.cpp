@@ -22,7 +22,8 @@ std::vector<CCommandLine::tagOption> CCommandLine::CommonOptions(const tagServer
              "; 10 when over half the client slots are taken)"},
         {"max-clients", "N", "refuse clients beyond this many at once (default 20000)"},
         {"max-per-address", "N", "refuse clients beyond this many at once from one address (default 256)"},
-        {"workers", "N", "threads for database calls and file writes (default 4)"},
+        {"workers", "N",
+         "threads for database calls and file writes (default " + std::to_string(defaults.workers) + ")"},
     };
 }
 

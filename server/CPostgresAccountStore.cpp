@@ -101,7 +101,8 @@ bool CPostgresAccountStore::CheckSchema(std::string& error) {
         return false;
     }
     CResult version(Run(m_conn, "SELECT version FROM warrow_schema;"));
-    const int found = Ok(version) && PQntuples(version.get()) == 1 ? std::atoi(PQgetvalue(version.get(), 0, 0)) : 0;
+    const int found =
+        Ok(version) && PQntuples(version.get()) == 1 ? std::atoi(PQgetvalue(version.get(), 0, 0)) : 0;
     if (found != kAccountSchemaVersion) {
         error = "the database holds schema version " + std::to_string(found) + ", this server uses " +
                 std::to_string(kAccountSchemaVersion);
@@ -126,8 +127,8 @@ bool CPostgresAccountStore::Find(std::uint32_t account, std::optional<tagAccount
     found.reset();
     if (!Connected())
         return false;
-    CResult result(
-        Run(m_conn, "SELECT user_name, digest, created FROM accounts WHERE number = $1;", {std::to_string(account)}));
+    CResult result(Run(m_conn, "SELECT user_name, digest, created FROM accounts WHERE number = $1;",
+                       {std::to_string(account)}));
     if (!Ok(result)) {
         m_strError = FirstLine(PQerrorMessage(m_conn));
         return false;
@@ -146,10 +147,11 @@ bool CPostgresAccountStore::Find(std::uint32_t account, std::optional<tagAccount
 enAddResult CPostgresAccountStore::Add(const tagAccountRecord& record) {
     if (!Connected())
         return enAddResult::Failed;
-    CResult result(Run(m_conn,
-                       "INSERT INTO accounts(number, user_name, digest, created) VALUES($1, $2, $3, $4)"
-                       " ON CONFLICT (number) DO NOTHING;",
-                       {std::to_string(record.nAccount), record.strUserName, record.strDigest, Real(record.dtDate)}));
+    CResult result(
+        Run(m_conn,
+            "INSERT INTO accounts(number, user_name, digest, created) VALUES($1, $2, $3, $4)"
+            " ON CONFLICT (number) DO NOTHING;",
+            {std::to_string(record.nAccount), record.strUserName, record.strDigest, Real(record.dtDate)}));
     if (!Ok(result)) {
         m_strError = FirstLine(PQerrorMessage(m_conn));
         return enAddResult::Failed;
@@ -175,8 +177,8 @@ bool CPostgresAccountStore::AddHelp(const tagHelpRecord& help) {
     CResult result(Run(m_conn,
                        "INSERT INTO help_requests(account, mail, text, system, question, peer)"
                        " VALUES($1, $2, $3, $4, $5, $6);",
-                       {std::to_string(help.nAccount), help.strMail, help.strText, help.strSystem, help.strQuestion,
-                        help.strPeer}));
+                       {std::to_string(help.nAccount), help.strMail, help.strText, help.strSystem,
+                        help.strQuestion, help.strPeer}));
     if (!Ok(result)) {
         m_strError = FirstLine(PQerrorMessage(m_conn));
         return false;
