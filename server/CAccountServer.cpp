@@ -23,6 +23,7 @@ constexpr int kPasswordLength = 8;
 // No characters that read alike (0/O, 1/l/I): the parent copies it by hand.
 constexpr char kPasswordAlphabet[] = "abcdefghjkmnpqrstuvwxyzABCDEFGHJKLMNPQRSTUVWXYZ23456789";
 constexpr double kUnixEpochAsAutomationDate = 25569.0; // 1 January 1970 counted from 30 December 1899
+constexpr std::chrono::seconds kRecount{10};
 
 std::uint32_t RandomBelow(std::uint32_t bound) {
     // Rejection keeps the choice uniform.
@@ -84,7 +85,8 @@ CAccountServer::CAccountServer(std::vector<std::unique_ptr<IAccountStore>> store
                        limits.workers = static_cast<unsigned>(stores.size());
                        return limits;
                    }()),
-      m_stores(std::move(stores)), m_nCurrentVersion(currentVersion), m_accountLimits(accountLimits),
+      m_stores(std::move(stores)), m_counts(m_stores.size()), m_nCurrentVersion(currentVersion),
+      m_accountLimits(accountLimits),
       m_registrations(accountLimits.registrationsPerMinute, accountLimits.registrationBurst),
       m_help(accountLimits.helpPerMinute, accountLimits.helpBurst),
       m_accountFailures(accountLimits.failuresPerMinute, accountLimits.failureBurst),
@@ -115,7 +117,7 @@ CFrameServer::tagOutcome CAccountServer::Handle(unsigned worker, const tagReques
     case CMSG_C2S_LOGIN_REQUEST::kType:
         return OnLogin(store, request, static_cast<const CMSG_C2S_LOGIN_REQUEST&>(*msg));
     case CMSG_C2S_REGISTER_REQUEST::kType:
-        return OnRegister(store, request);
+        return OnRegister(worker, request);
     default:
         return OnHelp(store, request, static_cast<const CMSG_C2S_HELP_REQUEST&>(*msg));
     }
@@ -160,21 +162,27 @@ CFrameServer::tagOutcome CAccountServer::OnLogin(IAccountStore& store, const tag
 // The number is claimed by the store, so two servers on one database never
 // hand out the same one. The plain password exists only in this answer: the
 // store keeps its digest.
-CFrameServer::tagOutcome CAccountServer::OnRegister(IAccountStore& store, const tagRequest& request) {
+CFrameServer::tagOutcome CAccountServer::OnRegister(unsigned worker, const tagRequest& request) {
+    IAccountStore& store = *m_stores.at(worker);
+    tagCount& count = m_counts.at(worker);
     const auto verdict = m_registrations.Take(request.host);
     if (verdict != CRateLimiter::enVerdict::Allowed) {
         if (verdict == CRateLimiter::enVerdict::FirstRefusal)
             Log("%s: too many registrations from this address", request.peer.c_str());
         return {{}, "registration limit"};
     }
-    std::uint64_t count = 0;
-    if (!store.Count(count))
-        return StoreFault(store, request, "registration");
+    const auto now = std::chrono::steady_clock::now();
+    if (!count.known || now - count.counted > kRecount) {
+        if (!store.Count(count.accounts))
+            return StoreFault(store, request, "registration");
+        count.counted = now;
+        count.known = true;
+    }
     const std::uint32_t span = kLastAccount - kFirstAccount + 1;
     // Half full is full enough: the random search for a free number stays short.
-    if (count >= std::min<std::uint64_t>(m_accountLimits.maxAccounts, span / 2)) {
+    if (count.accounts >= std::min<std::uint64_t>(m_accountLimits.maxAccounts, span / 2)) {
         Log("%s: no account numbers left to hand out (%llu accounts)", request.peer.c_str(),
-            static_cast<unsigned long long>(count));
+            static_cast<unsigned long long>(count.accounts));
         return {{}, "no account numbers left"};
     }
     tagAccountRecord record;
@@ -191,6 +199,7 @@ CFrameServer::tagOutcome CAccountServer::OnRegister(IAccountStore& store, const 
         return StoreFault(store, request, "registration");
     if (added == enAddResult::Taken)
         return {{}, "no free account number found"};
+    ++count.accounts;
     CMSG_S2C_REGISTER_ANSWER answer;
     FillAccount(answer.Body(), record);
     answer.Body().strPassword = password;

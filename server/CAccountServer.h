@@ -7,6 +7,7 @@
 #include "server/CRateLimiter.h"
 #include "server/IAccountStore.h"
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -46,13 +47,23 @@ protected:
 private:
     tagOutcome OnLogin(IAccountStore& store, const tagRequest& request,
                        const user_login_message::CMSG_C2S_LOGIN_REQUEST& login);
-    tagOutcome OnRegister(IAccountStore& store, const tagRequest& request);
+    tagOutcome OnRegister(unsigned worker, const tagRequest& request);
     tagOutcome OnHelp(IAccountStore& store, const tagRequest& request,
                       const user_login_message::CMSG_C2S_HELP_REQUEST& help);
     // The store's fault, logged; the client is closed without an answer.
     tagOutcome StoreFault(IAccountStore& store, const tagRequest& request, const char* what);
 
+    // Counting a large table takes long: each worker counts at most every
+    // 10 s and adds its own registrations meanwhile, so the total cap may be
+    // passed by what the other workers and servers register in those seconds.
+    struct tagCount {
+        std::uint64_t accounts = 0;
+        std::chrono::steady_clock::time_point counted{};
+        bool known = false;
+    };
+
     std::vector<std::unique_ptr<IAccountStore>> m_stores;
+    std::vector<tagCount> m_counts; // by worker
     std::uint64_t m_nCurrentVersion;
     tagAccountLimits m_accountLimits;
     CRateLimiter m_registrations;
