@@ -14,7 +14,7 @@ class CCommandLine {
 public:
     struct tagOption {
         std::string name;  // without the dashes
-        std::string value; // placeholder shown in the help text
+        std::string value; // placeholder shown in the help text; empty for a flag without value
         std::string help;
     };
 
@@ -26,14 +26,16 @@ public:
     bool Parse(int argc, char** argv, int& exitCode);
 
     std::optional<std::string> Get(const std::string& name) const;
+    bool Has(const std::string& name) const { return Get(name).has_value(); }
     std::string Get(const std::string& name, const std::string& fallback) const;
     // False (and a message) when the value is not a whole number in range.
     bool GetNumber(const std::string& name, unsigned long min, unsigned long max, unsigned long& out) const;
-    // The options every server shares: --idle-timeout, --frame-timeout, --max-clients.
+    // The options every server shares: time-outs, client caps and workers.
     bool GetLimits(tagServerLimits& limits) const;
     void PrintUsage(std::FILE* to) const;
 
-    static std::vector<tagOption> CommonOptions();
+    // The help text names the server's own defaults.
+    static std::vector<tagOption> CommonOptions(const tagServerLimits& defaults);
 
 private:
     std::string m_program;

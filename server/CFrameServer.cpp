@@ -1,8 +1,11 @@
 #include "server/CFrameServer.h"
 
+#include "server/CWorkerPool.h"
+
 #include "net/CMsg.h"
 #include "net/FrameCutter.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <csignal>
@@ -15,6 +18,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/epoll.h>
+#include <sys/eventfd.h>
 #include <sys/resource.h>
 #include <sys/signalfd.h>
 #include <sys/socket.h>
@@ -24,20 +28,35 @@ struct CFrameServer::CConnection {
     int fd = -1;
     std::uint64_t id = 0;
     std::string peer;
-    std::vector<unsigned char> in;  // a frame begun but not complete
+    std::string host;
+    std::vector<unsigned char> in;  // bytes not yet handed to the workers
     std::vector<unsigned char> out; // answers not yet taken by the kernel
     std::size_t outPos = 0;
-    bool watchingOutput = false;
+    std::uint32_t watching = EPOLLIN;
+    bool busy = false;             // a frame is with the workers
+    bool gotByte = false;          // the client has sent anything at all
+    bool partial = false;          // `in` starts with an incomplete frame
+    const char* closing = nullptr; // close once `out` has left
+    Clock::time_point connectedAt;
     Clock::time_point lastFrame;    // idle since
-    Clock::time_point partialSince; // first byte of the frame in `in`
+    Clock::time_point partialSince; // first byte of the incomplete frame
     Clock::time_point outputSince;  // oldest answer still waiting
-    std::vector<std::function<void()>> afterFlush;
 };
 
 namespace {
 
 constexpr std::size_t kScratchSize = 64 * 1024;
 constexpr int kMaxEvents = 512;
+constexpr std::chrono::seconds kCrowdedFirstByteTimeout{10};
+
+std::string FormatHost(const sockaddr_storage& addr) {
+    char host[INET6_ADDRSTRLEN] = "?";
+    if (addr.ss_family == AF_INET)
+        inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in&>(addr).sin_addr, host, sizeof host);
+    else
+        inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6&>(addr).sin6_addr, host, sizeof host);
+    return host;
+}
 
 std::string FormatPeer(const sockaddr_storage& addr) {
     char host[INET6_ADDRSTRLEN] = "?";
@@ -68,15 +87,33 @@ void RaiseDescriptorLimit() {
 CFrameServer::CFrameServer(std::string name, tagServerLimits limits)
     : m_name(std::move(name)), m_limits(limits), m_scratch(kScratchSize) {
     RaiseDescriptorLimit();
+    m_limits.workers = std::max(1u, m_limits.workers);
     m_epoll = epoll_create1(EPOLL_CLOEXEC);
     m_spareFd = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    m_wake = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    epoll_event ev{};
+    ev.events = EPOLLIN;
+    ev.data.fd = m_wake;
+    epoll_ctl(m_epoll, EPOLL_CTL_ADD, m_wake, &ev);
+    // Taken over before the "listening" line, which is when a supervisor may
+    // already send SIGTERM; the worker threads inherit the mask.
+    sigset_t mask;
+    sigemptyset(&mask);
+    sigaddset(&mask, SIGTERM);
+    sigaddset(&mask, SIGINT);
+    sigprocmask(SIG_BLOCK, &mask, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+    m_signals = signalfd(-1, &mask, SFD_NONBLOCK | SFD_CLOEXEC);
+    ev.data.fd = m_signals;
+    epoll_ctl(m_epoll, EPOLL_CTL_ADD, m_signals, &ev);
 }
 
 CFrameServer::~CFrameServer() {
+    m_pool.reset();
     for (auto& conn : m_conns)
         if (conn)
             Close(*conn, "server ends");
-    for (int fd : {m_listen, m_signals, m_spareFd, m_epoll})
+    for (int fd : {m_listen, m_signals, m_wake, m_spareFd, m_epoll})
         if (fd >= 0)
             ::close(fd);
 }
@@ -95,8 +132,15 @@ void CFrameServer::Log(const char* format, ...) const {
     std::fprintf(stderr, "%s %s: %s\n", stamp, m_name.c_str(), text);
 }
 
-const std::string& CFrameServer::PeerOf(const CConnection& conn) const {
-    return conn.peer;
+const char* CFrameServer::Screen(const unsigned char*, std::uint16_t) {
+    return nullptr;
+}
+
+bool CFrameServer::Answer(CMsg& msg, tagOutcome& outcome) {
+    if (!msg.Pack())
+        return false;
+    outcome.answer.assign(msg.GetData(), msg.GetData() + msg.GetSize());
+    return true;
 }
 
 bool CFrameServer::Listen(const std::string& address, unsigned short port) {
@@ -136,17 +180,7 @@ bool CFrameServer::Listen(const std::string& address, unsigned short port) {
 }
 
 int CFrameServer::Run() {
-    sigset_t mask;
-    sigemptyset(&mask);
-    sigaddset(&mask, SIGTERM);
-    sigaddset(&mask, SIGINT);
-    sigprocmask(SIG_BLOCK, &mask, nullptr);
-    signal(SIGPIPE, SIG_IGN);
-    m_signals = signalfd(-1, &mask, SFD_NONBLOCK | SFD_CLOEXEC);
-    epoll_event ev{};
-    ev.events = EPOLLIN;
-    ev.data.fd = m_signals;
-    epoll_ctl(m_epoll, EPOLL_CTL_ADD, m_signals, &ev);
+    m_pool = std::make_unique<CWorkerPool>(m_limits.workers);
 
     epoll_event events[kMaxEvents];
     auto nextSweep = Clock::now() + std::chrono::seconds(1);
@@ -170,15 +204,11 @@ int CFrameServer::Run() {
             }
             if (fd == m_listen) {
                 Accept();
-                continue;
-            }
-            if (fd < 0 || static_cast<std::size_t>(fd) >= m_conns.size() || !m_conns[fd])
-                continue; // closed earlier in this batch
-            CConnection& conn = *m_conns[fd];
-            if (events[i].events & EPOLLOUT)
-                Flush(conn);
-            if (m_conns[fd] && (events[i].events & (EPOLLIN | EPOLLERR | EPOLLHUP)))
-                OnReadable(*m_conns[fd]);
+            } else if (fd == m_wake) {
+                CollectDone();
+            } else if (fd >= 0 && static_cast<std::size_t>(fd) < m_conns.size() && m_conns[fd]) {
+                OnEvent(*m_conns[fd], events[i].events);
+            } // else closed earlier in this batch
         }
         const auto now = Clock::now();
         if (now >= nextSweep) {
@@ -189,6 +219,7 @@ int CFrameServer::Run() {
 }
 
 void CFrameServer::Accept() {
+    std::size_t refused = 0;
     for (int round = 0; round < 256; ++round) {
         sockaddr_storage addr{};
         socklen_t len = sizeof addr;
@@ -206,12 +237,19 @@ void CFrameServer::Accept() {
                 Log("refused a client: out of descriptors");
                 continue;
             }
-            return; // EAGAIN, or a client that gave up while queued
+            break; // EAGAIN, or a client that gave up while queued
         }
-        const std::string peer = FormatPeer(addr);
-        if (m_nClients >= m_limits.maxClients) {
+        const std::string host = FormatHost(addr);
+        std::size_t& fromHost = m_perAddress[host];
+        if (m_nClients >= m_limits.maxClients || fromHost >= m_limits.maxPerAddress) {
             ::close(fd);
-            Log("refused %s: %zu clients already", peer.c_str(), m_nClients);
+            if (fromHost == 0)
+                m_perAddress.erase(host);
+            // One line per batch: a flood must not flood the log as well.
+            if (refused++ == 0)
+                Log("refused %s: %s", host.c_str(),
+                    m_nClients >= m_limits.maxClients ? "too many clients"
+                                                      : "too many connections from this address");
             continue;
         }
         const int on = 1;
@@ -219,26 +257,44 @@ void CFrameServer::Accept() {
         auto conn = std::make_unique<CConnection>();
         conn->fd = fd;
         conn->id = m_nNextId++;
-        conn->peer = peer;
-        conn->lastFrame = Clock::now();
+        conn->peer = FormatPeer(addr);
+        conn->host = host;
+        conn->connectedAt = conn->lastFrame = Clock::now();
         epoll_event ev{};
         ev.events = EPOLLIN;
         ev.data.fd = fd;
         if (epoll_ctl(m_epoll, EPOLL_CTL_ADD, fd, &ev) != 0) {
             ::close(fd);
+            if (fromHost == 0)
+                m_perAddress.erase(host);
             continue;
         }
         if (static_cast<std::size_t>(fd) >= m_conns.size())
             m_conns.resize(static_cast<std::size_t>(fd) + 1);
-        Log("#%llu %s connected", static_cast<unsigned long long>(conn->id), peer.c_str());
+        Log("#%llu %s connected", static_cast<unsigned long long>(conn->id), conn->peer.c_str());
         m_conns[fd] = std::move(conn);
+        ++fromHost;
         ++m_nClients;
     }
+    if (refused > 1)
+        Log("refused %zu clients in all", refused);
 }
 
-void CFrameServer::OnReadable(CConnection& conn) {
+void CFrameServer::OnEvent(CConnection& conn, std::uint32_t events) {
     const int fd = conn.fd;
-    const ssize_t n = ::recv(fd, m_scratch.data(), m_scratch.size(), 0);
+    if (events & EPOLLOUT)
+        Flush(conn);
+    if (!m_conns[fd])
+        return;
+    CConnection& still = *m_conns[fd];
+    if ((events & (EPOLLERR | EPOLLHUP)) && (still.busy || still.closing != nullptr))
+        Close(still, "connection lost");
+    else if (events & (EPOLLIN | EPOLLERR | EPOLLHUP))
+        Receive(still);
+}
+
+void CFrameServer::Receive(CConnection& conn) {
+    const ssize_t n = ::recv(conn.fd, m_scratch.data(), m_scratch.size(), 0);
     if (n == 0) {
         Close(conn, "closed by peer");
         return;
@@ -248,58 +304,83 @@ void CFrameServer::OnReadable(CConnection& conn) {
             Close(conn, std::strerror(errno));
         return;
     }
-    const char* fault;
-    if (conn.in.empty()) {
-        fault = CutFrames(conn, m_scratch.data(), static_cast<std::size_t>(n), false);
-    } else {
-        conn.in.insert(conn.in.end(), m_scratch.begin(), m_scratch.begin() + n);
-        std::vector<unsigned char> pending;
-        pending.swap(conn.in);
-        fault = CutFrames(conn, pending.data(), pending.size(), true);
-    }
-    if (fault != nullptr) {
-        Close(conn, fault);
-        return;
-    }
-    Flush(conn);
+    conn.gotByte = true;
+    conn.in.insert(conn.in.end(), m_scratch.begin(), m_scratch.begin() + n);
+    Advance(conn);
 }
 
-// Consumes every complete frame; the rest waits in conn.in for more bytes.
-const char* CFrameServer::CutFrames(CConnection& conn, const unsigned char* data, std::size_t size,
-                                    bool continued) {
-    std::size_t offset = 0;
+void CFrameServer::Advance(CConnection& conn) {
+    if (m_pool && !conn.busy && conn.closing == nullptr && !conn.in.empty()) {
+        const wire::tagFrameCut cut = wire::CutFrame(conn.in.data(), conn.in.size());
+        if (cut.state == wire::enFrameState::Bad) {
+            Close(conn, "malformed frame");
+            return;
+        }
+        if (cut.state == wire::enFrameState::Incomplete) {
+            if (!conn.partial)
+                conn.partialSince = Clock::now();
+            conn.partial = true;
+        } else {
+            conn.partial = false;
+            if (const char* fault = Screen(conn.in.data(), cut.length)) {
+                Close(conn, fault);
+                return;
+            }
+            Submit(conn, cut.length);
+        }
+    }
+    Watch(conn);
+}
+
+void CFrameServer::Submit(CConnection& conn, std::uint16_t length) {
+    tagRequest request{conn.peer, conn.host, {conn.in.begin(), conn.in.begin() + length}};
+    conn.in.erase(conn.in.begin(), conn.in.begin() + length);
+    conn.busy = true;
+    m_pool->Submit([this, fd = conn.fd, id = conn.id, request = std::move(request)](unsigned worker) {
+        tagDone done{fd, id, {}};
+        try {
+            done.outcome = Handle(worker, request);
+        } catch (const std::exception&) {
+            done.outcome = {{}, "the frame could not be handled"};
+        }
+        {
+            std::lock_guard lock(m_doneLock);
+            m_done.push_back(std::move(done));
+        }
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const ssize_t written = ::write(m_wake, &one, sizeof one);
+    });
+}
+
+void CFrameServer::CollectDone() {
+    std::uint64_t count = 0;
+    [[maybe_unused]] const ssize_t got = ::read(m_wake, &count, sizeof count);
+    std::vector<tagDone> done;
+    {
+        std::lock_guard lock(m_doneLock);
+        done.swap(m_done);
+    }
     const auto now = Clock::now();
-    for (;;) {
-        const wire::tagFrameCut cut = wire::CutFrame(data + offset, size - offset);
-        if (cut.state == wire::enFrameState::Bad)
-            return "malformed frame";
-        if (cut.state == wire::enFrameState::Incomplete)
-            break;
-        if (const char* fault = OnFrame(conn, data + offset, cut.length))
-            return fault;
-        offset += cut.length;
+    for (tagDone& d : done) {
+        if (static_cast<std::size_t>(d.fd) >= m_conns.size() || !m_conns[d.fd] || m_conns[d.fd]->id != d.id)
+            continue; // the client left while its frame was handled
+        CConnection& conn = *m_conns[d.fd];
+        conn.busy = false;
         conn.lastFrame = now;
+        if (!d.outcome.answer.empty()) {
+            if (conn.outPos == conn.out.size())
+                conn.outputSince = now;
+            conn.out.insert(conn.out.end(), d.outcome.answer.begin(), d.outcome.answer.end());
+        }
+        if (d.outcome.close != nullptr && conn.outPos == conn.out.size()) {
+            Close(conn, d.outcome.close);
+            continue;
+        }
+        conn.closing = d.outcome.close;
+        Flush(conn);
+        if (m_conns[d.fd] && m_conns[d.fd]->id == d.id)
+            Advance(conn);
     }
-    if (offset < size) {
-        // A frame still being received keeps the time its first byte came.
-        if (!continued || offset != 0)
-            conn.partialSince = now;
-        conn.in.assign(data + offset, data + size);
-    }
-    return nullptr;
-}
-
-bool CFrameServer::Reply(CConnection& conn, CMsg& msg) {
-    if (!msg.Pack())
-        return false;
-    if (conn.outPos == conn.out.size())
-        conn.outputSince = Clock::now();
-    conn.out.insert(conn.out.end(), msg.GetData(), msg.GetData() + msg.GetSize());
-    return true;
-}
-
-void CFrameServer::AfterFlush(CConnection& conn, std::function<void()> action) {
-    conn.afterFlush.push_back(std::move(action));
 }
 
 void CFrameServer::Flush(CConnection& conn) {
@@ -325,18 +406,26 @@ void CFrameServer::Flush(CConnection& conn) {
     if (!pending) {
         conn.out.clear();
         conn.outPos = 0;
-        auto actions = std::move(conn.afterFlush);
-        conn.afterFlush.clear();
-        for (auto& action : actions)
-            action();
+        if (conn.closing != nullptr) {
+            Close(conn, conn.closing);
+            return;
+        }
     }
-    if (pending != conn.watchingOutput) {
-        epoll_event ev{};
-        ev.events = EPOLLIN | (pending ? EPOLLOUT : 0u);
-        ev.data.fd = conn.fd;
-        epoll_ctl(m_epoll, EPOLL_CTL_MOD, conn.fd, &ev);
-        conn.watchingOutput = pending;
-    }
+    Watch(conn);
+}
+
+// A connection whose frame is with the workers is not read: its next frame
+// waits in the kernel, which keeps a fast sender from queueing work.
+void CFrameServer::Watch(CConnection& conn) {
+    const bool reading = !conn.busy && conn.closing == nullptr;
+    const std::uint32_t wanted = (reading ? EPOLLIN : 0u) | (conn.outPos < conn.out.size() ? EPOLLOUT : 0u);
+    if (wanted == conn.watching)
+        return;
+    epoll_event ev{};
+    ev.events = wanted;
+    ev.data.fd = conn.fd;
+    epoll_ctl(m_epoll, EPOLL_CTL_MOD, conn.fd, &ev);
+    conn.watching = wanted;
 }
 
 void CFrameServer::Close(CConnection& conn, const char* reason) {
@@ -344,34 +433,45 @@ void CFrameServer::Close(CConnection& conn, const char* reason) {
     Log("#%llu %s closed: %s", static_cast<unsigned long long>(conn.id), conn.peer.c_str(), reason);
     epoll_ctl(m_epoll, EPOLL_CTL_DEL, fd, nullptr);
     ::close(fd);
-    auto actions = std::move(conn.afterFlush);
+    const auto it = m_perAddress.find(conn.host);
+    if (it != m_perAddress.end() && --it->second == 0)
+        m_perAddress.erase(it);
     m_conns[fd].reset(); // conn is gone from here on
     --m_nClients;
-    for (auto& action : actions)
-        action();
 }
 
 void CFrameServer::Sweep(Clock::time_point now) {
+    const auto firstByte =
+        m_nClients > m_limits.maxClients / 2
+            ? std::min<std::chrono::seconds>(m_limits.firstByteTimeout, kCrowdedFirstByteTimeout)
+            : m_limits.firstByteTimeout;
     for (auto& slot : m_conns) {
         if (!slot)
             continue;
         CConnection& conn = *slot;
-        if (!conn.in.empty() && now - conn.partialSince > m_limits.frameTimeout)
-            Close(conn, "frame timeout");
-        else if (conn.outPos < conn.out.size() && now - conn.outputSince > m_limits.frameTimeout)
+        if (conn.outPos < conn.out.size() && now - conn.outputSince > m_limits.frameTimeout)
             Close(conn, "answer not taken in time");
+        else if (conn.busy)
+            continue; // the workers answer for it
+        else if (!conn.gotByte && now - conn.connectedAt > firstByte)
+            Close(conn, "no request in time");
+        else if (conn.partial && now - conn.partialSince > m_limits.frameTimeout)
+            Close(conn, "frame timeout");
         else if (now - conn.lastFrame > m_limits.idleTimeout)
             Close(conn, "idle timeout");
     }
 }
 
-// Answers already queued get one last non-blocking attempt before the close.
+// Frames a worker has begun are finished (the rest are dropped), and queued
+// answers get one last non-blocking attempt before the close.
 void CFrameServer::Shutdown() {
     if (m_listen >= 0) {
         epoll_ctl(m_epoll, EPOLL_CTL_DEL, m_listen, nullptr);
         ::close(m_listen);
         m_listen = -1;
     }
+    m_pool.reset();
+    CollectDone();
     for (auto& slot : m_conns) {
         if (!slot)
             continue;
