@@ -6,9 +6,31 @@
 
 #include <cstdlib>
 #include <cxxabi.h>
+#include <dwarf.h>
+#include <filesystem>
 #include <memory>
 
 namespace {
+
+// A unit compiled with a relative source name (as ccache and some build
+// folders do) keeps its folder in DW_AT_comp_dir: the log names the file in
+// full, so it can be found whatever folder the log is read in.
+std::string SourcePath(Dwfl_Line* source, const char* file) {
+    if (file == nullptr) {
+        return {};
+    }
+    if (file[0] == '/') {
+        return file;
+    }
+    Dwarf_Die* unit = dwfl_linecu(source);
+    Dwarf_Attribute attribute;
+    const char* folder =
+        unit == nullptr ? nullptr : dwarf_formstring(dwarf_attr(unit, DW_AT_comp_dir, &attribute));
+    if (folder == nullptr) {
+        return file;
+    }
+    return (std::filesystem::path(folder) / file).lexically_normal().string();
+}
 
 // A runaway recursion has tens of thousands of frames; the top of the stack
 // is what explains the crash, and the log must stay small enough to send.
@@ -181,6 +203,7 @@ void CStackWalker::WriteStack(CLogWriter& w, bool withVariables) {
         Dwfl_Module* module = ModuleAt(pc);
         std::string function;
         const char* file = nullptr;
+        std::string fileName;
         int line = 0;
         if (module != nullptr) {
             GElf_Off offset = 0;
@@ -188,8 +211,11 @@ void CStackWalker::WriteStack(CLogWriter& w, bool withVariables) {
             if (const char* name =
                     dwfl_module_addrinfo(module, pc, &offset, &symbol, nullptr, nullptr, nullptr))
                 function = Demangled(name);
-            if (Dwfl_Line* source = dwfl_module_getsrc(module, pc))
-                file = dwfl_lineinfo(source, nullptr, &line, nullptr, nullptr, nullptr);
+            if (Dwfl_Line* source = dwfl_module_getsrc(module, pc)) {
+                fileName =
+                    SourcePath(source, dwfl_lineinfo(source, nullptr, &line, nullptr, nullptr, nullptr));
+                file = fileName.empty() ? nullptr : fileName.c_str();
+            }
         }
         std::uint64_t sp = 0;
         const std::uint64_t frameAddress = m_cfas[i].value_or(frame.regs.Get(kDwarfRegSp, sp) ? sp : 0);
