@@ -24,13 +24,27 @@ public:
     // True when the name was new; an existing entry is overwritten either way.
     bool Add(const char* name, const tagAppInfo& info, bool toDB);
     tagAppInfo* Find(const char* name);
-    // The first entry, in name order, whose AppPath occurs in the given path.
+    // The first entry, in name order, that admits the program file `path`
+    // (Admits). Null for an empty path: a program whose file is unknown
+    // never matches.
     tagAppInfo* FindPath(const char* path);
     void Del(const char* name, bool toDB);
     void Clear(bool toDB);
     // Calls fn for every entry in name order; an empty function does nothing.
     void ForEach(const std::function<void(tagAppInfo&)>& fn);
     std::size_t Size() const { return m_apps.size(); }
+
+    // Whether an entry admits the program file `program` (an absolute path),
+    // comparing canonical paths: its own program file (AppPath itself, or
+    // AppName in the folder AppPath), and any other file below its folder
+    // when that folder is not a shared system folder and only root can
+    // write from that folder down to the file. So an entry for one game in
+    // /usr/bin admits that game alone, one for a game folder under /opt
+    // admits its helper programs too.
+    static bool Admits(const tagAppInfo& info, const std::string& program);
+    // Folders that hold programs of many packages (/usr/bin, /usr/lib, ...),
+    // the folders above them, and folders anyone may write to.
+    static bool IsSharedSystemFolder(const std::string& folder);
 
 protected:
     bool AddByDB(const char* name, const tagAppInfo& info);
