@@ -153,7 +153,7 @@ void CDlgSwitcher::Arrange() {
 }
 
 void CDlgSwitcher::OpenWindowMenu(unsigned long window, const QPoint& where) {
-    if (m_pMenu == nullptr) {
+    if (m_pMenu == nullptr || m_bTasksLocked) {
         return;
     }
     m_menuTarget = window;
@@ -162,7 +162,7 @@ void CDlgSwitcher::OpenWindowMenu(unsigned long window, const QPoint& where) {
 
 void CDlgSwitcher::OnMenuCommand(int id) {
     const unsigned long target = m_menuTarget;
-    if (target == 0) {
+    if (target == 0 || m_bTasksLocked) {
         return;
     }
     switch (id) {
@@ -176,10 +176,9 @@ void CDlgSwitcher::OnMenuCommand(int id) {
         MaximiseTaskWindow(target);
         break;
     case ID_CLOSE:
+        // The task stays until its window is really gone: a program that
+        // asks "save?" first keeps its button and is still ended with the shell.
         CloseTaskWindow(target);
-        if (m_onWindowClosed) {
-            m_onWindowClosed(target);
-        }
         break;
     default:
         break;

@@ -29,12 +29,11 @@ public:
 
     // The window menu of a task button, acting on `window`.
     void OpenWindowMenu(unsigned long window, const QPoint& where);
-    // What the menu's close command does after asking the window to close:
-    // the window is forgotten at once (the shell's window-destroyed handling).
-    void SetOnWindowClosed(std::function<void(unsigned long)> onClosed) {
-        m_onWindowClosed = std::move(onClosed);
-    }
     void OnMenuCommand(int id);
+    // During a rest the task buttons and their menus do nothing; the start
+    // button still opens the exit dialog.
+    void SetTasksLocked(bool locked) { m_bTasksLocked = locked; }
+    bool TasksLocked() const { return m_bTasksLocked; }
 
     // The buttons in window-id order.
     const std::map<unsigned long, CBtnSwitcher*>& Buttons() const { return m_buttons; }
@@ -66,5 +65,5 @@ private:
     QMenu* m_pMenu = nullptr;
     unsigned long m_menuTarget = 0;
     QTimer m_clockTimer;
-    std::function<void(unsigned long)> m_onWindowClosed;
+    bool m_bTasksLocked = false;
 };

@@ -70,7 +70,7 @@ TEST_F(ShellWindowTest, WindowsOfAllowedProgramsAreTrackedOthersClosedEvenWhenTh
     EXPECT_EQ(CTaskManager::Get()->Size(), 0u);
 }
 
-TEST_F(ShellWindowTest, TaskButtonsFollowWindowIdsAndTheCloseCommandDropsOneAtOnce) {
+TEST_F(ShellWindowTest, TaskButtonsFollowWindowIdsAndTheCloseCommandKeepsATaskUntilItsWindowGoes) {
     const fs::path allowed = m_outside / "Games";
     Allow("TestGame", allowed.string(), "游戏", "hidden from the desktop");
     CopyTestWindow(allowed / "TestGame");
@@ -97,16 +97,23 @@ TEST_F(ShellWindowTest, TaskButtonsFollowWindowIdsAndTheCloseCommandDropsOneAtOn
     bar.RemoveButton(0x20);
     bar.RemoveButton(0x30);
 
-    // A program that ignores the close command still loses its button and is forgotten.
-    TestWindowProcess game((allowed / "TestGame").string(), {"--title", "game", "--ignore-close"});
+    // A program that asks before closing (here: ignores the request) keeps
+    // its button and its task, so it still ends with the shell.
+    TestWindowProcess game((allowed / "TestGame").string(),
+                           {"--title", "game", "--ignore-close", "--record", (m_outside / "asked").string()});
     const unsigned long window = game.Window();
     ASSERT_TRUE(Until([&] { return bar.Buttons().size() == 1; }));
     bar.OpenWindowMenu(window, QPoint(10, 10));
     bar.OnMenuCommand(CDlgSwitcher::ID_CLOSE);
-    EXPECT_TRUE(bar.Buttons().empty());
+    ASSERT_TRUE(Until([&] { return fs::exists(m_outside / "asked"); })) << "the request reached the program";
+    EXPECT_EQ(bar.Buttons().size(), 1u);
+    EXPECT_NE(CTaskManager::Get()->FindTask(window), nullptr);
+    EXPECT_EQ(Count("关闭了[游戏]."), 0);
+    // When the window really goes, so does the task.
+    ::kill(game.Pid(), SIGKILL);
+    ASSERT_TRUE(Until([&] { return bar.Buttons().empty(); }));
     EXPECT_EQ(CTaskManager::Get()->FindTask(window), nullptr);
     EXPECT_EQ(Count("关闭了[游戏]."), 1);
-    EXPECT_FALSE(game.Ended());
 }
 
 TEST_F(ShellWindowTest, DesktopListsEntriesInDescendingKeyOrderAndStartsThemWithArguments) {
