@@ -63,7 +63,8 @@ std::string ScriptOfCommand(const std::vector<std::string>& argv, const std::str
         if (argument.empty() || argument[0] == '-') {
             continue;
         }
-        const std::string script = RealPath(argument[0] == '/' ? argument : platform::JoinPath(cwd, argument));
+        const std::string script =
+            RealPath(argument[0] == '/' ? argument : platform::JoinPath(cwd, argument));
         if (script.empty() || !IsRegularFile(script)) {
             return {};
         }

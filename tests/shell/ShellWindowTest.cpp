@@ -149,6 +149,78 @@ TEST_F(ShellWindowTest, DesktopListsEntriesInDescendingKeyOrderAndStartsThemWith
     EXPECT_EQ(record.str(), apps.string() + "|two words|x y|z|");
 }
 
+// The ways around the guard a child would try: a window that was there
+// before the shell, one that only sets override_redirect, one made inside an
+// allowed program's window, and a refused program that connects again.
+TEST_F(ShellWindowTest, NoWayAroundTheGuardLeavesARefusedProgramRunning) {
+    const fs::path allowed = m_outside / "Games";
+    Allow("TestGame", allowed.string(), "测试游戏");
+    CopyTestWindow(allowed / "TestGame");
+    CopyTestWindow(m_outside / "other" / "Early");
+    CopyTestWindow(m_outside / "other" / "Menu");
+    CopyTestWindow(m_outside / "other" / "Inside");
+    CopyTestWindow(m_outside / "other" / "Again");
+    TestWindowProcess early((m_outside / "other" / "Early").string(), {"--title", "early", "--ignore-close"});
+    ASSERT_NE(early.Window(), 0u);
+    OpenCore();
+    CWarrowDlg shell;
+    ASSERT_TRUE(shell.OnInitDialog());
+
+    TestWindowProcess game((allowed / "TestGame").string(), {"--title", "game"});
+    const unsigned long gameWindow = game.Window();
+    ASSERT_NE(gameWindow, 0u);
+    TestWindowProcess menu((m_outside / "other" / "Menu").string(),
+                           {"--title", "menu", "--override-redirect", "--ignore-close"});
+    char parent[32];
+    std::snprintf(parent, sizeof parent, "0x%lx", gameWindow);
+    TestWindowProcess inside((m_outside / "other" / "Inside").string(),
+                             {"--title", "inside", "--parent", parent, "--ignore-close"});
+    TestWindowProcess again((m_outside / "other" / "Again").string(),
+                            {"--title", "again", "--ignore-close", "--reconnect"});
+
+    ASSERT_TRUE(Until([&] { return early.Ended() && menu.Ended() && inside.Ended() && again.Ended(); }));
+    EXPECT_EQ(early.ExitStatus(), 3) << "judged when the shell started";
+    EXPECT_EQ(menu.ExitStatus(), 3);
+    EXPECT_EQ(inside.ExitStatus(), 3);
+    EXPECT_EQ(again.ExitStatus(), 128 + SIGTERM) << "a program that connects again is ended";
+    EXPECT_FALSE(game.Ended()) << "the allowed program keeps its window";
+    EXPECT_EQ(shell.Taskbar()->Buttons().size(), 1u);
+}
+
+TEST_F(ShellWindowTest, ARestStopsTrackedProgramsAndLocksTheirButtonsUntilItEnds) {
+    const fs::path allowed = m_outside / "Games";
+    Allow("TestGame", allowed.string(), "测试游戏");
+    CopyTestWindow(allowed / "TestGame");
+    OpenCore();
+    CWarrowDlg shell;
+    ASSERT_TRUE(shell.OnInitDialog());
+    shell.TickTimer()->stop();
+    TestWindowProcess game((allowed / "TestGame").string(), {"--title", "game"});
+    const unsigned long window = game.Window();
+    CDlgSwitcher& bar = *shell.Taskbar();
+    ASSERT_TRUE(Until([&] { return bar.Buttons().size() == 1; }));
+    const auto state = [&] {
+        std::ifstream stat("/proc/" + std::to_string(game.Pid()) + "/stat");
+        std::string text;
+        std::getline(stat, text);
+        const auto close = text.rfind(')');
+        return close != std::string::npos && close + 2 < text.size() ? text[close + 2] : '?';
+    };
+
+    shell.ShowView(enShellView::Rest);
+    EXPECT_TRUE(Until([&] { return state() == 'T'; })) << "stopped during the rest";
+    EXPECT_TRUE(bar.TasksLocked());
+    bar.OpenWindowMenu(window, QPoint(10, 10));
+    bar.OnMenuCommand(CDlgSwitcher::ID_CLOSE); // does nothing: the program keeps its window
+    EXPECT_TRUE(bar.StartButton()->isEnabled()) << "the way to the exit dialog stays";
+
+    shell.ShowView(enShellView::Play);
+    EXPECT_TRUE(Until([&] { return state() != 'T'; })) << "running again after the rest";
+    EXPECT_FALSE(bar.TasksLocked());
+    EXPECT_FALSE(game.Ended());
+    EXPECT_EQ(bar.Buttons().size(), 1u);
+}
+
 TEST_F(ShellWindowTest, EnterEscapeAndCloseRequestsLeaveTheDesktopUp) {
     OpenCore();
     CWarrowDlg shell;
