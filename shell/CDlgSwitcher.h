@@ -5,6 +5,7 @@
 #include "shell/WindowAdmission.h"
 #include "skin/CGlazeDialog.h"
 
+#include <QTime>
 #include <QTimer>
 
 #include <functional>
@@ -26,6 +27,9 @@ public:
     bool RemoveButton(unsigned long window) override;
     void Arrange() override;
     void UpdateClock();
+    // Where the clock reads the time; the system clock when empty (tests
+    // set their own).
+    void SetTimeSource(std::function<QTime()> clock) { m_clock = std::move(clock); }
 
     // The window menu of a task button, acting on `window`.
     void OpenWindowMenu(unsigned long window, const QPoint& where);
@@ -66,4 +70,5 @@ private:
     unsigned long m_menuTarget = 0;
     QTimer m_clockTimer;
     bool m_bTasksLocked = false;
+    std::function<QTime()> m_clock;
 };

@@ -221,6 +221,23 @@ TEST_F(ShellWindowTest, ARestStopsTrackedProgramsAndLocksTheirButtonsUntilItEnds
     EXPECT_EQ(bar.Buttons().size(), 1u);
 }
 
+TEST_F(ShellWindowTest, TheClockShowsBothDigitsOfTheHourBesideTheVolumeButton) {
+    OpenCore();
+    CWarrowDlg shell;
+    ASSERT_TRUE(shell.OnInitDialog());
+    CDlgSwitcher& bar = *shell.Taskbar();
+    // The taskbar as the screen shows it at a given time.
+    const auto at = [&](int hour, int minute) {
+        bar.SetTimeSource([=] { return QTime(hour, minute); });
+        bar.UpdateClock();
+        return bar.grab().toImage();
+    };
+    // Were the first digit under the volume button, 10:28 would look like 00:28.
+    EXPECT_NE(at(10, 28), at(0, 28));
+    EXPECT_NE(at(23, 59), at(13, 59));
+    EXPECT_EQ(at(23, 59), at(23, 59)) << "the picture depends on the time alone";
+}
+
 TEST_F(ShellWindowTest, EnterEscapeAndCloseRequestsLeaveTheDesktopUp) {
     OpenCore();
     CWarrowDlg shell;
