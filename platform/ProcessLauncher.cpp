@@ -136,6 +136,7 @@ bool StartDetached(const LaunchRequest& request, std::string* error, pid_t* pid)
             if (error) {
                 *error = Describe(records[i], records[i + 1]);
             }
+            errno = records[i + 1]; // the child's reason, for callers that log a code
             return false;
         }
         if (pid != nullptr) {

@@ -18,8 +18,8 @@ struct LaunchRequest {
 
 // Starts a program that outlives the caller and is never its child (so it is
 // never left as a zombie), in a session of its own. Returns false with the
-// reason when the program could not be executed; `pid` receives the new
-// process's id.
+// reason when the program could not be executed (errno then holds the
+// reason's code); `pid` receives the new process's id.
 bool StartDetached(const LaunchRequest& request, std::string* error = nullptr, pid_t* pid = nullptr);
 
 // A running process held by a pidfd: signals reach that very process, never
