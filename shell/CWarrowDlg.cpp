@@ -183,7 +183,9 @@ void CWarrowDlg::BuildAppList() {
         item->setData(Qt::UserRole, QVariant::fromValue(static_cast<void*>(&app)));
         m_pList->insertItem(0, item);
     });
-    connect(m_pList, &QListWidget::itemActivated, this, &CWarrowDlg::OnAppActivated);
+    // A double-click starts a program; Return or a single click (where the
+    // style activates on one) does not.
+    connect(m_pList, &QListWidget::itemDoubleClicked, this, &CWarrowDlg::OnAppActivated);
 }
 
 void CWarrowDlg::OnAppActivated(QListWidgetItem* item) {

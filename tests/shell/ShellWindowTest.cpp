@@ -138,6 +138,16 @@ TEST_F(ShellWindowTest, DesktopListsEntriesInDescendingKeyOrderAndStartsThemWith
     EXPECT_EQ(names, (std::vector<QString>{QStringLiteral("丙"), QStringLiteral("乙"), QStringLiteral("甲"),
                                            QStringLiteral("儿童浏览器")}));
 
+    // Return and a single click start nothing (a program would still run:
+    // a.sh waits), a double-click does.
+    std::ofstream(apps / "a.sh") << "#!/bin/sh\nsleep 30\n";
+    fs::permissions(apps / "a.sh", fs::perms::owner_all);
+    QListWidgetItem* a = list.item(2);
+    list.setCurrentItem(a);
+    QTest::keyClick(&list, Qt::Key_Return);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(a).center());
+    EXPECT_TRUE(CTaskManager::Get()->StartedGroups().empty());
+
     QListWidgetItem* b = list.item(1);
     list.scrollToItem(b);
     const QPoint at = list.visualItemRect(b).center();
