@@ -95,6 +95,16 @@ std::vector<pid_t> CTaskManager::StartedGroups() {
     return groups;
 }
 
+bool CTaskManager::SignalGroupOf(pid_t pid, int signal) {
+    ltl::CAutoLock guard(m_lock);
+    for (const tagStarted& started : m_started) {
+        if (pid > 0 && started.leader.Pid() == pid && started.leader.Running()) {
+            return ::killpg(started.group, signal) == 0;
+        }
+    }
+    return false;
+}
+
 std::vector<std::pair<pid_t, std::string>> CTaskManager::TrackedOutsideGroups() {
     std::set<pid_t> groups;
     for (const tagStarted& started : m_started) {

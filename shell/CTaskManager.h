@@ -60,6 +60,10 @@ public:
     void Freeze(bool frozen);
     // The process groups started and not yet ended.
     std::vector<pid_t> StartedGroups();
+    // When `pid` is a program the manager started, its whole group gets
+    // `signal` (a refused program takes its helpers with it); false
+    // otherwise.
+    bool SignalGroupOf(pid_t pid, int signal);
     std::size_t Size();
 
     // How long ClearTasks gives programs to end by themselves.

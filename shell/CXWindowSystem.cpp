@@ -4,6 +4,7 @@
 #include "platform/x11/WindowClose.h"
 #include "platform/x11/WindowManager.h"
 #include "platform/x11/WindowProcess.h"
+#include "shell/CTaskManager.h"
 #include "shell/InterpretedScript.h"
 #include "shell/ShellX.h"
 
@@ -75,11 +76,15 @@ void CXWindowSystem::RefuseAll(const std::vector<std::pair<unsigned long, tagWin
         }
         QTimer::singleShot(kRefuseGraceMs, [processes] {
             for (const platform::ProcessHandle& process : *processes) {
-                process.Signal(SIGTERM);
+                if (process.Running()) {
+                    CTaskManager::Get()->SignalGroupOf(process.Pid(), SIGTERM);
+                    process.Signal(SIGTERM);
+                }
             }
             QTimer::singleShot(kRefuseGraceMs, [processes] {
                 for (const platform::ProcessHandle& process : *processes) {
                     if (process.Running()) {
+                        CTaskManager::Get()->SignalGroupOf(process.Pid(), SIGKILL);
                         process.Signal(SIGKILL);
                     }
                 }

@@ -173,10 +173,22 @@ TEST_F(TaskManagerTest, ProgramsStartedWithoutAWindowEndWithTheShellAndARestFree
     tasks.Freeze(false);
     EXPECT_TRUE(Until([&] { return State(pid) != 'T' && State(child) != 'T'; })) << "running after it";
 
+    EXPECT_FALSE(tasks.SignalGroupOf(child, SIGTERM)) << "only the program started itself names its group";
     tasks.Freeze(true);
     tasks.ClearTasks(); // ends even a stopped program
     EXPECT_TRUE(Until([&] { return !Alive(pid) && !Alive(child); }));
     EXPECT_TRUE(tasks.StartedGroups().empty());
+}
+
+TEST_F(TaskManagerTest, ARefusedProgramTheShellStartedTakesItsGroupWithIt) {
+    CTaskManager& tasks = *CTaskManager::Get();
+    const tagAppInfo launcher = Program("launcher", "");
+    const pid_t pid = tasks.StartApp(&launcher);
+    ASSERT_GT(pid, 0);
+    ASSERT_TRUE(Ready("launcher"));
+    const pid_t child = ChildOf("launcher");
+    EXPECT_TRUE(tasks.SignalGroupOf(pid, SIGKILL));
+    EXPECT_TRUE(Until([&] { return !Alive(pid) && !Alive(child); }));
 }
 
 TEST_F(TaskManagerTest, AProcessIdNowUsedByAnotherProgramIsLeftAlone) {
