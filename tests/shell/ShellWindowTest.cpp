@@ -248,6 +248,32 @@ TEST_F(ShellWindowTest, TheClockShowsBothDigitsOfTheHourBesideTheVolumeButton) {
     EXPECT_EQ(at(23, 59), at(23, 59)) << "the picture depends on the time alone";
 }
 
+TEST_F(ShellWindowTest, AProgramStartedFromTheDesktopGetsOneButtonAndOneLine) {
+    const fs::path allowed = m_outside / "Games";
+    Allow("TestGame", allowed.string(), "测试游戏", "", "--title game --windows 1");
+    CopyTestWindow(allowed / "TestGame");
+    OpenCore();
+    CWarrowDlg shell;
+    ASSERT_TRUE(shell.OnInitDialog());
+    QListWidget& list = *shell.AppList();
+    QListWidgetItem* game = nullptr;
+    for (int i = 0; i < list.count(); ++i) {
+        if (list.item(i)->text() == QStringLiteral("测试游戏")) {
+            game = list.item(i);
+        }
+    }
+    ASSERT_NE(game, nullptr);
+    list.scrollToItem(game);
+    const QPoint at = list.visualItemRect(game).center();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, at);
+    CDlgSwitcher& bar = *shell.Taskbar();
+    ASSERT_TRUE(Until([&] { return bar.Buttons().size() == 1 && Count("启动了[测试游戏].") == 1; }))
+        << bar.Buttons().size()
+        << " buttons, started groups: " << CTaskManager::Get()->StartedGroups().size();
+    EXPECT_EQ(CTaskManager::Get()->StartedGroups().size(), 1u);
+}
+
 TEST_F(ShellWindowTest, EnterEscapeAndCloseRequestsLeaveTheDesktopUp) {
     OpenCore();
     CWarrowDlg shell;
