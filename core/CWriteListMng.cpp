@@ -106,19 +106,32 @@ bool CWriteListMng::IsSharedSystemFolder(const std::string& folder) {
     return false;
 }
 
+const CWriteListMng::tagCanonicalEntry& CWriteListMng::CanonicalOf(const tagAppInfo& info) {
+    auto found = m_canonical.find(&info);
+    if (found != m_canonical.end() && found->second.appPath == info.AppPath &&
+        found->second.appName == info.AppName) {
+        return found->second;
+    }
+    tagCanonicalEntry entry;
+    entry.appPath = info.AppPath;
+    entry.appName = info.AppName;
+    entry.path = Canonical(info.AppPath);
+    if (!info.AppName.empty()) {
+        entry.program = Canonical(platform::JoinPath(entry.path, info.AppName));
+    }
+    entry.folder = IsDirectory(entry.path) && !IsSharedSystemFolder(entry.path);
+    return m_canonical.insert_or_assign(&info, std::move(entry)).first->second;
+}
+
 bool CWriteListMng::Admits(const tagAppInfo& info, const std::string& program) {
     if (info.AppPath.empty() || program.empty() || program[0] != '/') {
         return false;
     }
-    const std::string entry = Canonical(info.AppPath);
-    if (program == entry) {
-        return true; // the entry names the program itself
+    const tagCanonicalEntry& entry = CanonicalOf(info);
+    if (program == entry.path || (!entry.program.empty() && program == entry.program)) {
+        return true; // the entry names the program itself, or it is AppName in AppPath
     }
-    if (!info.AppName.empty() && program == Canonical(platform::JoinPath(entry, info.AppName))) {
-        return true;
-    }
-    return IsDirectory(entry) && IsBelow(program, entry) && !IsSharedSystemFolder(entry) &&
-           KeptByRoot(entry, program);
+    return entry.folder && IsBelow(program, entry.path) && KeptByRoot(entry.path, program);
 }
 
 bool CWriteListMng::Load() {
@@ -189,10 +202,12 @@ void CWriteListMng::Del(const char* name, bool toDB) {
     if (toDB) {
         DelByDB(name);
     }
+    m_canonical.erase(&found->second);
     m_apps.erase(found);
 }
 
 void CWriteListMng::Clear(bool toDB) {
+    m_canonical.clear();
     m_apps.clear();
     if (toDB) {
         ClearByDB();

@@ -41,7 +41,10 @@ public:
     // write from that folder down to the file. So an entry for one game in
     // /usr/bin admits that game alone, one for a game folder under /opt
     // admits its helper programs too.
-    static bool Admits(const tagAppInfo& info, const std::string& program);
+    // The entry's canonical forms are worked out once and kept until the
+    // list changes: a lookup then costs no file system call unless the
+    // program lies below an entry's folder.
+    bool Admits(const tagAppInfo& info, const std::string& program);
     // Folders that hold programs of many packages (/usr/bin, /usr/lib, ...),
     // the folders above them, and folders anyone may write to.
     static bool IsSharedSystemFolder(const std::string& folder);
@@ -52,5 +55,16 @@ protected:
     void ClearByDB();
 
 private:
+    // What Admits needs of an entry, from the file system.
+    struct tagCanonicalEntry {
+        std::string appPath; // the entry as it was resolved
+        std::string appName;
+        std::string path;    // AppPath, canonical
+        std::string program; // AppName in AppPath, canonical
+        bool folder = false; // AppPath is a folder that may admit more than its program
+    };
+    const tagCanonicalEntry& CanonicalOf(const tagAppInfo& info);
+
     std::map<std::string, tagAppInfo> m_apps;
+    std::map<const tagAppInfo*, tagCanonicalEntry> m_canonical;
 };
