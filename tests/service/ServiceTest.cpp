@@ -88,6 +88,14 @@ TEST_F(ServiceTest, WithoutAccountTheConsoleStartsWhateverIsAutoStartSays) {
     EXPECT_FALSE(std::filesystem::exists(m_service->Socket()));
 }
 
+TEST_F(ServiceTest, WithoutAccountAutoStartOfTheShellStartsTheConsole) {
+    SetSetup(1, 0); // ID -1: nobody set an account up, so the child shell must not start
+    StartService();
+    ASSERT_TRUE(WaitForStarts(1));
+    EXPECT_EQ(Started(), std::vector<std::string>{Line("WarrowTray")});
+    StopService();
+}
+
 TEST_F(ServiceTest, AutoStartStartsTheProgramOfTheStartStyle) {
     SetAccount(5);
     for (const auto& [style, expected] : {std::pair{0, "Warrow"}, std::pair{1, "WarrowTray"}}) {
