@@ -4,6 +4,7 @@
 #include "core/CWriteListMng.h"
 #include "platform/DesktopEntry.h"
 
+#include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -48,11 +49,21 @@ bool AddApp(CWriteListMng& list, const std::string& path, tagAppInfo* added) {
     if (!IsExecutableFile(target)) {
         return false;
     }
+    // The entry names the program's real file in its real folder: a bare
+    // name would store no folder at all, and the window guard compares
+    // canonical paths.
+    char* real = ::realpath(target.c_str(), nullptr);
+    if (real == nullptr) {
+        return false;
+    }
+    const std::string shownName = BaseName(target);
+    target = real;
+    std::free(real);
     const auto slash = target.rfind('/');
     tagAppInfo info;
     info.AppName = BaseName(target);
-    info.AppPath = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    info.Name = displayName.empty() ? info.AppName : displayName;
+    info.AppPath = target.substr(0, slash + 1);
+    info.Name = displayName.empty() ? shownName : displayName;
     info.AppParam = arguments;
     list.Add(info.AppName.c_str(), info, true);
     if (added != nullptr) {

@@ -5,6 +5,135 @@
 #include "core/JetSql.h"
 #include "platform/Paths.h"
 
+#include <array>
+#include <cstdlib>
+#include <sys/stat.h>
+
+namespace {
+
+// The path with symbolic links, "." and ".." resolved; for a path that does
+// not exist, the same text without doubled or trailing separators.
+std::string Canonical(const std::string& path) {
+    if (char* real = ::realpath(path.c_str(), nullptr)) {
+        std::string resolved(real);
+        std::free(real);
+        return resolved;
+    }
+    std::string clean;
+    for (const char c : path) {
+        if (c != '/' || clean.empty() || clean.back() != '/') {
+            clean += c;
+        }
+    }
+    while (clean.size() > 1 && clean.back() == '/') {
+        clean.pop_back();
+    }
+    return clean;
+}
+
+bool IsDirectory(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Below `folder` at a separator: "/opt/game/x" is below "/opt/game", "/opt/gamex" is not.
+bool IsBelow(const std::string& path, const std::string& folder) {
+    if (folder == "/") {
+        return path.size() > 1 && path[0] == '/';
+    }
+    return path.size() > folder.size() + 1 && path.compare(0, folder.size(), folder) == 0 &&
+           path[folder.size()] == '/';
+}
+
+// Only root can put a file anywhere from `folder` down to `file`: a folder
+// the child could write to would admit whatever the child copies there.
+bool KeptByRoot(const std::string& folder, const std::string& file) {
+    std::string at = file.substr(0, file.rfind('/'));
+    for (;;) {
+        struct stat st {};
+        if (::stat(at.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != 0 ||
+            (st.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+            return false;
+        }
+        if (at.size() <= folder.size()) {
+            return true;
+        }
+        at.erase(at.rfind('/'));
+    }
+}
+
+} // namespace
+
+bool CWriteListMng::IsSharedSystemFolder(const std::string& folder) {
+    static constexpr std::array<const char*, 19> kShared = {"/bin",
+                                                            "/sbin",
+                                                            "/usr/bin",
+                                                            "/usr/sbin",
+                                                            "/usr/local/bin",
+                                                            "/usr/local/sbin",
+                                                            "/usr/games",
+                                                            "/usr/local/games",
+                                                            "/usr/libexec",
+                                                            "/usr/local/libexec",
+                                                            "/usr/share",
+                                                            "/snap/bin",
+                                                            "/etc",
+                                                            "/tmp",
+                                                            "/var/tmp",
+                                                            "/dev/shm",
+                                                            "/home",
+                                                            "/root",
+                                                            "/run"};
+    const std::string canonical = Canonical(folder);
+    for (const char* shared : kShared) {
+        // A folder above a shared one holds it.
+        if (canonical == shared || IsBelow(shared, canonical)) {
+            return true;
+        }
+    }
+    // Library folders hold the helpers of every program: /lib, /lib64,
+    // /usr/lib, /usr/lib32, /usr/local/lib and the multiarch folders in them.
+    for (const std::string base : {"", "/usr", "/usr/local"}) {
+        if (canonical.compare(0, base.size() + 4, base + "/lib") != 0) {
+            continue;
+        }
+        const std::string rest = canonical.substr(base.size() + 4);
+        const auto slash = rest.find('/');
+        if (slash == std::string::npos || rest.find("-linux-", slash) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+const CWriteListMng::tagCanonicalEntry& CWriteListMng::CanonicalOf(const tagAppInfo& info) {
+    auto found = m_canonical.find(&info);
+    if (found != m_canonical.end() && found->second.appPath == info.AppPath &&
+        found->second.appName == info.AppName) {
+        return found->second;
+    }
+    tagCanonicalEntry entry;
+    entry.appPath = info.AppPath;
+    entry.appName = info.AppName;
+    entry.path = Canonical(info.AppPath);
+    if (!info.AppName.empty()) {
+        entry.program = Canonical(platform::JoinPath(entry.path, info.AppName));
+    }
+    entry.folder = IsDirectory(entry.path) && !IsSharedSystemFolder(entry.path);
+    return m_canonical.insert_or_assign(&info, std::move(entry)).first->second;
+}
+
+bool CWriteListMng::Admits(const tagAppInfo& info, const std::string& program) {
+    if (info.AppPath.empty() || program.empty() || program[0] != '/') {
+        return false;
+    }
+    const tagCanonicalEntry& entry = CanonicalOf(info);
+    if (program == entry.path || (!entry.program.empty() && program == entry.program)) {
+        return true; // the entry names the program itself, or it is AppName in AppPath
+    }
+    return entry.folder && IsBelow(program, entry.path) && KeptByRoot(entry.path, program);
+}
+
 bool CWriteListMng::Load() {
     CDBRecordset rs;
     if (m_pDB == nullptr || !m_pDB->OpenRecordset("SELECT * FROM[AppInfo]", rs)) {
@@ -53,9 +182,9 @@ tagAppInfo* CWriteListMng::FindPath(const char* path) {
     if (path == nullptr) {
         return nullptr;
     }
-    const std::string_view haystack(path);
+    const std::string program = Canonical(path);
     for (auto& [name, info] : m_apps) {
-        if (haystack.find(info.AppPath) != std::string_view::npos) {
+        if (Admits(info, program)) {
             return &info;
         }
     }
@@ -73,10 +202,12 @@ void CWriteListMng::Del(const char* name, bool toDB) {
     if (toDB) {
         DelByDB(name);
     }
+    m_canonical.erase(&found->second);
     m_apps.erase(found);
 }
 
 void CWriteListMng::Clear(bool toDB) {
+    m_canonical.clear();
     m_apps.clear();
     if (toDB) {
         ClearByDB();

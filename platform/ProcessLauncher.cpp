@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <grp.h>
+#include <poll.h>
 #include <pwd.h>
 #include <signal.h>
 #include <sys/syscall.h>
@@ -135,6 +136,7 @@ bool StartDetached(const LaunchRequest& request, std::string* error, pid_t* pid)
             if (error) {
                 *error = Describe(records[i], records[i + 1]);
             }
+            errno = records[i + 1]; // the child's reason, for callers that log a code
             return false;
         }
         if (pid != nullptr) {
@@ -148,6 +150,74 @@ bool StartDetached(const LaunchRequest& request, std::string* error, pid_t* pid)
         return false;
     }
     return true;
+}
+
+} // namespace platform
+
+namespace platform {
+
+ProcessHandle ProcessHandle::Open(pid_t pid, const std::string& executable) {
+    ProcessHandle handle;
+    if (pid <= 0) {
+        return handle;
+    }
+    const int fd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+    if (fd < 0) {
+        return handle;
+    }
+    handle.m_fd = fd;
+    handle.m_pid = pid;
+    // Opened first, checked second: if the id named this program after the
+    // pidfd was taken, the pidfd holds that program.
+    if (!executable.empty()) {
+        char path[4096];
+        const ssize_t n =
+            ::readlink(("/proc/" + std::to_string(pid) + "/exe").c_str(), path, sizeof path - 1);
+        if (n <= 0 || std::string(path, static_cast<std::size_t>(n)) != executable) {
+            return ProcessHandle();
+        }
+    }
+    if (!handle.Running()) {
+        return ProcessHandle();
+    }
+    return handle;
+}
+
+ProcessHandle::~ProcessHandle() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+    }
+}
+
+ProcessHandle::ProcessHandle(ProcessHandle&& other) noexcept : m_fd(other.m_fd), m_pid(other.m_pid) {
+    other.m_fd = -1;
+    other.m_pid = 0;
+}
+
+ProcessHandle& ProcessHandle::operator=(ProcessHandle&& other) noexcept {
+    if (this != &other) {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+        m_fd = other.m_fd;
+        m_pid = other.m_pid;
+        other.m_fd = -1;
+        other.m_pid = 0;
+    }
+    return *this;
+}
+
+bool ProcessHandle::Running() const {
+    if (m_fd < 0) {
+        return false;
+    }
+    // A pidfd becomes readable when its process has ended.
+    pollfd pfd{m_fd, POLLIN, 0};
+    return ::poll(&pfd, 1, 0) == 0;
+}
+
+bool ProcessHandle::Signal(int signal) const {
+    return m_fd >= 0 && ::syscall(SYS_pidfd_send_signal, m_fd, signal, nullptr, 0) == 0;
 }
 
 } // namespace platform

@@ -1,8 +1,12 @@
 #include "platform/SingleInstance.h"
 
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -45,7 +49,55 @@ bool SingleInstance::Acquire() {
 }
 
 bool SingleInstance::Listen(const std::string& title, std::string* error) {
-    return m_mailbox.Open(InstanceMailboxPath(title), error);
+    if (!m_mailbox.Open(InstanceMailboxPath(title), error)) {
+        return false;
+    }
+    // Every datagram then carries its sender's credentials.
+    const int on = 1;
+    ::setsockopt(m_mailbox.Descriptor(), SOL_SOCKET, SO_PASSCRED, &on, sizeof on);
+    return true;
+}
+
+bool SingleInstance::ReceiveFrom(std::string& datagram, uid_t& sender) {
+    char buffer[512];
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(ucred))];
+    iovec io{buffer, sizeof buffer};
+    msghdr message{};
+    message.msg_iov = &io;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    ssize_t n;
+    while ((n = ::recvmsg(m_mailbox.Descriptor(), &message, MSG_DONTWAIT)) < 0 && errno == EINTR) {
+    }
+    if (n < 0) {
+        return false;
+    }
+    datagram.assign(buffer, static_cast<std::size_t>(n));
+    // Without credentials the sender is nobody anyone trusts.
+    sender = static_cast<uid_t>(-1);
+    for (cmsghdr* c = CMSG_FIRSTHDR(&message); c != nullptr; c = CMSG_NXTHDR(&message, c)) {
+        if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_CREDENTIALS &&
+            c->cmsg_len >= CMSG_LEN(sizeof(ucred))) {
+            ucred credentials{};
+            std::memcpy(&credentials, CMSG_DATA(c), sizeof credentials);
+            sender = credentials.uid;
+        }
+    }
+    return true;
+}
+
+bool MayRequestQuit(uid_t sender) {
+    if (sender == 0) {
+        return true;
+    }
+    for (const std::string& path : ServiceSocketCandidates()) {
+        struct stat st {};
+        if (::stat(path.c_str(), &st) == 0 && S_ISSOCK(st.st_mode)) {
+            return st.st_uid == sender && sender != ::getuid();
+        }
+    }
+    return false;
 }
 
 std::string InstanceMailboxPath(const std::string& title) {

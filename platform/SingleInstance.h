@@ -3,6 +3,7 @@
 #include "platform/ServiceChannel.h"
 
 #include <string>
+#include <sys/types.h>
 
 namespace platform {
 
@@ -22,12 +23,20 @@ public:
     // Opens the mailbox for `title`; its descriptor becomes readable when a message waits.
     bool Listen(const std::string& title, std::string* error = nullptr);
     ServiceSocket& Mailbox() { return m_mailbox; }
+    // One waiting message with the user id of the process that sent it, as
+    // the kernel vouches for it (SCM_CREDENTIALS); false when none waits.
+    bool ReceiveFrom(std::string& datagram, uid_t& sender);
 
 private:
     std::string m_lockName;
     int m_lockFd = -1;
     ServiceSocket m_mailbox;
 };
+
+// Who may ask a running instance to end: root, and the user the service
+// runs as (the owner of its socket) when that is not the caller's own user:
+// the person at the computer, child or parent, cannot end it this way.
+bool MayRequestQuit(uid_t sender);
 
 // Where the instance titled `title` listens.
 std::string InstanceMailboxPath(const std::string& title);

@@ -9,6 +9,7 @@
 #include "service/CWarrowApp.h"
 
 #include <cerrno>
+#include <climits>
 #include <unistd.h>
 
 unsigned int WRM_CHANGESTYLE = 0;
@@ -19,7 +20,10 @@ std::function<bool()> g_stopCheck;
 
 struct StartAbandoned {};
 
-// Returns errno of the failure, 0 on success, -1 when the start was abandoned.
+constexpr int kAbandoned = INT_MIN;
+
+// Returns 0 on success, kAbandoned when the start was abandoned, otherwise
+// the failure's errno (-1 when none was given).
 int StartProgram(const char* name) {
     const std::string folder = platform::ProgramDirectory();
     platform::ChangeDirectory(folder);
@@ -41,7 +45,7 @@ int StartProgram(const char* name) {
             return 0;
         }
     } catch (const StartAbandoned&) {
-        return -1;
+        return kAbandoned;
     }
     const int code = errno != 0 ? errno : -1;
     LogEvent("%s: %s", name, error.c_str());
@@ -55,13 +59,13 @@ void SetStopCheck(std::function<bool()> check) {
 }
 
 void StartWarrow() {
-    if (StartProgram(ProgramForStyle(STYLE_CHILD)) > 0) {
+    if (const int code = StartProgram(ProgramForStyle(STYLE_CHILD)); code != 0 && code != kAbandoned) {
         LogEvent("运行Warrow 失败");
     }
 }
 
 void StartWarrowTray() {
-    if (const int code = StartProgram(ProgramForStyle(STYLE_PARENT)); code > 0) {
+    if (const int code = StartProgram(ProgramForStyle(STYLE_PARENT)); code != 0 && code != kAbandoned) {
         // There is no token or numbered session here: the console user's id and 0 stand in.
         LogEvent("运行WarrowTray 失败 [hToken=%d][SessionId=%d][%d]", static_cast<int>(::getuid()), 0, code);
     }

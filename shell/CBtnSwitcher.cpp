@@ -15,7 +15,9 @@ void CBtnSwitcher::DrawItem(QPainter& dc, const QRect& item) {
 }
 
 void CBtnSwitcher::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
+    if (m_pOwner->TasksLocked()) {
+        // nothing during a rest
+    } else if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
         ToggleTaskWindow(m_window);
     } else if (event->button() == Qt::RightButton) {
         m_pOwner->OpenWindowMenu(m_window, mapToGlobal(event->position().toPoint()));

@@ -32,3 +32,12 @@ void CDlgRest::OnCountdown() {
     m_nRemaining -= kCountdownMs;
     RefreshText();
 }
+
+void CDlgRest::ShowReason(const QString& reason) {
+    m_countdown.stop();
+    SetTextAlign(DT_CENTER | DT_VCENTER | DT_WORDBREAK);
+    setWindowTitle(reason);
+    show();
+    raise();
+    update();
+}

@@ -14,6 +14,9 @@ public:
     void SetRemaining(int remainingMs) { m_nRemaining = remainingMs; }
     int Remaining() const { return m_nRemaining; }
     void RefreshText();
+    // Shows `reason` in place of the time left, for good: the desktop is
+    // locked.
+    void ShowReason(const QString& reason);
     // Timer 0: ten seconds less.
     void StartCountdown() { m_countdown.start(); }
     void StopCountdown() { m_countdown.stop(); }

@@ -1,5 +1,7 @@
 #include "shell/CDlgSwitcher.h"
 
+#include <QFontMetrics>
+
 #include "shell/AppIcon.h"
 #include "shell/CBtnSwitcher.h"
 #include "shell/CVolumeDialog.h"
@@ -8,6 +10,7 @@
 #include "shell/TaskWindow.h"
 #include "skin/CGlazeStatic.h"
 
+#include <QFontMetrics>
 #include <QMenu>
 #include <QPainter>
 #include <QTime>
@@ -17,6 +20,8 @@ CDlgSwitcher* s_pSwitcher = nullptr;
 constexpr int kFirstTaskX = 75;
 constexpr int kTaskWidth = 72;
 constexpr int kClockWidth = 100;
+constexpr int kVolumeButtonWidth = 48;
+constexpr int kClockMargin = 4; // between the volume button and the first digit
 constexpr int kClockRefreshMs = 30000;
 } // namespace
 
@@ -105,17 +110,27 @@ void CDlgSwitcher::moveEvent(QMoveEvent* event) {
 void CDlgSwitcher::PlaceControls() {
     const QRect client = rect();
     m_pClock->setGeometry(client.right() + 1 - kClockWidth, client.top(), kClockWidth, client.height());
+    // The volume button lies over the left part of the clock: the time must
+    // fit in the rest, so the font shrinks until "23:59" does.
+    const int room = kClockWidth - kVolumeButtonWidth - kClockMargin;
+    QFont clockFont = m_pClock->font();
+    for (int size = 20; size >= 8; --size) {
+        clockFont.setPixelSize(size);
+        if (QFontMetrics(clockFont).horizontalAdvance(QStringLiteral("23:59 ")) <= room) {
+            break;
+        }
+    }
+    m_pClock->setFont(clockFont);
     UpdateClock();
-    // The volume button lies over the left part of the clock.
-    m_pVolumeButton->setGeometry(client.right() + 1 - kClockWidth, 0, 48, kTaskbarHeight);
+    m_pVolumeButton->setGeometry(client.right() + 1 - kClockWidth, 0, kVolumeButtonWidth, kTaskbarHeight);
     m_pVolumeButton->raise();
     const QPoint corner = mapToGlobal(QPoint(client.right() + 1 - kClockWidth, 0));
     m_pVolume->setGeometry(corner.x(), corner.y() - 100, 48, 100);
 }
 
 void CDlgSwitcher::UpdateClock() {
-    const QTime now = QTime::currentTime();
-    m_pClock->SetWindowTextA(QString::asprintf("%02d:%02d  ", now.hour(), now.minute()));
+    const QTime now = m_clock ? m_clock() : QTime::currentTime();
+    m_pClock->SetWindowTextA(QString::asprintf("%02d:%02d ", now.hour(), now.minute()));
 }
 
 bool CDlgSwitcher::AddButton(unsigned long window, const std::string& caption, const std::string& program) {
@@ -153,7 +168,7 @@ void CDlgSwitcher::Arrange() {
 }
 
 void CDlgSwitcher::OpenWindowMenu(unsigned long window, const QPoint& where) {
-    if (m_pMenu == nullptr) {
+    if (m_pMenu == nullptr || m_bTasksLocked) {
         return;
     }
     m_menuTarget = window;
@@ -162,7 +177,7 @@ void CDlgSwitcher::OpenWindowMenu(unsigned long window, const QPoint& where) {
 
 void CDlgSwitcher::OnMenuCommand(int id) {
     const unsigned long target = m_menuTarget;
-    if (target == 0) {
+    if (target == 0 || m_bTasksLocked) {
         return;
     }
     switch (id) {
@@ -176,10 +191,9 @@ void CDlgSwitcher::OnMenuCommand(int id) {
         MaximiseTaskWindow(target);
         break;
     case ID_CLOSE:
+        // The task stays until its window is really gone: a program that
+        // asks "save?" first keeps its button and is still ended with the shell.
         CloseTaskWindow(target);
-        if (m_onWindowClosed) {
-            m_onWindowClosed(target);
-        }
         break;
     default:
         break;

@@ -5,6 +5,7 @@
 #include "shell/WindowAdmission.h"
 #include "skin/CGlazeDialog.h"
 
+#include <QTime>
 #include <QTimer>
 
 #include <functional>
@@ -26,15 +27,17 @@ public:
     bool RemoveButton(unsigned long window) override;
     void Arrange() override;
     void UpdateClock();
+    // Where the clock reads the time; the system clock when empty (tests
+    // set their own).
+    void SetTimeSource(std::function<QTime()> clock) { m_clock = std::move(clock); }
 
     // The window menu of a task button, acting on `window`.
     void OpenWindowMenu(unsigned long window, const QPoint& where);
-    // What the menu's close command does after asking the window to close:
-    // the window is forgotten at once (the shell's window-destroyed handling).
-    void SetOnWindowClosed(std::function<void(unsigned long)> onClosed) {
-        m_onWindowClosed = std::move(onClosed);
-    }
     void OnMenuCommand(int id);
+    // During a rest the task buttons and their menus do nothing; the start
+    // button still opens the exit dialog.
+    void SetTasksLocked(bool locked) { m_bTasksLocked = locked; }
+    bool TasksLocked() const { return m_bTasksLocked; }
 
     // The buttons in window-id order.
     const std::map<unsigned long, CBtnSwitcher*>& Buttons() const { return m_buttons; }
@@ -66,5 +69,6 @@ private:
     QMenu* m_pMenu = nullptr;
     unsigned long m_menuTarget = 0;
     QTimer m_clockTimer;
-    std::function<void(unsigned long)> m_onWindowClosed;
+    bool m_bTasksLocked = false;
+    std::function<QTime()> m_clock;
 };

@@ -31,7 +31,8 @@ bool CShellHookFilter::nativeEventFilter(const QByteArray& eventType, void* mess
     }
     const unsigned what = client->data.data32[0];
     if (what == WM_DG_WINDOWCREATED || what == WM_DG_WINDOWDESTROYED) {
-        m_pending.push_back({what == WM_DG_WINDOWCREATED, client->data.data32[1]});
+        m_pending.push_back({what == WM_DG_WINDOWCREATED, client->data.data32[1],
+                             what == WM_DG_WINDOWCREATED && client->data.data32[2] == DG_WINDOW_OTHER});
         if (!m_pass.isActive()) {
             m_pass.start();
         }

@@ -47,7 +47,16 @@ pid_t CTaskManager::StartApp(const tagAppInfo* app) {
     request.arguments = *arguments;
     request.workingDirectory = app->AppPath;
     pid_t pid = 0;
-    return platform::StartDetached(request, nullptr, &pid) ? pid : 0;
+    if (!platform::StartDetached(request, nullptr, &pid) || pid <= 0) {
+        return 0;
+    }
+    // The launcher gives every program a session, so a group, of its own.
+    const pid_t group = ::getpgid(pid);
+    platform::ProcessHandle leader = platform::ProcessHandle::Open(pid);
+    if (group > 0 && group != ::getpgrp()) {
+        m_started.push_back({group, std::move(leader)});
+    }
+    return pid;
 }
 
 CTaskProcess* CTaskManager::AddTask(unsigned long window, const tagAppInfo& app) {
@@ -75,28 +84,85 @@ std::size_t CTaskManager::Size() {
     return m_tasks.size();
 }
 
-void CTaskManager::ClearTasks() {
+std::vector<pid_t> CTaskManager::StartedGroups() {
     ltl::CAutoLock guard(m_lock);
+    std::vector<pid_t> groups;
+    for (const tagStarted& started : m_started) {
+        if (::killpg(started.group, 0) == 0) {
+            groups.push_back(started.group);
+        }
+    }
+    return groups;
+}
+
+bool CTaskManager::SignalGroupOf(pid_t pid, int signal) {
+    ltl::CAutoLock guard(m_lock);
+    for (const tagStarted& started : m_started) {
+        if (pid > 0 && started.leader.Pid() == pid && started.leader.Running()) {
+            return ::killpg(started.group, signal) == 0;
+        }
+    }
+    return false;
+}
+
+std::vector<std::pair<pid_t, std::string>> CTaskManager::TrackedOutsideGroups() {
+    std::set<pid_t> groups;
+    for (const tagStarted& started : m_started) {
+        groups.insert(started.group);
+    }
     std::set<std::pair<pid_t, std::string>> processes;
     for (const auto& [window, task] : m_tasks) {
-        if (task && task->Pid() > 0) {
+        if (task && task->Pid() > 0 && task->Pid() != ::getpid() &&
+            groups.count(::getpgid(task->Pid())) == 0) {
             processes.emplace(task->Pid(), task->Executable());
         }
     }
-    m_tasks.clear();
-    for (const auto& [pid, executable] : processes) {
+    return {processes.begin(), processes.end()};
+}
+
+void CTaskManager::SignalAll(int signal, const std::vector<std::pair<pid_t, std::string>>& tracked) {
+    for (const auto& [pid, executable] : tracked) {
         if (StillRuns(pid, executable)) {
-            ::kill(pid, SIGTERM);
+            ::kill(pid, signal);
         }
     }
+    for (const tagStarted& started : m_started) {
+        // A group with no member left may have its id taken by another one.
+        if (started.leader.Running() || ::killpg(started.group, 0) == 0) {
+            ::killpg(started.group, signal);
+        }
+    }
+}
+
+void CTaskManager::Freeze(bool frozen) {
+    ltl::CAutoLock guard(m_lock);
+    SignalAll(frozen ? SIGSTOP : SIGCONT, TrackedOutsideGroups());
+}
+
+void CTaskManager::ClearTasks() {
+    ltl::CAutoLock guard(m_lock);
+    const auto tracked = TrackedOutsideGroups();
+    m_tasks.clear();
+    SignalAll(SIGTERM, tracked);
+    SignalAll(SIGCONT, tracked); // a program stopped for a rest must run to end
     // Programs get a grace period to save and end; whatever is left is killed.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kGraceMs);
-    for (const auto& [pid, executable] : processes) {
-        while (StillRuns(pid, executable) && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const auto anyLeft = [&] {
+        for (const auto& [pid, executable] : tracked) {
+            if (StillRuns(pid, executable)) {
+                return true;
+            }
         }
-        if (StillRuns(pid, executable)) {
-            ::kill(pid, SIGKILL);
+        for (const tagStarted& started : m_started) {
+            if (::killpg(started.group, 0) == 0) {
+                return true;
+            }
         }
+        return false;
+    };
+    while (anyLeft() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+    SignalAll(SIGKILL, tracked);
+    m_started.clear();
 }

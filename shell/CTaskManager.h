@@ -3,11 +3,13 @@
 #include "core/CWriteListMng.h"
 #include "ltl/CLock.h"
 #include "ltl/CSingleton.h"
+#include "platform/ProcessLauncher.h"
 
 #include <map>
 #include <memory>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 // One tracked window of an allowed program.
 class CTaskProcess {
@@ -39,15 +41,29 @@ public:
     CTaskManager() = default;
     ~CTaskManager() override;
 
-    // Starts the entry's program in its folder with its arguments; the id of
-    // the new process, 0 on failure. It is tracked once its first window appears.
+    // Starts the entry's program in its folder with its arguments, in a
+    // process group of its own that the manager keeps; the id of the new
+    // process, 0 on failure. Its window becomes a task once it appears; the
+    // group ends with the shell whether or not a window ever appeared.
     pid_t StartApp(const tagAppInfo* app);
     // The window's entry, made from the allow-list entry when new.
     CTaskProcess* AddTask(unsigned long window, const tagAppInfo& app);
     CTaskProcess* FindTask(unsigned long window);
     void RemoveTask(unsigned long window);
-    // Ends every tracked program (SIGTERM, then SIGKILL after a grace) and forgets them.
+    // Ends every tracked program and every process group the manager
+    // started (SIGTERM, then SIGKILL after a grace) and forgets them.
     void ClearTasks();
+    // Stops (SIGSTOP) or continues (SIGCONT) every tracked program and every
+    // group the manager started: a rest freezes them. A tracked program
+    // outside those groups is stopped alone, never the group it shares with
+    // others.
+    void Freeze(bool frozen);
+    // The process groups started and not yet ended.
+    std::vector<pid_t> StartedGroups();
+    // When `pid` is a program the manager started, its whole group gets
+    // `signal` (a refused program takes its helpers with it); false
+    // otherwise.
+    bool SignalGroupOf(pid_t pid, int signal);
     std::size_t Size();
 
     // How long ClearTasks gives programs to end by themselves.
@@ -58,7 +74,17 @@ public:
     void SetOnDestroy(void (*onDestroy)()) { m_onDestroy = onDestroy; }
 
 private:
+    struct tagStarted {
+        pid_t group;
+        platform::ProcessHandle leader; // the started program itself
+    };
+    // Signals the tracked processes (not in a started group) and the
+    // started groups that still have members.
+    void SignalAll(int signal, const std::vector<std::pair<pid_t, std::string>>& tracked);
+    std::vector<std::pair<pid_t, std::string>> TrackedOutsideGroups();
+
     ltl::CLock m_lock;
+    std::vector<tagStarted> m_started;
     std::map<unsigned long, std::unique_ptr<CTaskProcess>> m_tasks;
     void (*m_onDestroy)() = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include "core/CWarrowCoreInterface.h"
 #include "platform/SingleInstance.h"
+#include "platform/x11/CXConnection.h"
 #include "platform/x11/DeskGuard.h"
 #include "shell/CTaskManager.h"
 #include "shell/CWarrowDlg.h"
@@ -10,14 +11,18 @@
 #include <QSocketNotifier>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
+#include <utility>
 
 bool HasQuitSwitch(const std::vector<std::string>& arguments) {
-    std::string line;
+    // A whole argument only: a program path or title holding "/q" is not a request.
     for (const std::string& argument : arguments) {
-        line += argument + " ";
+        if (argument == "/q") {
+            return true;
+        }
     }
-    return line.find("/q") != std::string::npos;
+    return false;
 }
 
 CWarrowApp::CWarrowApp(int& argc, char** argv) : m_argc(argc), m_argv(argv) {}
@@ -32,6 +37,16 @@ int CWarrowApp::InitInstance() {
         return 0;
     }
 
+    // The guard watches an X server; without one there is nothing to guard
+    // and nothing to show.
+    if (deskguard::CXConnection::Open() == nullptr) {
+        std::fprintf(stderr, "Warrow: no X display to guard (DISPLAY=%s)\n",
+                     std::getenv("DISPLAY") != nullptr ? std::getenv("DISPLAY") : "");
+        return 2;
+    }
+    // The shell is an X client whatever the environment asks of Qt: its
+    // guard reads the X event stream.
+    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
     QApplication app(m_argc, m_argv);
     if (!CWarrowCoreInterface::Get()->Init(kDataBasePath, kDataBasePassword, nullptr)) {
         return 1;
@@ -46,12 +61,20 @@ int CWarrowApp::InitInstance() {
     if (instance.Listen(kWindowTitle, &error)) {
         mailbox = std::make_unique<QSocketNotifier>(instance.Mailbox().Descriptor(), QSocketNotifier::Read);
         QObject::connect(mailbox.get(), &QSocketNotifier::activated, &app, [&instance] {
+            static bool s_refusalLogged = false;
             std::string datagram;
             std::string name;
             long wParam = 0;
-            while (instance.Mailbox().Receive(datagram)) {
-                if (platform::ParseServiceMessage(datagram, name, wParam) && name == "WM_QUIT") {
+            uid_t sender = 0;
+            while (instance.ReceiveFrom(datagram, sender)) {
+                if (!platform::ParseServiceMessage(datagram, name, wParam) || name != "WM_QUIT") {
+                    continue;
+                }
+                if (platform::MayRequestQuit(sender)) {
                     QCoreApplication::exit(0); // quit() would ask the windows, which stay up
+                } else if (!std::exchange(s_refusalLogged, true)) {
+                    CWarrowCoreInterface::Get()->LogOut("忽略了退出请求(用户%u).",
+                                                        static_cast<unsigned>(sender));
                 }
             }
         });
@@ -60,7 +83,9 @@ int CWarrowApp::InitInstance() {
     }
 
     auto shell = std::make_unique<CWarrowDlg>();
-    shell->OnInitDialog();
+    if (!shell->OnInitDialog()) {
+        shell->FailClosed();
+    }
     QApplication::exec();
 
     shell->DestroyWindow();

@@ -21,5 +21,5 @@ private:
     char** m_argv;
 };
 
-// "/q" anywhere in the command line, as a plain case-sensitive search.
+// "/q" as one whole argument.
 bool HasQuitSwitch(const std::vector<std::string>& arguments);

@@ -16,17 +16,27 @@
 #include "shell/CXWindowSystem.h"
 #include "shell/ShellLayout.h"
 #include "shell/ShellX.h"
+#include "shell/TaskWindow.h"
+#include "shell/TrustedPrograms.h"
 #include "shell/WindowAdmission.h"
 
 #include <QCoreApplication>
 #include <QListWidget>
 #include <QPainter>
 
+#include <cstdio>
+#include <cstdlib>
 #include <unistd.h>
 
 namespace {
 
 CWarrowDlg* s_pMain = nullptr;
+
+bool IsWaylandSession() {
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const char* type = std::getenv("XDG_SESSION_TYPE");
+    return (wayland != nullptr && *wayland != '\0') || (type != nullptr && std::string(type) == "wayland");
+}
 
 void RemoveShellHook() {
     DG_ShellHookUnistall();
@@ -74,12 +84,15 @@ bool CWarrowDlg::OnInitDialog() {
     setGeometry(screen);
     winId();
     if (ShellX() != nullptr) {
+        // Typed before it is mapped: window managers read the type then.
+        deskguard::MakeDesktop(*ShellX(), static_cast<xcb_window_t>(winId()));
         deskguard::KeepBelow(*ShellX(), static_cast<xcb_window_t>(winId()));
     }
     show();
 
     BuildAppList();
     if (!SetImage("Resource/儿童界面/背景.bmp")) {
+        m_guardFailure = "缺少桌面图片 Resource/儿童界面/背景.bmp";
         return false;
     }
     SetDragRect(QRect()); // the desktop does not move
@@ -104,22 +117,46 @@ bool CWarrowDlg::OnInitDialog() {
     m_pAdmission = std::make_unique<CWindowAdmission>(*m_pWindows, *m_pSwitcher,
                                                       *CWarrowCoreInterface::Get()->GetWLMng(),
                                                       *CTaskManager::Get(), ::getpid());
-    m_pSwitcher->SetOnWindowClosed([this](unsigned long window) { m_pAdmission->OnWindowDestroyed(window); });
+    m_pAdmission->SetTrustedPrograms(ReadTrustedPrograms());
     m_pHookFilter = std::make_unique<CShellHookFilter>(
         winId(), [this](const std::vector<tagWindowEvent>& events) { OnHookMessages(events); });
     QCoreApplication::instance()->installNativeEventFilter(m_pHookFilter.get());
+    if (IsWaylandSession()) {
+        // The guard sees X clients only; Wayland programs would pass unseen.
+        m_guardFailure = "窗口守护无法在 Wayland 会话中运行";
+        return false;
+    }
     if (DG_ShellHookInstall(winId()) == 0) {
+        m_guardFailure = "窗口守护未能启动（X 服务器缺少 X-Resource 扩展，无法得知窗口属于哪个程序）";
         return false;
     }
 
     m_pControl = CWarrowCoreInterface::Get()->GetWRControl();
     if (m_pControl == nullptr) {
+        m_guardFailure = "读取设置失败";
         return false;
     }
     m_guardTimer.start();
     m_tickTimer.start();
     ShowView(StartView(m_pControl->GetConfig().TimeStyle));
     return true;
+}
+
+void CWarrowDlg::FailClosed() {
+    m_tickTimer.stop();
+    m_bLocked = true;
+    m_pList->hide();
+    m_pList->setEnabled(false);
+    m_guardTimer.start();
+    const std::string reason = m_guardFailure.empty() ? std::string("窗口守护未能启动") : m_guardFailure;
+    std::fprintf(stderr, "Warrow: the desktop stays locked: %s\n", reason.c_str());
+    CWarrowCoreInterface::Get()->LogOut("桌面已锁定：%s", reason.c_str());
+    m_pClose->ShowMaximised();
+    m_pRest->ShowReason(QString::fromStdString(reason));
+    m_pRest->grabKeyboard();
+    if (m_pSwitcher != nullptr) {
+        m_pSwitcher->raise();
+    }
 }
 
 void CWarrowDlg::BuildAppList() {
@@ -146,7 +183,9 @@ void CWarrowDlg::BuildAppList() {
         item->setData(Qt::UserRole, QVariant::fromValue(static_cast<void*>(&app)));
         m_pList->insertItem(0, item);
     });
-    connect(m_pList, &QListWidget::itemActivated, this, &CWarrowDlg::OnAppActivated);
+    // A double-click starts a program; Return or a single click (where the
+    // style activates on one) does not.
+    connect(m_pList, &QListWidget::itemDoubleClicked, this, &CWarrowDlg::OnAppActivated);
 }
 
 void CWarrowDlg::OnAppActivated(QListWidgetItem* item) {
@@ -175,6 +214,13 @@ void CWarrowDlg::OnGuardTimer() {
     if (m_pSwitcher != nullptr && m_pSwitcher->geometry() != bar) {
         m_pSwitcher->setGeometry(bar);
     }
+    if (m_bLocked && !m_bExitDialogOpen) {
+        // Nothing may come over the rest: the overlay and the notice go
+        // back on top, and the notice keeps the keyboard.
+        m_pClose->raise();
+        m_pRest->raise();
+        m_pRest->grabKeyboard();
+    }
 }
 
 void CWarrowDlg::OnTick() {
@@ -196,6 +242,14 @@ void CWarrowDlg::ShowView(enShellView view) {
 }
 
 void CWarrowDlg::ShowPlayView() {
+    if (m_bLocked) {
+        m_pRest->releaseKeyboard();
+        m_bLocked = false;
+        CTaskManager::Get()->Freeze(false);
+    }
+    if (m_pSwitcher != nullptr) {
+        m_pSwitcher->SetTasksLocked(false);
+    }
     m_pClose->hide();
     m_pRest->hide();
     m_pRest->StopCountdown();
@@ -205,6 +259,16 @@ void CWarrowDlg::ShowPlayView() {
 }
 
 void CWarrowDlg::ShowRestView() {
+    // The tracked programs stop where they are and go out of sight; their
+    // buttons do nothing until the rest is over.
+    m_bLocked = true;
+    CTaskManager::Get()->Freeze(true);
+    if (m_pSwitcher != nullptr) {
+        m_pSwitcher->SetTasksLocked(true);
+        for (const auto& [window, button] : m_pSwitcher->Buttons()) {
+            MinimiseTaskWindow(window);
+        }
+    }
     m_pClose->ShowMaximised();
     m_pRest->show();
     m_pRest->raise();
@@ -212,6 +276,7 @@ void CWarrowDlg::ShowRestView() {
     m_pRest->RefreshText();
     m_pRest->StartCountdown();
     m_pList->hide();
+    m_pRest->grabKeyboard();
 }
 
 void CWarrowDlg::OpenExitDialog() {
@@ -219,7 +284,11 @@ void CWarrowDlg::OpenExitDialog() {
     CDlgCloseWindows exit;
     exit.OnInitDialog();
     exit.move(ScreenRect().center() - exit.rect().center());
+    // The exit dialog takes the keyboard from the rest notice while it is open.
+    m_bExitDialogOpen = true;
+    m_pRest->releaseKeyboard();
     const int result = exit.exec();
+    m_bExitDialogOpen = false;
     if (m_pControl == nullptr || m_pControl->GetConfig().TimeStyle != 1) {
         m_pClose->hide();
     }

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 class CDlgClose;
@@ -30,8 +31,14 @@ public:
     ~CWarrowDlg() override;
 
     // Builds the desktop; false at the first step that failed (no skin: no
-    // taskbar, hook or timers; no hook or settings: no timers).
+    // taskbar, hook or timers; no hook or settings: no timers), with the
+    // reason in GuardFailure().
     bool OnInitDialog();
+    const std::string& GuardFailure() const { return m_guardFailure; }
+    // Without its guard the shell offers no desktop: the screen stays dimmed
+    // under the rest notice, which tells why, and the line goes to the log.
+    // The start button still reaches the exit dialog.
+    void FailClosed();
     // Hides the shell's windows and removes the overlay, as the shell leaves.
     void DestroyWindow();
 
@@ -83,4 +90,7 @@ private:
     std::unique_ptr<CXWindowSystem> m_pWindows;
     std::unique_ptr<CWindowAdmission> m_pAdmission;
     std::unique_ptr<CShellHookFilter> m_pHookFilter;
+    std::string m_guardFailure;
+    bool m_bExitDialogOpen = false;
+    bool m_bLocked = false; // a rest, or no guard: the overlay keeps everything else away
 };

@@ -1,10 +1,17 @@
 #include "shell/CXWindowSystem.h"
 
+#include "platform/ProcessLauncher.h"
 #include "platform/x11/WindowClose.h"
+#include "platform/x11/WindowManager.h"
 #include "platform/x11/WindowProcess.h"
+#include "shell/CTaskManager.h"
+#include "shell/InterpretedScript.h"
 #include "shell/ShellX.h"
 
 #include <QTimer>
+
+#include <csignal>
+#include <memory>
 
 std::vector<tagWindowLook> CXWindowSystem::Look(const std::vector<unsigned long>& windows) {
     std::vector<tagWindowLook> looks(windows.size());
@@ -13,14 +20,26 @@ std::vector<tagWindowLook> CXWindowSystem::Look(const std::vector<unsigned long>
     }
     const std::vector<deskguard::tagWindowOwner> owners =
         deskguard::WindowOwners(*ShellX(), std::vector<xcb_window_t>(windows.begin(), windows.end()));
+    // The window manager's windows are its own business, whoever names them.
+    const xcb_window_t manager = deskguard::FindWindowManager(*ShellX());
+    const uint32_t clientBits = ~xcb_get_setup(ShellX()->Get())->resource_id_mask;
     for (size_t i = 0; i < owners.size(); ++i) {
-        looks[i] = {owners[i].exists, owners[i].showing, owners[i].pid, owners[i].takesClose};
+        looks[i] = {owners[i].exists,
+                    owners[i].showing,
+                    owners[i].pid,
+                    owners[i].takesClose,
+                    manager != XCB_WINDOW_NONE && (windows[i] & clientBits) == (manager & clientBits),
+                    {}};
     }
     return looks;
 }
 
 std::string CXWindowSystem::ExecutableOf(pid_t pid) {
     return deskguard::ExecutablePath(pid);
+}
+
+std::string CXWindowSystem::ScriptOf(pid_t pid, const std::string& executable) {
+    return ScriptOfProcess(pid, executable);
 }
 
 void CXWindowSystem::RefuseAll(const std::vector<std::pair<unsigned long, tagWindowLook>>& windows) {
@@ -30,16 +49,46 @@ void CXWindowSystem::RefuseAll(const std::vector<std::pair<unsigned long, tagWin
     std::vector<xcb_window_t> ids;
     std::vector<deskguard::tagWindowOwner> owners;
     std::vector<std::pair<xcb_window_t, pid_t>> followUp;
+    // Held now, while the process is the one judged: the follow-up must not
+    // hit a process that got the id after it ended.
+    auto processes = std::make_shared<std::vector<platform::ProcessHandle>>();
     for (const auto& [window, look] : windows) {
         ids.push_back(static_cast<xcb_window_t>(window));
         owners.push_back({look.exists, look.showing, look.pid, look.canBeAsked});
         followUp.emplace_back(static_cast<xcb_window_t>(window), look.pid);
+        if (look.pid > 0 && look.pid != ::getpid()) {
+            platform::ProcessHandle process = platform::ProcessHandle::Open(look.pid, look.executable);
+            if (process.Valid()) {
+                processes->push_back(std::move(process));
+            }
+        }
     }
     // The look was taken in this same pass: closing needs no round trip.
     deskguard::CloseAsLooked(*ShellX(), ids, owners);
-    QTimer::singleShot(kRefuseGraceMs, [followUp] {
+    // A window still there after the grace loses its X connection, which
+    // ends most programs; whatever of the refused process still runs a
+    // grace later is ended (SIGTERM, then SIGKILL): a refused program that
+    // closed its window politely, or lost its connection, could connect
+    // again.
+    QTimer::singleShot(kRefuseGraceMs, [followUp, processes] {
         if (ShellX() != nullptr) {
             deskguard::KillClients(*ShellX(), followUp);
         }
+        QTimer::singleShot(kRefuseGraceMs, [processes] {
+            for (const platform::ProcessHandle& process : *processes) {
+                if (process.Running()) {
+                    CTaskManager::Get()->SignalGroupOf(process.Pid(), SIGTERM);
+                    process.Signal(SIGTERM);
+                }
+            }
+            QTimer::singleShot(kRefuseGraceMs, [processes] {
+                for (const platform::ProcessHandle& process : *processes) {
+                    if (process.Running()) {
+                        CTaskManager::Get()->SignalGroupOf(process.Pid(), SIGKILL);
+                        process.Signal(SIGKILL);
+                    }
+                }
+            });
+        });
     });
 }

@@ -5,41 +5,82 @@
 #include "shell/CTaskManager.h"
 
 #include <map>
+#include <set>
 
 CWindowAdmission::CWindowAdmission(IWindowSystem& windows, ITaskbar& taskbar, CWriteListMng& allowList,
                                    CTaskManager& tasks, pid_t ownPid)
     : m_windows(windows), m_taskbar(taskbar), m_allowList(allowList), m_tasks(tasks), m_ownPid(ownPid) {}
 
-void CWindowAdmission::OnWindowEvents(const std::vector<tagWindowEvent>& events) {
-    std::vector<unsigned long> windows;
-    windows.reserve(events.size());
+namespace {
+
+// What Judge answers for a trusted helper of the session.
+const tagAppInfo kTrustedHelper{};
+
+// What a batch says about one window.
+struct tagReports {
+    unsigned long window = 0;
+    bool created = false;  // reported to appear (so it is judged)
+    bool topLevel = false; // ... at least once as a top-level window
+    bool destroyed = false;
+};
+
+// One entry per window, in the order each first came. A window reported
+// both ways is judged and then, when it does not show, forgotten: a forged
+// "gone" cannot save a window from being judged.
+std::vector<tagReports> Coalesce(const std::vector<tagWindowEvent>& events) {
+    std::vector<tagReports> windows;
+    std::map<unsigned long, size_t> at;
     for (const tagWindowEvent& event : events) {
-        windows.push_back(event.window);
+        const auto [slot, fresh] = at.emplace(event.window, windows.size());
+        if (fresh) {
+            windows.push_back({event.window});
+        }
+        tagReports& reports = windows[slot->second];
+        reports.created = reports.created || event.created;
+        reports.topLevel = reports.topLevel || (event.created && !event.other);
+        reports.destroyed = reports.destroyed || !event.created;
+    }
+    return windows;
+}
+
+} // namespace
+
+void CWindowAdmission::OnWindowEvents(const std::vector<tagWindowEvent>& events) {
+    const std::vector<tagReports> reports = Coalesce(events);
+    std::vector<unsigned long> windows;
+    windows.reserve(reports.size());
+    for (const tagReports& report : reports) {
+        windows.push_back(report.window);
     }
     const std::vector<tagWindowLook> looks = m_windows.Look(windows);
-    // A process may run another program later (exec): its path holds for
+    // A process may run another program later (exec): its verdict holds for
     // this batch only.
-    std::map<pid_t, std::string> paths;
+    struct tagJudged {
+        std::string executable;
+        const tagAppInfo* app = nullptr;
+    };
+    std::map<pid_t, tagJudged> judged;
     std::vector<std::pair<unsigned long, tagWindowLook>> refused;
     bool changed = false;
-    for (size_t i = 0; i < events.size() && i < looks.size(); ++i) {
+    for (size_t i = 0; i < reports.size() && i < looks.size(); ++i) {
         const tagWindowLook& look = looks[i];
-        if (!events[i].created) {
-            changed = (!look.showing && Forget(events[i].window)) || changed;
-            continue;
-        }
         // The shell's own dialogs and taskbar live in the installation
         // folder, which the browser's entry allows: they must not become
         // tasks.
-        if (!look.exists || look.pid == m_ownPid) {
-            continue;
+        if (reports[i].created && look.exists && look.pid != m_ownPid && !look.trusted) {
+            auto verdict = judged.find(look.pid);
+            if (verdict == judged.end()) {
+                tagJudged process;
+                process.executable = look.pid > 0 ? m_windows.ExecutableOf(look.pid) : std::string();
+                process.app = Judge(look.pid, process.executable);
+                verdict = judged.emplace(look.pid, process).first;
+            }
+            const tagWindowEvent event{true, reports[i].window, !reports[i].topLevel};
+            changed = Admit(event, look, verdict->second.executable, verdict->second.app, refused) || changed;
         }
-        auto path = paths.find(look.pid);
-        if (path == paths.end()) {
-            path = paths.emplace(look.pid, look.pid > 0 ? m_windows.ExecutableOf(look.pid) : std::string())
-                       .first;
+        if (reports[i].destroyed && !look.showing) {
+            changed = Forget(reports[i].window) || changed;
         }
-        changed = Admit(events[i].window, look, path->second, refused) || changed;
     }
     if (changed) {
         m_taskbar.Arrange();
@@ -49,19 +90,44 @@ void CWindowAdmission::OnWindowEvents(const std::vector<tagWindowEvent>& events)
     }
 }
 
-bool CWindowAdmission::Admit(unsigned long window, const tagWindowLook& look, const std::string& path,
+const tagAppInfo* CWindowAdmission::Judge(pid_t pid, const std::string& executable) {
+    if (executable.empty()) {
+        return nullptr; // a program nobody can name is never allowed
+    }
+    if (m_trusted.count(executable) != 0) {
+        return &kTrustedHelper; // the session's own helper: allowed, never a task
+    }
+    if (const tagAppInfo* app = m_allowList.FindPath(executable.c_str())) {
+        return app;
+    }
+    const std::string script = m_windows.ScriptOf(pid, executable);
+    return script.empty() ? nullptr : m_allowList.FindPath(script.c_str());
+}
+
+bool CWindowAdmission::Admit(const tagWindowEvent& event, const tagWindowLook& look, const std::string& path,
+                             const tagAppInfo* app,
                              std::vector<std::pair<unsigned long, tagWindowLook>>& refused) {
-    const tagAppInfo* app = m_allowList.FindPath(path.c_str());
     if (app == nullptr) {
-        refused.emplace_back(window, look);
+        refused.emplace_back(event.window, look);
+        refused.back().second.executable = path;
         return false;
     }
-    CTaskProcess* task = m_tasks.AddTask(window, *app);
+    // Menus and embedded windows of allowed programs stay, without a task;
+    // so do the windows of trusted helpers, which have no entry.
+    // A window that does not show (on its way in or out) waits: the hook
+    // reports it again once it shows.
+    if (event.other || app == &kTrustedHelper || !look.showing) {
+        return false;
+    }
+    const bool known = m_tasks.FindTask(event.window) != nullptr;
+    CTaskProcess* task = m_tasks.AddTask(event.window, *app);
     task->SetProcess(look.pid, path);
-    m_taskbar.AddButton(window, task->App().Name,
+    m_taskbar.AddButton(event.window, task->App().Name,
                         platform::JoinPath(task->App().AppPath, task->App().AppName));
-    CWarrowCoreInterface::Get()->LogOut("启动了[%s].", task->App().Name.c_str());
-    return true;
+    if (!known) {
+        CWarrowCoreInterface::Get()->LogOut("启动了[%s].", task->App().Name.c_str());
+    }
+    return !known;
 }
 
 bool CWindowAdmission::Forget(unsigned long window) {

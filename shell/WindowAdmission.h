@@ -1,5 +1,6 @@
 #pragma once
 
+#include <set>
 #include <string>
 #include <sys/types.h>
 #include <utility>
@@ -7,6 +8,7 @@
 
 class CWriteListMng;
 class CTaskManager;
+struct tagAppInfo;
 
 // What one look at a window tells the admission.
 struct tagWindowLook {
@@ -14,6 +16,8 @@ struct tagWindowLook {
     bool showing = false;    // mapped, and its parents too
     pid_t pid = 0;           // the process that created it; 0 when unknown
     bool canBeAsked = false; // takes a request to close; if not, refusing it disconnects its program
+    bool trusted = false;    // a window of the window manager's client: never judged
+    std::string executable;  // set by the admission for a refused window: the program judged
 };
 
 // What the admission needs of the windowing system. It works on batches:
@@ -25,6 +29,13 @@ public:
     // The answer for windows[i] is at [i].
     virtual std::vector<tagWindowLook> Look(const std::vector<unsigned long>& windows) = 0;
     virtual std::string ExecutableOf(pid_t pid) = 0;
+    // The script an interpreter process runs (InterpretedScript.h); empty
+    // when it runs none.
+    virtual std::string ScriptOf(pid_t pid, const std::string& executable) {
+        (void)pid;
+        (void)executable;
+        return {};
+    }
     // Asks the windows to close now, as Look found them a moment ago, and
     // ends the program of each window still there a second later.
     virtual void RefuseAll(const std::vector<std::pair<unsigned long, tagWindowLook>>& windows) = 0;
@@ -43,6 +54,7 @@ public:
 struct tagWindowEvent {
     bool created = false; // false: destroyed
     unsigned long window = 0;
+    bool other = false; // a menu or embedded window: judged, never a task
     bool operator==(const tagWindowEvent&) const = default;
 };
 
@@ -56,17 +68,25 @@ public:
 
     // The hook's reports in the order they came. Anyone can send them, so
     // they are hints: a window reported created must exist, one reported
-    // destroyed must not be showing. All the windows are looked at
-    // together and the refused ones closed together.
+    // destroyed must not be showing, one becomes a task only while it
+    // shows. Each window is handled once per batch. All the windows are looked at
+    // together and the refused ones closed together. A log line needs a
+    // real change: a window that becomes a task, or a task that goes, so
+    // forged reports cannot grow the log.
     void OnWindowEvents(const std::vector<tagWindowEvent>& events);
+    // Programs the installation trusts (TrustedPrograms.h): never judged.
+    void SetTrustedPrograms(std::set<std::string> programs) { m_trusted = std::move(programs); }
     // A window known to be gone (its task button saw it close).
     void OnWindowDestroyed(unsigned long window);
 
 private:
     // False when the window is refused (added to `refused`) or not the
     // admission's business.
-    bool Admit(unsigned long window, const tagWindowLook& look, const std::string& path,
-               std::vector<std::pair<unsigned long, tagWindowLook>>& refused);
+    bool Admit(const tagWindowEvent& event, const tagWindowLook& look, const std::string& path,
+               const tagAppInfo* app, std::vector<std::pair<unsigned long, tagWindowLook>>& refused);
+    // The entry that allows the process: by its program, or by the script
+    // it runs when the program is an interpreter that is not allowed itself.
+    const tagAppInfo* Judge(pid_t pid, const std::string& executable);
     bool Forget(unsigned long window);
 
     IWindowSystem& m_windows;
@@ -74,4 +94,5 @@ private:
     CWriteListMng& m_allowList;
     CTaskManager& m_tasks;
     pid_t m_ownPid;
+    std::set<std::string> m_trusted;
 };

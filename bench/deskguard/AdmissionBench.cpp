@@ -18,6 +18,10 @@
 // - one program mapping all the windows at once;
 // - as many programs, one window each, all mapping at the same moment
 //   (this also measures how fast the machine wakes that many processes).
+// The shell check runs a third burst of override-redirect windows (a
+// program that tries to pass as a menu), which the hook reports as other
+// windows. The helper destroys a window as soon as its close request
+// arrives, so the latency is also how long a refused window stays mapped.
 // For each run: p50 and p99 of the latency, and windows per second from the
 // first map to the last close request.
 
@@ -108,7 +112,8 @@ double Percentile(const std::vector<double>& sorted, double fraction) {
 }
 
 // Returns false when not every window got its close request.
-bool Burst(const std::string& name, int programs, int windowsEach, const tagWay& way) {
+bool Burst(const std::string& name, int programs, int windowsEach, const tagWay& way,
+           bool overrideRedirect = false) {
     const int windows = programs * windowsEach;
     std::unique_ptr<CXConnection> shell = CXConnection::Open();
     if (!shell)
@@ -132,12 +137,14 @@ bool Burst(const std::string& name, int programs, int windowsEach, const tagWay&
     // Every helper connects and prepares its window, then waits for the
     // end of the shared pipe to map it.
     std::vector<std::unique_ptr<TestWindowProcess>> helpers;
-    for (int i = 0; i < programs; ++i)
-        helpers.push_back(std::make_unique<TestWindowProcess>(
-            WARROW_TEST_WINDOW,
-            std::vector<std::string>{"--title", "refused " + std::to_string(i), "--record", recordPath,
-                                     "--windows", std::to_string(windowsEach), "--wait-stdin"},
-            go[0]));
+    for (int i = 0; i < programs; ++i) {
+        std::vector<std::string> arguments{
+            "--title",   "refused " + std::to_string(i), "--record",    recordPath,
+            "--windows", std::to_string(windowsEach),    "--wait-stdin"};
+        if (overrideRedirect)
+            arguments.push_back("--override-redirect");
+        helpers.push_back(std::make_unique<TestWindowProcess>(WARROW_TEST_WINDOW, arguments, go[0]));
+    }
     close(go[0]);
     for (auto& helper : helpers)
         helper->Window();
@@ -188,7 +195,7 @@ bool Burst(const std::string& name, int programs, int windowsEach, const tagWay&
     const double seconds = static_cast<double>(last - first) / 1e9;
     std::printf("%s: %d windows, %d refused, %zu close requests arrived\n", name.c_str(), windows, refused,
                 records.size());
-    std::printf("  latency map -> close request: p50 %.3f ms, p99 %.3f ms, max %.3f ms\n",
+    std::printf("  latency map -> close request (time mapped): p50 %.3f ms, p99 %.3f ms, max %.3f ms\n",
                 Percentile(latencies, 0.50), Percentile(latencies, 0.99), latencies.back());
     std::printf("  %.0f windows/s (first map to last close request %.3f ms)\n",
                 static_cast<double>(records.size()) / seconds, seconds * 1e3);
@@ -216,6 +223,10 @@ int main(int argc, char** argv) {
         complete = Burst(way.name + ", one program with " + count + " windows", 1, windows, way) && complete;
         complete = Burst(way.name + ", " + count + " programs with one window", windows, 1, way) && complete;
     }
+    const tagWay shellCheck{"shell check", ShellCheck, true};
+    complete = Burst("shell check, one program with " + count + " override-redirect windows", 1, windows,
+                     shellCheck, true) &&
+               complete;
     DG_UnInit();
     return complete ? 0 : 1;
 }

@@ -8,6 +8,7 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
+#include <utility>
 
 namespace deskguard {
 
@@ -22,7 +23,7 @@ std::unique_ptr<CShellHook> CShellHook::Install(xcb_window_t shell) {
 }
 
 CShellHook::CShellHook(std::unique_ptr<CXConnection> x, xcb_window_t shell)
-    : m_pX(std::move(x)), m_shell(shell) {}
+    : m_pX(std::move(x)), m_shell(shell), m_clientMask(~xcb_get_setup(m_pX->Get())->resource_id_mask) {}
 
 CShellHook::~CShellHook() {
     if (m_thread.joinable()) {
@@ -40,7 +41,11 @@ bool CShellHook::Start() {
     // happens in between is missed.
     const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(m_pX->Get(), m_pX->Root(), XCB_CW_EVENT_MASK, &mask);
-    Refresh(false);
+    // Windows present now are judged at once, and every window is watched.
+    Refresh(true);
+    m_bInstalled = true;
+    Watch(m_pX->Root(), XCB_WINDOW_NONE);
+    Discover();
     m_nStopFd = eventfd(0, EFD_CLOEXEC);
     if (m_nStopFd < 0 || m_pX->IsBroken())
         return false;
@@ -59,6 +64,12 @@ void CShellHook::Run() {
         while (xcb_generic_event_t* event = xcb_poll_for_event(c)) {
             Handle(event);
             std::free(event);
+        }
+        // The messages at hand are out; now the answers about new windows.
+        if (!m_watching.empty()) {
+            xcb_flush(c);
+            Discover();
+            continue;
         }
         if (m_pX->IsBroken())
             return; // the X server went away; so did every window
@@ -83,15 +94,35 @@ void CShellHook::Handle(const xcb_generic_event_t* event) {
             Refresh(true);
         break;
     }
+    case XCB_CREATE_NOTIFY: {
+        const auto* e = reinterpret_cast<const xcb_create_notify_event_t*>(event);
+        if (!synthetic)
+            Watch(e->window, e->parent);
+        break;
+    }
+    case XCB_REPARENT_NOTIFY: {
+        // A window moved into a watched window: watch it and what it holds
+        // (it is shown again there, and reported then).
+        const auto* e = reinterpret_cast<const xcb_reparent_notify_event_t*>(event);
+        if (!synthetic && e->event == e->parent)
+            Watch(e->window, e->parent);
+        break;
+    }
     case XCB_MAP_NOTIFY: {
         const auto* e = reinterpret_cast<const xcb_map_notify_event_t*>(event);
-        if (!synthetic && !m_bListMode && e->event == root && !e->override_redirect)
+        if (synthetic)
+            break;
+        if (!m_bListMode && e->event == root && !e->override_redirect)
             Appear(e->window);
+        else
+            Shown(e->window, e->event, e->override_redirect);
         break;
     }
     case XCB_UNMAP_NOTIFY: {
         // Also the first half of a reparenting away from the root.
         const auto* e = reinterpret_cast<const xcb_unmap_notify_event_t*>(event);
+        if (!synthetic)
+            m_otherShown.erase(e->window);
         if (!synthetic && !m_bListMode && e->event == root)
             Vanish(e->window);
         break;
@@ -100,6 +131,7 @@ void CShellHook::Handle(const xcb_generic_event_t* event) {
         const auto* e = reinterpret_cast<const xcb_destroy_notify_event_t*>(event);
         if (synthetic)
             break;
+        m_otherShown.erase(e->window);
         if (e->window == m_wmCheck)
             Refresh(true);
         else if (!m_bListMode && e->event == root)
@@ -122,6 +154,7 @@ void CShellHook::Refresh(bool report) {
     const xcb_window_t wm = FindWindowManager(*m_pX);
     if (wm != m_wmCheck) {
         m_wmCheck = wm;
+        m_wmClient = wm != XCB_WINDOW_NONE ? ClientOf(wm) : 0;
         // The check window need not be a child of the root: watch it itself.
         if (wm != XCB_WINDOW_NONE) {
             const uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
@@ -131,7 +164,7 @@ void CShellHook::Refresh(bool report) {
     const auto list = wm != XCB_WINDOW_NONE ? ReadClientList(*m_pX) : std::nullopt;
     if (list)
         Update(*list, report);
-    else if (m_bListMode || !report) // the root children were not followed until now
+    else if (m_bListMode || !m_bInstalled) // the root children were not followed until now
         Update(MappedRootChildren(), report);
     m_bListMode = list.has_value();
 }
@@ -186,7 +219,53 @@ void CShellHook::Vanish(xcb_window_t window) {
         Post(WM_DG_WINDOWDESTROYED, window);
 }
 
-void CShellHook::Post(uint32_t message, xcb_window_t window) {
+void CShellHook::Watch(xcb_window_t window, xcb_window_t parent) {
+    xcb_connection_t* c = m_pX->Get();
+    const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    if (window != m_pX->Root())
+        xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &mask);
+    m_watching.push_back({window, parent, xcb_get_window_attributes(c, window), xcb_query_tree(c, window)});
+}
+
+void CShellHook::Discover() {
+    xcb_connection_t* c = m_pX->Get();
+    while (!m_watching.empty()) {
+        // Answers are taken for everything asked so far: one round trip per
+        // level of the window tree, however many windows it holds.
+        const std::vector<tagWatched> batch = std::exchange(m_watching, {});
+        for (const tagWatched& watched : batch) {
+            reply_ptr<xcb_get_window_attributes_reply_t> attributes(
+                xcb_get_window_attributes_reply(c, watched.attributes, nullptr));
+            reply_ptr<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, watched.tree, nullptr));
+            if (!attributes || !tree)
+                continue; // gone meanwhile
+            if (watched.parent != XCB_WINDOW_NONE && attributes->map_state != XCB_MAP_STATE_UNMAPPED)
+                Shown(watched.window, watched.parent, attributes->override_redirect);
+            const xcb_window_t* children = xcb_query_tree_children(tree.get());
+            for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i)
+                Watch(children[i], watched.window);
+        }
+        xcb_flush(c);
+    }
+}
+
+void CShellHook::Shown(xcb_window_t window, xcb_window_t parent, bool overrideRedirect) {
+    const xcb_window_t root = m_pX->Root();
+    const uint32_t client = ClientOf(window);
+    if (window == m_shell || client == ClientOf(m_shell) || (m_wmClient != 0 && client == m_wmClient))
+        return;
+    // Top-level windows are reported as they join the set above; inside a
+    // window of the manager's (its frames) or of the same client nothing
+    // new shows.
+    const uint32_t holder = ClientOf(parent);
+    const bool other =
+        parent == root ? overrideRedirect : holder != client && !(m_wmClient != 0 && holder == m_wmClient);
+    // Once per showing: found by a look and by its map event alike.
+    if (other && m_otherShown.insert(window).second)
+        Post(WM_DG_WINDOWCREATED, window, DG_WINDOW_OTHER);
+}
+
+void CShellHook::Post(uint32_t message, xcb_window_t window, uint32_t kind) {
     xcb_client_message_event_t event{};
     event.response_type = XCB_CLIENT_MESSAGE;
     event.format = 32;
@@ -194,6 +273,7 @@ void CShellHook::Post(uint32_t message, xcb_window_t window) {
     event.type = m_pX->Atom(enAtom::WarrowShellHook);
     event.data.data32[0] = message;
     event.data.data32[1] = window;
+    event.data.data32[2] = kind;
     // No event mask: the event goes to the client that created the window,
     // the shell, and to nobody else.
     xcb_send_event(m_pX->Get(), 0, m_shell, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));

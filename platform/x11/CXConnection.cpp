@@ -25,6 +25,7 @@ constexpr const char* kAtomNames[] = {
     "_NET_WM_STATE_BELOW",
     "_NET_WM_WINDOW_TYPE",
     "_NET_WM_WINDOW_TYPE_DOCK",
+    "_NET_WM_WINDOW_TYPE_DESKTOP",
     "_NET_WM_STRUT",
     "_NET_WM_STRUT_PARTIAL",
     "_WARROW_SHELL_HOOK",

@@ -25,6 +25,7 @@ enum class enAtom {
     NetWmStateBelow,
     NetWmWindowType,
     NetWmWindowTypeDock,
+    NetWmWindowTypeDesktop,
     NetWmStrut,
     NetWmStrutPartial,
     WarrowShellHook,

@@ -15,6 +15,11 @@
 //   window  the shell's window
 //   data.data32[0]  WM_DG_WINDOWCREATED or WM_DG_WINDOWDESTROYED
 //   data.data32[1]  the window's id
+//   data.data32[2]  0 for a top-level window; DG_WINDOW_OTHER for another
+//                   window a program shows (an override-redirect window,
+//                   or one inside another program's window): the shell
+//                   judges its program but makes no task of it, and no
+//                   WM_DG_WINDOWDESTROYED follows it
 // It arrives through the shell's own X connection, so a toolkit's native
 // event filter sees it in order with the shell's other events. The send
 // flag is set as on every sent event; anyone can send such an event, so the
@@ -28,6 +33,7 @@
 
 inline constexpr unsigned WM_DG_WINDOWCREATED = 2258;
 inline constexpr unsigned WM_DG_WINDOWDESTROYED = 2259;
+inline constexpr unsigned DG_WINDOW_OTHER = 1;
 inline constexpr char DG_SHELL_HOOK_ATOM[] = "_WARROW_SHELL_HOOK";
 
 extern "C" {

@@ -17,6 +17,11 @@ bool MakeBottomDock(const CXConnection& x, xcb_window_t window, uint32_t height,
            WriteWords(x, window, x.Atom(enAtom::NetWmStrut), XCB_ATOM_CARDINAL, {0, 0, 0, height});
 }
 
+bool MakeDesktop(const CXConnection& x, xcb_window_t window) {
+    return WriteWords(x, window, x.Atom(enAtom::NetWmWindowType), XCB_ATOM_ATOM,
+                      {x.Atom(enAtom::NetWmWindowTypeDesktop)});
+}
+
 tagPanelCookies RequestPanelProperties(const CXConnection& x, xcb_window_t window) {
     return {RequestWords(x, window, x.Atom(enAtom::NetWmWindowType), XCB_ATOM_ATOM),
             RequestWords(x, window, x.Atom(enAtom::NetWmStrut), XCB_ATOM_CARDINAL),

@@ -15,6 +15,10 @@ namespace deskguard {
 bool MakeBottomDock(const CXConnection& x, xcb_window_t window, uint32_t height, uint32_t xStart,
                     uint32_t xEnd);
 
+// Makes `window` the desktop (_NET_WM_WINDOW_TYPE_DESKTOP): window managers
+// keep it below every other window, undecorated and out of their lists.
+bool MakeDesktop(const CXConnection& x, xcb_window_t window);
+
 // The three properties that make a window a panel, asked for together.
 struct tagPanelCookies {
     xcb_get_property_cookie_t type;

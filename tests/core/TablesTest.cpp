@@ -82,15 +82,51 @@ TEST_F(TablesTest, AllowListMemoryAndTableFollowTheWriteFlag) {
     EXPECT_EQ(empty.Size(), 0u);
 }
 
-TEST_F(TablesTest, FindPathTakesTheFirstNameWhosePathOccursCaseSensitively) {
+TEST_F(TablesTest, FindPathAdmitsTheEntrysProgramAndOnlyRootKeptFoldersAdmitTheirOtherPrograms) {
+    namespace fs = std::filesystem;
+    const std::string games = (m_folder / "opt" / "game").string();
+    fs::create_directories(games + "/helpers");
+    fs::create_directories(m_folder.string() + "/home/x" + games);
+    fs::create_directories(games + "-extra");
+    fs::create_directories(games + "/drop");
+    ::chmod((games + "/drop").c_str(), 0777);
+    fs::create_directory_symlink(games, m_folder / "link");
+    std::ofstream(games + "/game") << "#!/bin/sh\n";
+
     CWriteListMng list;
-    list.Add("b-file", App("b-file", "/usr/games/tux"), false);
-    list.Add("a-folder", App("a-folder", "/usr/games/"), false);
-    ASSERT_NE(list.FindPath("/usr/games/tux"), nullptr);
-    EXPECT_EQ(list.FindPath("/usr/games/tux")->AppName, "a-folder");
-    EXPECT_EQ(list.FindPath("/USR/GAMES/tux"), nullptr);
-    EXPECT_EQ(list.FindPath("/usr/bin/tux"), nullptr);
+    list.Add("b-game", App("game", games + "/"), false);
+    list.Add("a-file", App("tool", games + "/helpers/tool"), false);
+    list.Add("c-true", App("true", "/usr/bin/"), false);
+    list.Add("d-empty", App("empty", ""), false);
+
+    // The entry's own program, in key order, also through a link.
+    ASSERT_NE(list.FindPath((games + "/helpers/tool").c_str()), nullptr);
+    EXPECT_EQ(list.FindPath((games + "/helpers/tool").c_str())->AppName, "tool");
+    ASSERT_NE(list.FindPath((m_folder / "link" / "game").c_str()), nullptr);
+    // A root-kept folder of its own admits the game's helpers.
+    ASSERT_NE(list.FindPath((games + "/helpers/other").c_str()), nullptr);
+    EXPECT_EQ(list.FindPath((games + "/helpers/other").c_str())->AppName, "game");
+    // A look-alike folder, a longer name and a folder anyone can write to do not.
+    EXPECT_EQ(list.FindPath((m_folder.string() + "/home/x" + games + "/evil").c_str()), nullptr);
+    EXPECT_EQ(list.FindPath((games + "-extra/evil").c_str()), nullptr);
+    EXPECT_EQ(list.FindPath((games + "/drop/evil").c_str()), nullptr);
+    EXPECT_EQ(list.FindPath((m_folder.string() + "/OPT/game/game").c_str()), nullptr) << "case counts";
+    // One program of a shared system folder allows that one alone.
+    ASSERT_NE(list.FindPath("/usr/bin/true"), nullptr);
+    EXPECT_EQ(list.FindPath("/usr/bin/false"), nullptr);
+    // An entry without a path never matches, not even an unknown program.
+    EXPECT_EQ(list.FindPath(""), nullptr);
+    EXPECT_EQ(list.FindPath("empty"), nullptr);
     EXPECT_EQ(list.FindPath(nullptr), nullptr);
+}
+
+TEST_F(TablesTest, SharedSystemFoldersAreTheCommonProgramAndLibraryFoldersAndThoseAboveThem) {
+    for (const char* shared :
+         {"/usr/bin", "/usr/bin/", "/bin", "/usr/games", "/usr/lib", "/usr/lib64",
+          "/usr/lib/x86_64-linux-gnu", "/usr/libexec", "/usr/local/bin", "/usr", "/", "/tmp", "/home"})
+        EXPECT_TRUE(CWriteListMng::IsSharedSystemFolder(shared)) << shared;
+    for (const char* own : {"/opt/game", "/usr/lib/firefox-esr", "/srv/games"})
+        EXPECT_FALSE(CWriteListMng::IsSharedSystemFolder(own)) << own;
 }
 
 TEST_F(TablesTest, SecondDatabaseMergesAndCurrentDatabaseTakesTheWrites) {
@@ -177,11 +213,16 @@ TEST_F(TablesTest, AddAppTakesExecutablesAndLaunchersAndRefusesOtherFiles) {
 
     EXPECT_FALSE(AddApp(list, folder + "/notes.txt"));
     EXPECT_FALSE(AddApp(list, folder + "/missing"));
+
     CWriteListMng reread;
     reread.Init(kDataBasePath, kDataBasePassword);
     ASSERT_NE(reread.Find("tuxracer"), nullptr);
     EXPECT_EQ(reread.Find("tuxracer")->Name, "企鹅滑雪");
     EXPECT_EQ(reread.Size(), 2u);
+
+    // A name relative to the current folder is stored with its real folder.
+    ASSERT_TRUE(AddApp(list, "bin/tuxracer", &added));
+    EXPECT_EQ(added.AppPath, std::filesystem::canonical(folder).string() + "/bin/");
 }
 
 } // namespace

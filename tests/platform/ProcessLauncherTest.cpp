@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -60,8 +61,10 @@ TEST(ProcessLauncherTest, TellsTheIdOfTheStartedProcess) {
 
 TEST(ProcessLauncherTest, ReportsProgramsThatCannotRun) {
     std::string error;
+    errno = 0;
     EXPECT_FALSE(platform::StartDetached({"/nonexistent/program", {}, "", {}, false, 0, 0}, &error));
     EXPECT_NE(error.find("cannot execute"), std::string::npos) << error;
+    EXPECT_EQ(errno, ENOENT) << "the code of the failure reaches the caller";
     EXPECT_FALSE(platform::StartDetached({"/bin/true", {}, "/nonexistent/folder", {}, false, 0, 0}, &error));
     EXPECT_NE(error.find("working directory"), std::string::npos) << error;
 }

@@ -4,6 +4,7 @@
 #include "tests/service/ServiceProcess.h"
 #include <algorithm>
 
+#include <cerrno>
 #include <csignal>
 
 namespace {
@@ -87,6 +88,14 @@ TEST_F(ServiceTest, WithoutAccountTheConsoleStartsWhateverIsAutoStartSays) {
     EXPECT_FALSE(std::filesystem::exists(m_service->Socket()));
 }
 
+TEST_F(ServiceTest, WithoutAccountAutoStartOfTheShellStartsTheConsole) {
+    SetSetup(1, 0); // ID -1: nobody set an account up, so the child shell must not start
+    StartService();
+    ASSERT_TRUE(WaitForStarts(1));
+    EXPECT_EQ(Started(), std::vector<std::string>{Line("WarrowTray")});
+    StopService();
+}
+
 TEST_F(ServiceTest, AutoStartStartsTheProgramOfTheStartStyle) {
     SetAccount(5);
     for (const auto& [style, expected] : {std::pair{0, "Warrow"}, std::pair{1, "WarrowTray"}}) {
@@ -117,6 +126,22 @@ TEST_F(ServiceTest, ChangeStyleStartsOnRequestOnly) {
         m_service->Out().find("Recieve ChangeStyle [2]\nRecieve ChangeStyle [0]\nRecieve ChangeStyle [1]\n"),
         std::string::npos)
         << m_service->Out();
+    StopService();
+}
+
+TEST_F(ServiceTest, AProgramThatCannotRunIsLogged) {
+    SetAccount(5);
+    SetSetup(0, 1);
+    std::filesystem::remove(m_folder / "Warrow");
+    std::filesystem::permissions(m_folder / "WarrowTray",
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    StartService();
+    ASSERT_TRUE(platform::PostServiceMessage(platform::kChangeStyleMessage, 0));
+    ASSERT_TRUE(m_service->WaitForOutput("运行Warrow 失败\n")) << m_service->Out();
+    ASSERT_TRUE(platform::PostServiceMessage(platform::kChangeStyleMessage, 1));
+    const std::string tray = "运行WarrowTray 失败 [hToken=" + std::to_string(::getuid()) + "][SessionId=0][" +
+                             std::to_string(EACCES) + "]\n";
+    ASSERT_TRUE(m_service->WaitForOutput(tray)) << m_service->Out();
     StopService();
 }
 

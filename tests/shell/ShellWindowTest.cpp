@@ -70,7 +70,7 @@ TEST_F(ShellWindowTest, WindowsOfAllowedProgramsAreTrackedOthersClosedEvenWhenTh
     EXPECT_EQ(CTaskManager::Get()->Size(), 0u);
 }
 
-TEST_F(ShellWindowTest, TaskButtonsFollowWindowIdsAndTheCloseCommandDropsOneAtOnce) {
+TEST_F(ShellWindowTest, TaskButtonsFollowWindowIdsAndTheCloseCommandKeepsATaskUntilItsWindowGoes) {
     const fs::path allowed = m_outside / "Games";
     Allow("TestGame", allowed.string(), "游戏", "hidden from the desktop");
     CopyTestWindow(allowed / "TestGame");
@@ -97,16 +97,23 @@ TEST_F(ShellWindowTest, TaskButtonsFollowWindowIdsAndTheCloseCommandDropsOneAtOn
     bar.RemoveButton(0x20);
     bar.RemoveButton(0x30);
 
-    // A program that ignores the close command still loses its button and is forgotten.
-    TestWindowProcess game((allowed / "TestGame").string(), {"--title", "game", "--ignore-close"});
+    // A program that asks before closing (here: ignores the request) keeps
+    // its button and its task, so it still ends with the shell.
+    TestWindowProcess game((allowed / "TestGame").string(),
+                           {"--title", "game", "--ignore-close", "--record", (m_outside / "asked").string()});
     const unsigned long window = game.Window();
     ASSERT_TRUE(Until([&] { return bar.Buttons().size() == 1; }));
     bar.OpenWindowMenu(window, QPoint(10, 10));
     bar.OnMenuCommand(CDlgSwitcher::ID_CLOSE);
-    EXPECT_TRUE(bar.Buttons().empty());
+    ASSERT_TRUE(Until([&] { return fs::exists(m_outside / "asked"); })) << "the request reached the program";
+    EXPECT_EQ(bar.Buttons().size(), 1u);
+    EXPECT_NE(CTaskManager::Get()->FindTask(window), nullptr);
+    EXPECT_EQ(Count("关闭了[游戏]."), 0);
+    // When the window really goes, so does the task.
+    ::kill(game.Pid(), SIGKILL);
+    ASSERT_TRUE(Until([&] { return bar.Buttons().empty(); }));
     EXPECT_EQ(CTaskManager::Get()->FindTask(window), nullptr);
     EXPECT_EQ(Count("关闭了[游戏]."), 1);
-    EXPECT_FALSE(game.Ended());
 }
 
 TEST_F(ShellWindowTest, DesktopListsEntriesInDescendingKeyOrderAndStartsThemWithArguments) {
@@ -131,6 +138,16 @@ TEST_F(ShellWindowTest, DesktopListsEntriesInDescendingKeyOrderAndStartsThemWith
     EXPECT_EQ(names, (std::vector<QString>{QStringLiteral("丙"), QStringLiteral("乙"), QStringLiteral("甲"),
                                            QStringLiteral("儿童浏览器")}));
 
+    // Return and a single click start nothing (a program would still run:
+    // a.sh waits), a double-click does.
+    std::ofstream(apps / "a.sh") << "#!/bin/sh\nsleep 30\n";
+    fs::permissions(apps / "a.sh", fs::perms::owner_all);
+    QListWidgetItem* a = list.item(2);
+    list.setCurrentItem(a);
+    QTest::keyClick(&list, Qt::Key_Return);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(a).center());
+    EXPECT_TRUE(CTaskManager::Get()->StartedGroups().empty());
+
     QListWidgetItem* b = list.item(1);
     list.scrollToItem(b);
     const QPoint at = list.visualItemRect(b).center();
@@ -140,6 +157,121 @@ TEST_F(ShellWindowTest, DesktopListsEntriesInDescendingKeyOrderAndStartsThemWith
     std::stringstream record;
     record << std::ifstream(apps / "record").rdbuf();
     EXPECT_EQ(record.str(), apps.string() + "|two words|x y|z|");
+}
+
+// The ways around the guard a child would try: a window that was there
+// before the shell, one that only sets override_redirect, one made inside an
+// allowed program's window, and a refused program that connects again.
+TEST_F(ShellWindowTest, NoWayAroundTheGuardLeavesARefusedProgramRunning) {
+    const fs::path allowed = m_outside / "Games";
+    Allow("TestGame", allowed.string(), "测试游戏");
+    CopyTestWindow(allowed / "TestGame");
+    CopyTestWindow(m_outside / "other" / "Early");
+    CopyTestWindow(m_outside / "other" / "Menu");
+    CopyTestWindow(m_outside / "other" / "Inside");
+    CopyTestWindow(m_outside / "other" / "Again");
+    TestWindowProcess early((m_outside / "other" / "Early").string(), {"--title", "early", "--ignore-close"});
+    ASSERT_NE(early.Window(), 0u);
+    OpenCore();
+    CWarrowDlg shell;
+    ASSERT_TRUE(shell.OnInitDialog());
+
+    TestWindowProcess game((allowed / "TestGame").string(), {"--title", "game"});
+    const unsigned long gameWindow = game.Window();
+    ASSERT_NE(gameWindow, 0u);
+    TestWindowProcess menu((m_outside / "other" / "Menu").string(),
+                           {"--title", "menu", "--override-redirect", "--ignore-close"});
+    char parent[32];
+    std::snprintf(parent, sizeof parent, "0x%lx", gameWindow);
+    TestWindowProcess inside((m_outside / "other" / "Inside").string(),
+                             {"--title", "inside", "--parent", parent, "--ignore-close"});
+    TestWindowProcess again((m_outside / "other" / "Again").string(),
+                            {"--title", "again", "--ignore-close", "--reconnect"});
+
+    ASSERT_TRUE(Until([&] { return early.Ended() && menu.Ended() && inside.Ended() && again.Ended(); }));
+    EXPECT_EQ(early.ExitStatus(), 3) << "judged when the shell started";
+    EXPECT_EQ(menu.ExitStatus(), 3);
+    EXPECT_EQ(inside.ExitStatus(), 3);
+    EXPECT_EQ(again.ExitStatus(), 128 + SIGTERM) << "a program that connects again is ended";
+    EXPECT_FALSE(game.Ended()) << "the allowed program keeps its window";
+    EXPECT_EQ(shell.Taskbar()->Buttons().size(), 1u);
+}
+
+TEST_F(ShellWindowTest, ARestStopsTrackedProgramsAndLocksTheirButtonsUntilItEnds) {
+    const fs::path allowed = m_outside / "Games";
+    Allow("TestGame", allowed.string(), "测试游戏");
+    CopyTestWindow(allowed / "TestGame");
+    OpenCore();
+    CWarrowDlg shell;
+    ASSERT_TRUE(shell.OnInitDialog());
+    shell.TickTimer()->stop();
+    TestWindowProcess game((allowed / "TestGame").string(), {"--title", "game"});
+    const unsigned long window = game.Window();
+    CDlgSwitcher& bar = *shell.Taskbar();
+    ASSERT_TRUE(Until([&] { return bar.Buttons().size() == 1; }));
+    const auto state = [&] {
+        std::ifstream stat("/proc/" + std::to_string(game.Pid()) + "/stat");
+        std::string text;
+        std::getline(stat, text);
+        const auto close = text.rfind(')');
+        return close != std::string::npos && close + 2 < text.size() ? text[close + 2] : '?';
+    };
+
+    shell.ShowView(enShellView::Rest);
+    EXPECT_TRUE(Until([&] { return state() == 'T'; })) << "stopped during the rest";
+    EXPECT_TRUE(bar.TasksLocked());
+    bar.OpenWindowMenu(window, QPoint(10, 10));
+    bar.OnMenuCommand(CDlgSwitcher::ID_CLOSE); // does nothing: the program keeps its window
+    EXPECT_TRUE(bar.StartButton()->isEnabled()) << "the way to the exit dialog stays";
+
+    shell.ShowView(enShellView::Play);
+    EXPECT_TRUE(Until([&] { return state() != 'T'; })) << "running again after the rest";
+    EXPECT_FALSE(bar.TasksLocked());
+    EXPECT_FALSE(game.Ended());
+    EXPECT_EQ(bar.Buttons().size(), 1u);
+}
+
+TEST_F(ShellWindowTest, TheClockShowsBothDigitsOfTheHourBesideTheVolumeButton) {
+    OpenCore();
+    CWarrowDlg shell;
+    ASSERT_TRUE(shell.OnInitDialog());
+    CDlgSwitcher& bar = *shell.Taskbar();
+    // The taskbar as the screen shows it at a given time.
+    const auto at = [&](int hour, int minute) {
+        bar.SetTimeSource([=] { return QTime(hour, minute); });
+        bar.UpdateClock();
+        return bar.grab().toImage();
+    };
+    // Were the first digit under the volume button, 10:28 would look like 00:28.
+    EXPECT_NE(at(10, 28), at(0, 28));
+    EXPECT_NE(at(23, 59), at(13, 59));
+    EXPECT_EQ(at(23, 59), at(23, 59)) << "the picture depends on the time alone";
+}
+
+TEST_F(ShellWindowTest, AProgramStartedFromTheDesktopGetsOneButtonAndOneLine) {
+    const fs::path allowed = m_outside / "Games";
+    Allow("TestGame", allowed.string(), "测试游戏", "", "--title game --windows 1");
+    CopyTestWindow(allowed / "TestGame");
+    OpenCore();
+    CWarrowDlg shell;
+    ASSERT_TRUE(shell.OnInitDialog());
+    QListWidget& list = *shell.AppList();
+    QListWidgetItem* game = nullptr;
+    for (int i = 0; i < list.count(); ++i) {
+        if (list.item(i)->text() == QStringLiteral("测试游戏")) {
+            game = list.item(i);
+        }
+    }
+    ASSERT_NE(game, nullptr);
+    list.scrollToItem(game);
+    const QPoint at = list.visualItemRect(game).center();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, at);
+    CDlgSwitcher& bar = *shell.Taskbar();
+    ASSERT_TRUE(Until([&] { return bar.Buttons().size() == 1 && Count("启动了[测试游戏].") == 1; }))
+        << bar.Buttons().size()
+        << " buttons, started groups: " << CTaskManager::Get()->StartedGroups().size();
+    EXPECT_EQ(CTaskManager::Get()->StartedGroups().size(), 1u);
 }
 
 TEST_F(ShellWindowTest, EnterEscapeAndCloseRequestsLeaveTheDesktopUp) {

@@ -6,6 +6,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <sys/stat.h>
 #include <thread>
@@ -27,13 +28,16 @@ protected:
         fs::remove_all(m_dir);
     }
 
-    // A program that records its folder and arguments, then runs for a while
-    // (ignoring SIGTERM when asked to).
+    // A program that records its folder and arguments, says it is ready
+    // (<name>.ready, once its signal handling is set), then runs for a
+    // while (ignoring SIGTERM when asked to), with a child of its own.
     tagAppInfo Program(const std::string& name, const std::string& param, bool stubborn = false) {
         const fs::path path = m_dir / "My Games" / name;
         std::ofstream(path) << "#!/bin/sh\n"
-                            << (stubborn ? "trap '' TERM\n" : "")
+                            << (stubborn ? "trap '' TERM\n" : "") << "sleep 1000 & echo $! > " << name
+                            << ".child\n"
                             << "printf '%s|' \"$PWD\" \"$@\" > record.tmp && mv record.tmp record\n"
+                            << ": > " << name << ".ready\n"
                             << "while :; do sleep 0.05; done\n";
         ::chmod(path.c_str(), 0755);
         tagAppInfo app;
@@ -53,6 +57,37 @@ protected:
         std::stringstream s;
         s << in.rdbuf();
         return s.str();
+    }
+
+    // Waits for `done`; false after ten seconds (a guard, not a measure).
+    static bool Until(const std::function<bool()>& done) {
+        for (int i = 0; i < 1000; ++i) {
+            if (done()) {
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+
+    bool Ready(const std::string& name) {
+        return Until([&] { return fs::exists(m_dir / "My Games" / (name + ".ready")); });
+    }
+
+    pid_t ChildOf(const std::string& name) {
+        std::ifstream in(m_dir / "My Games" / (name + ".child"));
+        pid_t pid = 0;
+        in >> pid;
+        return pid;
+    }
+
+    // The state letter of /proc/<pid>/stat ('T' stopped, 'S' sleeping, ...).
+    static char State(pid_t pid) {
+        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+        std::string text;
+        std::getline(stat, text);
+        const auto close = text.rfind(')');
+        return close != std::string::npos && close + 2 < text.size() ? text[close + 2] : '?';
     }
 
     // Running, not merely a zombie waiting for whoever adopted it to reap it.
@@ -107,29 +142,69 @@ TEST_F(TaskManagerTest, ClearTasksEndsTrackedProgramsEvenStubbornOnes) {
     const pid_t b = tasks.StartApp(&stubborn);
     ASSERT_GT(a, 0);
     ASSERT_GT(b, 0);
-    Record();
-    std::this_thread::sleep_for(std::chrono::milliseconds(100)); // let both reach their loops
+    ASSERT_TRUE(Ready("polite") && Ready("stubborn"));
     const std::string shell = fs::canonical("/proc/" + std::to_string(a) + "/exe").string();
     tasks.AddTask(1, polite)->SetProcess(a, shell);
     tasks.AddTask(2, polite)->SetProcess(a, shell); // two windows of one program
     tasks.AddTask(3, stubborn)->SetProcess(b, shell);
+    const pid_t child = ChildOf("stubborn");
+    ASSERT_GT(child, 0);
     tasks.ClearTasks();
     EXPECT_EQ(tasks.Size(), 0u);
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    EXPECT_FALSE(Alive(a));
-    EXPECT_FALSE(Alive(b));
+    EXPECT_TRUE(Until([&] { return !Alive(a) && !Alive(b); }));
+    EXPECT_TRUE(Until([&] { return !Alive(child); })) << "the whole group the shell started ends";
+}
+
+TEST_F(TaskManagerTest, ProgramsStartedWithoutAWindowEndWithTheShellAndARestFreezesThem) {
+    CTaskManager& tasks = *CTaskManager::Get();
+    const tagAppInfo silent = Program("silent", "");
+    const pid_t pid = tasks.StartApp(&silent);
+    ASSERT_GT(pid, 0);
+    ASSERT_TRUE(Ready("silent"));
+    const pid_t child = ChildOf("silent");
+    ASSERT_EQ(tasks.StartedGroups().size(), 1u);
+
+    tasks.Freeze(true);
+    // The shell of the program may be caught in vfork for its next
+    // "sleep 0.05", whose child is stopped before its exec: then it waits
+    // on it in state D, which stops it just as well.
+    EXPECT_TRUE(Until([&] { return (State(pid) == 'T' || State(pid) == 'D') && State(child) == 'T'; }))
+        << "stopped for the rest: " << State(pid) << State(child);
+    tasks.Freeze(false);
+    EXPECT_TRUE(Until([&] { return State(pid) != 'T' && State(child) != 'T'; })) << "running after it";
+
+    EXPECT_FALSE(tasks.SignalGroupOf(child, SIGTERM)) << "only the program started itself names its group";
+    tasks.Freeze(true);
+    tasks.ClearTasks(); // ends even a stopped program
+    EXPECT_TRUE(Until([&] { return !Alive(pid) && !Alive(child); }));
+    EXPECT_TRUE(tasks.StartedGroups().empty());
+}
+
+TEST_F(TaskManagerTest, ARefusedProgramTheShellStartedTakesItsGroupWithIt) {
+    CTaskManager& tasks = *CTaskManager::Get();
+    const tagAppInfo launcher = Program("launcher", "");
+    const pid_t pid = tasks.StartApp(&launcher);
+    ASSERT_GT(pid, 0);
+    ASSERT_TRUE(Ready("launcher"));
+    const pid_t child = ChildOf("launcher");
+    EXPECT_TRUE(tasks.SignalGroupOf(pid, SIGKILL));
+    EXPECT_TRUE(Until([&] { return !Alive(pid) && !Alive(child); }));
 }
 
 TEST_F(TaskManagerTest, AProcessIdNowUsedByAnotherProgramIsLeftAlone) {
     CTaskManager& tasks = *CTaskManager::Get();
     const tagAppInfo app = Program("bystander", "");
-    const pid_t pid = tasks.StartApp(&app);
-    ASSERT_GT(pid, 0);
-    Record();
+    // Started by someone else: only its tracked window ties it to the shell.
+    platform::LaunchRequest request;
+    request.program = (m_dir / "My Games" / "bystander").string();
+    request.workingDirectory = (m_dir / "My Games").string();
+    pid_t pid = 0;
+    ASSERT_TRUE(platform::StartDetached(request, nullptr, &pid));
+    ASSERT_TRUE(Ready("bystander"));
     tasks.AddTask(7, app)->SetProcess(pid, "/usr/games/long-gone-game");
     tasks.ClearTasks();
     EXPECT_TRUE(Alive(pid));
-    ::kill(pid, SIGKILL);
+    ::killpg(::getpgid(pid), SIGKILL);
 }
 
 } // namespace

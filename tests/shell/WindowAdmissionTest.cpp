@@ -17,6 +17,9 @@ public:
     std::vector<std::vector<unsigned long>> refusals; // one per RefuseAll
     std::vector<std::pair<unsigned long, pid_t>> refusedWithPid;
     std::set<unsigned long> hidden;
+    std::set<unsigned long> managers;     // windows of the window manager
+    std::map<pid_t, std::string> scripts; // interpreter processes -> script
+    std::vector<std::string> refusedExecutables;
     int looks = 0;
 
     std::vector<tagWindowLook> Look(const std::vector<unsigned long>& asked) override {
@@ -25,8 +28,12 @@ public:
         for (unsigned long window : asked) {
             const auto found = windows.find(window);
             answers.push_back(found == windows.end() ? tagWindowLook{}
-                                                     : tagWindowLook{true, hidden.count(window) == 0,
-                                                                     found->second.first, true});
+                                                     : tagWindowLook{true,
+                                                                     hidden.count(window) == 0,
+                                                                     found->second.first,
+                                                                     true,
+                                                                     managers.count(window) != 0,
+                                                                     {}});
         }
         return answers;
     }
@@ -38,11 +45,16 @@ public:
         }
         return {};
     }
+    std::string ScriptOf(pid_t pid, const std::string&) override {
+        const auto found = scripts.find(pid);
+        return found == scripts.end() ? std::string() : found->second;
+    }
     void RefuseAll(const std::vector<std::pair<unsigned long, tagWindowLook>>& batch) override {
         refusals.emplace_back();
         for (const auto& [window, look] : batch) {
             refusals.back().push_back(window);
             refusedWithPid.emplace_back(window, look.pid);
+            refusedExecutables.push_back(look.executable);
         }
     }
     std::vector<unsigned long> Refused() const {
@@ -59,6 +71,9 @@ tagWindowEvent Created(unsigned long window) {
 }
 tagWindowEvent Destroyed(unsigned long window) {
     return {false, window};
+}
+tagWindowEvent Other(unsigned long window) {
+    return {true, window, true};
 }
 
 class FakeTaskbar : public ITaskbar {
@@ -109,15 +124,17 @@ protected:
 };
 
 TEST_F(WindowAdmissionTest, AllowedWindowsAreTrackedAndLoggedOthersRefused) {
-    m_windows.windows = {{0x10, {100, "/opt/Games/Chess/chess"}},
-                         {0x20, {200, "/opt/games/x"}},
+    m_windows.windows = {{0x10, {100, "/opt/Games/chess"}},
+                         {0x20, {200, "/opt/games/chess"}},
                          {0x30, {300, "/usr/bin/xterm"}},
-                         {0x40, {0, ""}}};
-    for (unsigned long w : {0x10ul, 0x20ul, 0x30ul, 0x40ul}) {
+                         {0x40, {0, ""}},
+                         {0x50, {500, "/home/kid/opt/Games/chess"}}};
+    for (unsigned long w : {0x10ul, 0x20ul, 0x30ul, 0x40ul, 0x50ul}) {
         m_admission->OnWindowEvents({Created(w)});
     }
-    EXPECT_EQ(m_windows.Refused(), (std::vector<unsigned long>{0x20, 0x30, 0x40}))
-        << "the path match is case-sensitive";
+    EXPECT_EQ(m_windows.Refused(), (std::vector<unsigned long>{0x20, 0x30, 0x40, 0x50}))
+        << "case counts, an unknown program is refused, and so is a look-alike folder";
+    EXPECT_EQ(m_windows.refusedExecutables[0], "/opt/games/chess") << "the refusal names the program judged";
     ASSERT_NE(CTaskManager::Get()->FindTask(0x10), nullptr);
     EXPECT_EQ(CTaskManager::Get()->FindTask(0x10)->Pid(), 100);
     EXPECT_EQ(m_taskbar.buttons, (std::map<unsigned long, std::string>{{0x10, "国际象棋"}}));
@@ -136,11 +153,11 @@ TEST_F(WindowAdmissionTest, SecondWindowsAndRepeatedReportsAndTheShellsOwnWindow
         {0x11, {100, "/opt/Games/chess"}}, {0x12, {100, "/opt/Games/chess"}}, {0x99, {4242, "/x"}}};
     m_admission->OnWindowEvents({Created(0x11)});
     m_admission->OnWindowEvents({Created(0x12)});
-    m_admission->OnWindowEvents({Created(0x11)}); // reported again: logged again, one button
+    m_admission->OnWindowEvents({Created(0x11)}); // reported again: one button, no second line
     m_admission->OnWindowEvents({Created(0x99)}); // the shell's own window
     EXPECT_EQ(m_taskbar.buttons.size(), 2u);
     EXPECT_TRUE(m_windows.refusals.empty());
-    EXPECT_EQ(LogLines().size(), 3u);
+    EXPECT_EQ(LogLines().size(), 2u);
     EXPECT_EQ(CTaskManager::Get()->Size(), 2u);
 }
 
@@ -170,14 +187,53 @@ TEST_F(WindowAdmissionTest, ABatchIsLookedAtOnceAndHandledInTheOrderItCame) {
                                                     "关闭了[国际象棋].", "启动了[国际象棋]."}));
 
     // Created and destroyed in one batch while its id still answers
-    // (unmapped, on its way out): admitted, then forgotten.
+    // (unmapped, on its way out): only the last report counts, nothing to log.
     m_windows.windows[0x12] = {100, "/opt/Games/chess"};
     m_windows.hidden = {0x12};
     m_admission->OnWindowEvents({Created(0x12), Destroyed(0x12)});
     EXPECT_EQ(m_taskbar.buttons.count(0x12), 0u);
     EXPECT_EQ(CTaskManager::Get()->FindTask(0x12), nullptr);
-    EXPECT_EQ(LogLines().back(), "关闭了[国际象棋].");
-    EXPECT_EQ(LogLines().size(), 6u);
+    EXPECT_EQ(LogLines().size(), 4u);
+}
+
+TEST_F(WindowAdmissionTest, MenusAndEmbeddedWindowsAreJudgedWithoutBecomingTasks) {
+    m_windows.windows = {{0x10, {100, "/opt/Games/chess"}},
+                         {0x20, {200, "/usr/bin/xterm"}},
+                         {0x30, {300, "/usr/bin/openbox"}}};
+    m_windows.managers = {0x30};
+    m_admission->OnWindowEvents({Other(0x10), Other(0x20), Created(0x30), Other(0x30)});
+    EXPECT_EQ(m_windows.Refused(), std::vector<unsigned long>{0x20}) << "the window manager is never judged";
+    EXPECT_TRUE(m_taskbar.buttons.empty());
+    EXPECT_EQ(CTaskManager::Get()->Size(), 0u);
+    EXPECT_TRUE(LogLines().empty());
+}
+
+TEST_F(WindowAdmissionTest, InterpretersAreJudgedByTheirScriptAndTrustedHelpersNotAtAll) {
+    m_windows.windows = {{0x10, {100, "/usr/bin/python3.11"}},
+                         {0x20, {200, "/usr/bin/python3.11"}},
+                         {0x30, {300, "/usr/bin/ibus-ui"}},
+                         {0x40, {400, "/usr/bin/xterm"}}};
+    m_windows.scripts = {{100, "/opt/Games/chess"}, {200, "/home/kid/evil.py"}};
+    m_admission->SetTrustedPrograms({"/usr/bin/ibus-ui"});
+    m_admission->OnWindowEvents({Created(0x10), Created(0x20), Created(0x30), Created(0x40)});
+    EXPECT_EQ(m_windows.Refused(), (std::vector<unsigned long>{0x20, 0x40}));
+    EXPECT_EQ(m_taskbar.buttons, (std::map<unsigned long, std::string>{{0x10, "国际象棋"}}))
+        << "a trusted helper is no task";
+}
+
+TEST_F(WindowAdmissionTest, TenThousandForgedReportsLeaveTheLogAsItWas) {
+    m_windows.windows = {{0x10, {100, "/opt/Games/chess"}}, {0x20, {200, "/usr/bin/xterm"}}};
+    m_admission->OnWindowEvents({Created(0x10)});
+    std::vector<tagWindowEvent> forged;
+    for (int i = 0; i < 10000; ++i) {
+        forged.push_back(i % 3 == 0 ? Destroyed(0x10) : Created(i % 2 ? 0x10 : 0x20));
+    }
+    for (int i = 0; i < 10; ++i) {
+        m_admission->OnWindowEvents(forged);
+    }
+    EXPECT_EQ(LogLines(), std::vector<std::string>{"启动了[国际象棋]."});
+    EXPECT_EQ(m_windows.looks, 11) << "one look per batch";
+    EXPECT_EQ(m_taskbar.buttons.size(), 1u);
 }
 
 } // namespace

@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPainter>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -217,7 +218,11 @@ TEST(CMyTree, BlinkingItemsMayBeDeletedWhileTheyBlink) {
     auto* blink = tree.findChild<QTimer*>(QStringLiteral("shock"));
     ASSERT_NE(blink, nullptr);
     blink->setInterval(1);
-    QTest::qWait(20); // several blinks pass over the deleted item
+    QSignalSpy blinks(blink, &QTimer::timeout);
+    for (int i = 0; i < 1000 && blinks.count() < 5; ++i) {
+        blinks.wait(10);
+    }
+    ASSERT_GE(blinks.count(), 5) << "several blinks passed over the deleted item";
     EXPECT_TRUE(tree.IsShocking(root));
     tree.SetStopShock(root);
     EXPECT_FALSE(tree.IsShocking(root));

@@ -14,6 +14,9 @@ tagHookMessage Created(xcb_window_t window) {
 tagHookMessage Destroyed(xcb_window_t window) {
     return {WM_DG_WINDOWDESTROYED, window};
 }
+tagHookMessage Other(xcb_window_t window) {
+    return {WM_DG_WINDOWCREATED, window, DG_WINDOW_OTHER};
+}
 
 class ShellHookTest : public CXSessionTest {
 protected:
@@ -47,16 +50,43 @@ TEST_F(ShellHookTest, EachWindowIsReportedOnceWhenItAppearsAndOnceWhenItGoes) {
     EXPECT_EQ(NextHookMessage(), Created(MapMarker()));
 }
 
-TEST_F(ShellHookTest, MenusChildWindowsAndWindowsOlderThanTheHookAreNotReported) {
+TEST_F(ShellHookTest, OlderWindowsMenusAndWindowsInsideAnotherProgramsWindowAreAllReported) {
     const xcb_window_t older = CreateWindow();
     Map(older);
+    const xcb_window_t olderMenu = CreateWindow(true);
+    Map(olderMenu);
     Install();
+    EXPECT_EQ(NextHookMessage(), Created(older)) << "judged at once";
+    EXPECT_EQ(NextHookMessage(), Other(olderMenu));
+
+    // A program that only sets override_redirect shows all the same.
     const xcb_window_t menu = CreateWindow(true);
     Map(menu);
+    EXPECT_EQ(NextHookMessage(), Other(menu));
+    // A program's own child windows are part of its window: nothing new.
     const xcb_window_t child = CreateWindow(false, older);
     Map(child);
+    // Another program's window inside it, made there or moved there.
+    auto intruder = deskguard::CXConnection::Open();
+    ASSERT_NE(intruder, nullptr);
+    const xcb_window_t embedded = xcb_generate_id(intruder->Get());
+    xcb_create_window(intruder->Get(), XCB_COPY_FROM_PARENT, embedded, child, 0, 0, 20, 20, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_map_window(intruder->Get(), embedded);
+    intruder->Sync();
+    EXPECT_EQ(NextHookMessage(), Other(embedded));
+    const xcb_window_t moved = xcb_generate_id(intruder->Get());
+    xcb_create_window(intruder->Get(), XCB_COPY_FROM_PARENT, moved, intruder->Root(), 0, 0, 20, 20, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_map_window(intruder->Get(), moved);
+    intruder->Sync();
+    EXPECT_EQ(NextHookMessage(), Created(moved));
+    xcb_reparent_window(intruder->Get(), moved, older, 5, 5);
+    intruder->Sync();
+    EXPECT_EQ(NextHookMessage(), Destroyed(moved));
+    EXPECT_EQ(NextHookMessage(), Other(moved));
+
     Destroy(menu);
-    Destroy(older);
     const xcb_window_t marker = MapMarker();
     EXPECT_EQ(NextHookMessage(), Created(marker));
 }
@@ -99,6 +129,7 @@ TEST_F(ShellHookTest, WithAWindowManagerItsClientListCountsAndNotTheFramesAround
     const xcb_window_t early = CreateWindow();
     Map(early);
     Install();
+    EXPECT_EQ(NextHookMessage(), Created(early));
     const xcb_window_t client = CreateWindow();
     Map(client);
     EXPECT_EQ(NextHookMessage(), Created(client));

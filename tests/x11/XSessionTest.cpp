@@ -14,7 +14,7 @@ using namespace deskguard;
 XvfbServer* CXSessionTest::s_pServer = nullptr;
 
 void PrintTo(const tagHookMessage& m, std::ostream* os) {
-    *os << "{" << m.message << ", 0x" << std::hex << m.window << std::dec << "}";
+    *os << "{" << m.message << ", 0x" << std::hex << m.window << std::dec << (m.kind ? ", other" : "") << "}";
 }
 
 void CXSessionTest::SetUpTestSuite() {
@@ -79,7 +79,8 @@ std::optional<tagHookMessage> CXSessionTest::NextHookMessage() {
         const auto* message = reinterpret_cast<const xcb_client_message_event_t*>(event);
         std::optional<tagHookMessage> result;
         if (message->type == m_pShell->Atom(enAtom::WarrowShellHook) && message->window == m_shellWindow)
-            result = tagHookMessage{message->data.data32[0], message->data.data32[1]};
+            result =
+                tagHookMessage{message->data.data32[0], message->data.data32[1], message->data.data32[2]};
         std::free(event);
         if (result)
             return result;

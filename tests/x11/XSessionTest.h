@@ -17,6 +17,7 @@
 struct tagHookMessage {
     uint32_t message = 0;
     xcb_window_t window = XCB_WINDOW_NONE;
+    uint32_t kind = 0; // DG_WINDOW_OTHER for menus and embedded windows
     bool operator==(const tagHookMessage&) const = default;
 };
 void PrintTo(const tagHookMessage& m, std::ostream* os);

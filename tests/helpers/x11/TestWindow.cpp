@@ -1,5 +1,5 @@
 // warrow_test_window --title T [--ignore-close] [--dock] [--override-redirect] [--record FILE]
-//                   [--windows N] [--wait-stdin] [--geometry X,Y,W,H]
+//                   [--windows N] [--wait-stdin] [--geometry X,Y,W,H] [--parent ID] [--reconnect]
 //
 // Maps one top-level window (N with --windows), prints each window's id
 // ("0x%08x\n") once the server has mapped them, and waits. With
@@ -13,7 +13,10 @@
 // change nothing. With --record each request first appends the line
 // "<mapped> <close request arrived>" (CLOCK_MONOTONIC nanoseconds) to FILE.
 // Ends with status 3 when its X connection is closed (killed), 2 without an
-// X server, 1 on bad arguments.
+// X server, 1 on bad arguments. With --reconnect a closed connection is
+// opened again and the windows shown anew, as a program that tries to get
+// past a guard would. With --parent the windows are made inside the window
+// ID (of another program, say) instead of on the root.
 
 #include <xcb/xcb.h>
 
@@ -34,6 +37,8 @@ struct tagOptions {
     bool dock = false;
     bool overrideRedirect = false;
     bool waitStdin = false;
+    bool reconnect = false;
+    xcb_window_t parent = XCB_WINDOW_NONE;
     int windows = 1;
     int x = 0, y = 0, width = 200, height = 100;
     const char* record = nullptr;
@@ -61,6 +66,10 @@ bool Parse(int argc, char** argv, tagOptions& options) {
             options.overrideRedirect = true;
         else if (arg == "--wait-stdin")
             options.waitStdin = true;
+        else if (arg == "--reconnect")
+            options.reconnect = true;
+        else if (arg == "--parent" && i + 1 < argc)
+            options.parent = static_cast<xcb_window_t>(std::strtoul(argv[++i], nullptr, 0));
         else
             return false;
     }
@@ -98,11 +107,11 @@ xcb_window_t CreateWindow(xcb_connection_t* c, const xcb_screen_t* screen, const
     const xcb_window_t window = xcb_generate_id(c);
     const uint32_t values[] = {screen->white_pixel, options.overrideRedirect ? 1u : 0u,
                                XCB_EVENT_MASK_STRUCTURE_NOTIFY};
-    xcb_create_window(c, XCB_COPY_FROM_PARENT, window, screen->root, static_cast<int16_t>(options.x),
-                      static_cast<int16_t>(options.y), static_cast<uint16_t>(options.width),
-                      static_cast<uint16_t>(options.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                      screen->root_visual, XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK,
-                      values);
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, window, options.parent ? options.parent : screen->root,
+                      static_cast<int16_t>(options.x), static_cast<int16_t>(options.y),
+                      static_cast<uint16_t>(options.width), static_cast<uint16_t>(options.height), 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
+                      XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
     const auto titleLength = static_cast<uint32_t>(options.title.size());
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME, atoms.utf8, 8, titleLength,
                         options.title.data());
@@ -122,19 +131,7 @@ void PrintIds(const std::map<xcb_window_t, long long>& windows) {
     std::fflush(stdout);
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    tagOptions options;
-    if (!Parse(argc, argv, options)) {
-        std::fprintf(stderr,
-                     "usage: %s --title T [--ignore-close] [--dock] [--override-redirect] [--record FILE] "
-                     "[--windows N] [--wait-stdin]\n",
-                     argv[0]);
-        return 1;
-    }
-    const int record =
-        options.record ? open(options.record, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644) : -1;
+int Session(const tagOptions& options, int record) {
     int screenNumber = 0;
     xcb_connection_t* c = xcb_connect(nullptr, &screenNumber);
     if (xcb_connection_has_error(c))
@@ -190,4 +187,24 @@ int main(int argc, char** argv) {
     }
     xcb_disconnect(c);
     return 3;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    tagOptions options;
+    if (!Parse(argc, argv, options)) {
+        std::fprintf(stderr,
+                     "usage: %s --title T [--ignore-close] [--dock] [--override-redirect] [--record FILE] "
+                     "[--windows N] [--wait-stdin] [--parent ID] [--reconnect]\n",
+                     argv[0]);
+        return 1;
+    }
+    const int record =
+        options.record ? open(options.record, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644) : -1;
+    for (;;) {
+        const int status = Session(options, record);
+        if (status != 3 || !options.reconnect)
+            return status;
+    }
 }
