@@ -62,7 +62,7 @@ console)
   ./WarrowTray >/dev/null &
   console_pid=$!
   sleep 4
-  "$root/build/default/tools/xshot/xshot" "$stage/console-screenshot.png" 2>/dev/null &&
+  "$root/build/programs/tools/xshot/xshot" "$stage/console-screenshot.png" 2>/dev/null &&
     echo "Screenshot of the console: $stage/console-screenshot.png"
   ./WarrowTray /q
   wait "$console_pid" || true
