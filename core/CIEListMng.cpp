@@ -20,6 +20,14 @@ bool ContainsNoCase(std::string_view haystack, std::string_view needle) {
     return false;
 }
 
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && ltl::EqualsNoCase(text.substr(0, prefix.size()), prefix);
+}
+
+bool KeyMatches(std::string_view url, std::string_view key, int level) {
+    return level != 0 ? ContainsNoCase(url, key) : ltl::EqualsNoCase(url, key);
+}
+
 } // namespace
 
 bool CIEListMng::Load() {
@@ -86,17 +94,31 @@ void CIEListMng::Erase(const char* name) {
     }
 }
 
+bool CIEListMng::EntryAdmits(const tagIEInfo& info, std::string_view url) {
+    // A key of only a scheme would admit every address: it admits none.
+    if (info.IsDir || info.Key.empty() || ltl::EqualsNoCase(info.Key, "http://") ||
+        ltl::EqualsNoCase(info.Key, "https://")) {
+        return false;
+    }
+    if (KeyMatches(url, info.Key, info.Level)) {
+        return true;
+    }
+    // Keys are stored in their http:// form, but sites redirect to https:
+    // the same key in its https:// form is the same site.
+    if (StartsWithNoCase(info.Key, "http://")) {
+        const std::string secureKey = "https://" + info.Key.substr(7);
+        return KeyMatches(url, secureKey, info.Level);
+    }
+    return false;
+}
+
 bool CIEListMng::IsValid(const char* address) const {
     if (address == nullptr) {
         return false;
     }
     const std::string_view url(address);
     for (const auto& node : m_tree) {
-        const tagIEInfo& info = node.Data;
-        if (info.IsDir || info.Key.empty() || info.Key == "http://") {
-            continue;
-        }
-        if (info.Level != 0 ? ContainsNoCase(url, info.Key) : ltl::EqualsNoCase(url, info.Key)) {
+        if (EntryAdmits(node.Data, url)) {
             return true;
         }
     }
