@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
+#include <QScreen>
 #include <QShortcut>
 #include <QStyle>
 #include <QTimer>
@@ -126,6 +127,11 @@ void CWarrowExplorerDlg::OnInitDialog() {
     FillSiteTree();
     if (m_pFirstFolder != nullptr) {
         m_pFirstFolder->setExpanded(true);
+    }
+    // Without a window manager "maximised" means nothing: the window then
+    // takes the screen's free area itself.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        setGeometry(screen->availableGeometry());
     }
     showMaximized();
     ArrangeControls();
