@@ -8,12 +8,47 @@
 
 namespace {
 
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 bool ContainsNoCase(std::string_view haystack, std::string_view needle) {
+    if (needle.empty()) {
+        return true;
+    }
     if (needle.size() > haystack.size()) {
         return false;
     }
+    const char first = Lower(needle.front());
     for (std::size_t i = 0; i + needle.size() <= haystack.size(); ++i) {
-        if (ltl::EqualsNoCase(haystack.substr(i, needle.size()), needle)) {
+        if (Lower(haystack[i]) == first && ltl::EqualsNoCase(haystack.substr(i, needle.size()), needle)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && ltl::EqualsNoCase(text.substr(0, prefix.size()), prefix);
+}
+
+bool KeyMatches(std::string_view url, std::string_view key, int level) {
+    return level != 0 ? ContainsNoCase(url, key) : ltl::EqualsNoCase(url, key);
+}
+
+// Whether `url` holds, at `at`, the https:// form of the http:// key `key`.
+bool SecureFormAt(std::string_view url, std::size_t at, std::string_view key) {
+    const std::string_view rest = key.substr(7);
+    return url.size() >= at + 8 + rest.size() && ltl::EqualsNoCase(url.substr(at, 8), "https://") &&
+           ltl::EqualsNoCase(url.substr(at + 8, rest.size()), rest);
+}
+
+bool SecureFormMatches(std::string_view url, std::string_view key, int level) {
+    if (level == 0) {
+        return url.size() == key.size() + 1 && SecureFormAt(url, 0, key);
+    }
+    for (std::size_t at = 0; at + key.size() + 1 <= url.size(); ++at) {
+        if (Lower(url[at]) == 'h' && SecureFormAt(url, at, key)) {
             return true;
         }
     }
@@ -86,17 +121,27 @@ void CIEListMng::Erase(const char* name) {
     }
 }
 
+bool CIEListMng::EntryAdmits(const tagIEInfo& info, std::string_view url) {
+    // A key of only a scheme would admit every address: it admits none.
+    if (info.IsDir || info.Key.empty() || ltl::EqualsNoCase(info.Key, "http://") ||
+        ltl::EqualsNoCase(info.Key, "https://")) {
+        return false;
+    }
+    if (KeyMatches(url, info.Key, info.Level)) {
+        return true;
+    }
+    // Keys are stored in their http:// form, but sites redirect to https:
+    // the same key in its https:// form is the same site.
+    return StartsWithNoCase(info.Key, "http://") && SecureFormMatches(url, info.Key, info.Level);
+}
+
 bool CIEListMng::IsValid(const char* address) const {
     if (address == nullptr) {
         return false;
     }
     const std::string_view url(address);
     for (const auto& node : m_tree) {
-        const tagIEInfo& info = node.Data;
-        if (info.IsDir || info.Key.empty() || info.Key == "http://") {
-            continue;
-        }
-        if (info.Level != 0 ? ContainsNoCase(url, info.Key) : ltl::EqualsNoCase(url, info.Key)) {
+        if (EntryAdmits(node.Data, url)) {
             return true;
         }
     }

@@ -4,6 +4,7 @@
 #include "ltl/TreeLR.h"
 
 #include <string>
+#include <string_view>
 
 // One entry of the web tree (table IEInfo): a folder or a page.
 struct tagIEInfo {
@@ -25,9 +26,13 @@ public:
     tagIEInfo* Insert(const char* anchorName, const tagIEInfo& info, Tree::INSERT_TYPE type);
     void Erase(const char* name);
     tagIEInfo* Find(const char* name);
-    // Whether the child may open this address.
+    // Whether the child may open this address. A key beginning with http://
+    // also admits the address's https:// form.
     bool IsValid(const char* address) const;
+    // Whether this one entry admits the address (folders admit nothing).
+    static bool EntryAdmits(const tagIEInfo& info, std::string_view address);
     Tree& GetTree() { return m_tree; }
+    const Tree& GetTree() const { return m_tree; }
 
 private:
     Tree::Node* FindNode(const char* name);

@@ -35,7 +35,12 @@ std::string DomainOf(const std::string& host) {
 
 bool DeriveKey(tagIEInfo& info) {
     static const std::string kScheme = "http://";
-    const std::string url = LowerAscii(info.Url);
+    std::string url = LowerAscii(info.Url);
+    // Sites answer on https today: an https address gets the same key as its
+    // http form, and the check admits both forms of such a key.
+    if (url.compare(0, 8, "https://") == 0) {
+        url.erase(4, 1);
+    }
     if (url.size() <= kScheme.size() || url.compare(0, kScheme.size(), kScheme) != 0) {
         return false;
     }

@@ -79,6 +79,42 @@ TEST_F(WebTreeTest, IsValidMatchesExactOrContainedKeysIgnoringCase) {
     EXPECT_FALSE(CIEListMng().IsValid("http://news.example.com/"));
 }
 
+TEST_F(WebTreeTest, HttpKeysAdmitTheHttpsFormOfTheSameAddressOnly) {
+    CIEListMng web;
+    ASSERT_TRUE(web.Init(kDataBasePath, kDataBasePassword));
+    web.Insert(nullptr, Page("exact", "http://news.example.com/", 0), CIEListMng::Tree::INSERT_LAST);
+    web.Insert(nullptr, Page("site", "https://games.example.com/play", 1), CIEListMng::Tree::INSERT_LAST);
+    web.Insert(nullptr, Page("domain", "http://www.sina.com.cn/", 2), CIEListMng::Tree::INSERT_LAST);
+    tagIEInfo scheme;
+    scheme.Name = "scheme";
+    scheme.Key = "HTTPS://";
+    scheme.Level = 1;
+    web.Insert(nullptr, scheme, CIEListMng::Tree::INSERT_LAST);
+    ASSERT_EQ(web.Find("site")->Key, "http://games.example.com") << "stored in the http form";
+
+    EXPECT_TRUE(web.IsValid("https://news.example.com/"));
+    EXPECT_TRUE(web.IsValid("HTTPS://NEWS.EXAMPLE.COM/"));
+    EXPECT_FALSE(web.IsValid("https://news.example.com/other")) << "level 0 stays exact";
+    EXPECT_FALSE(web.IsValid("httpss://news.example.com/"));
+    EXPECT_TRUE(web.IsValid("http://games.example.com/x"));
+    EXPECT_TRUE(web.IsValid("https://games.example.com/x"));
+    EXPECT_FALSE(web.IsValid("https://other.example.com/x"));
+    EXPECT_TRUE(web.IsValid("https://news.sina.com.cn/")) << "domain keys never named a scheme";
+    EXPECT_FALSE(web.IsValid("https://elsewhere.org/")) << "a key of only a scheme admits nothing";
+
+    // Rows keep what was stored: an old https key is matched as written.
+    tagIEInfo stored;
+    stored.Name = "stored";
+    stored.Key = "https://old.example.com/";
+    web.Insert(nullptr, stored, CIEListMng::Tree::INSERT_LAST);
+    ASSERT_TRUE(web.Save());
+    CIEListMng reread;
+    ASSERT_TRUE(reread.Init(kDataBasePath, kDataBasePassword));
+    EXPECT_EQ(reread.Find("stored")->Key, "https://old.example.com/");
+    EXPECT_TRUE(reread.IsValid("https://old.example.com/"));
+    EXPECT_FALSE(reread.IsValid("http://old.example.com/")) << "only http keys have an https twin";
+}
+
 TEST(DeriveKeyTest, KeysFollowTheRestrictionLevel) {
     auto key = [](const std::string& url, int level) {
         tagIEInfo info;
@@ -95,7 +131,12 @@ TEST(DeriveKeyTest, KeysFollowTheRestrictionLevel) {
     EXPECT_EQ(key("http://news.sina.com.cn/x", 2), "sina.com.cn");
     EXPECT_EQ(key("http://localhost", 2), "localhost");
     EXPECT_EQ(key("http://ab/x", 1), "refused") << "a host of fewer than 3 characters";
-    EXPECT_EQ(key("https://news.example.com", 1), "refused");
+    EXPECT_EQ(key("https://news.example.com", 1), "http://news.example.com");
+    EXPECT_EQ(key("HTTPS://News.Example.com/a", 0), "http://news.example.com/a");
+    EXPECT_EQ(key("https://news.sina.com.cn/x", 2), "sina.com.cn");
+    EXPECT_EQ(key("https://ab/x", 1), "refused");
+    EXPECT_EQ(key("https://", 1), "refused");
+    EXPECT_EQ(key("httpss://news.example.com", 1), "refused");
     EXPECT_EQ(key("ftp://news.example.com", 1), "refused");
     EXPECT_EQ(key("http://", 1), "refused");
     EXPECT_EQ(key("http://abc/x", 7), "unchanged");

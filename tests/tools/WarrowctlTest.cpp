@@ -104,6 +104,10 @@ TEST_F(WarrowctlTest, WebTreeIsBuiltCheckedAndErased) {
         Run("web list").out,
         "1\t4\t游戏\t\t0\t\t1\n2\t3\tGames\thttp://games.example.com/play\t1\thttp://games.example.com\t0\n");
     EXPECT_EQ(Run("web check http://games.example.com/x").out, "allowed\n");
+    EXPECT_EQ(Run("web check https://games.example.com/x").out, "allowed\n");
+    EXPECT_EQ(Run("web add-page 游戏 Secure https://secure.example.com/a 0").status, 0);
+    EXPECT_EQ(Run("web check http://secure.example.com/a").out, "allowed\n");
+    EXPECT_EQ(Run("web erase Secure").status, 0);
     const Result refused = Run("web check http://other.example.org/");
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(refused.out, "refused\n");

@@ -13,6 +13,8 @@ constexpr V kFour01{
 // Two looks: the first for normal (and disabled), the second for pressed and hover.
 constexpr V kPair00_02{{{"00", Look::Normal}, {"02", Look::Hover}}};
 constexpr V kPair00_01{{{"00", Look::Normal}, {"01", Look::Hover}}};
+// The tree button: 00 normal (and hover), 01 pressed.
+constexpr V kPair00_01Pressed{{{"00", Look::Normal}, {"01", Look::Pressed}}};
 constexpr V kPair01_02{{{"01", Look::Normal}, {"02", Look::Hover}}};
 constexpr V kTaskButton{{{"00", Look::Normal}, {"01", Look::Pressed}, {"02", Look::Hover}}};
 // Check box: 01 is both the pressed and the checked look.
@@ -48,7 +50,7 @@ const std::vector<SkinFamily> kFamilies = {
     {"儿童界面/IE/刷新", kPair00_01, 26, 24, S::BrowserSquareButton, G::Refresh, "", 0},
     {"儿童界面/IE/停止", kPair00_01, 26, 24, S::BrowserSquareButton, G::Stop, "", 0},
     {"儿童界面/IE/关闭按钮", kPair00_01, 17, 16, S::BrowserTabClose, G::Close, "", 0},
-    {"儿童界面/IE/显示", kPair00_01, 17, 16, S::BrowserSquareButton, G::Tree, "", 0},
+    {"儿童界面/IE/显示", kPair00_01Pressed, 17, 16, S::BrowserSquareButton, G::Tree, "", 0},
 
     // console main window
     {"家长界面/界面背景", kSingle, 672, 510, S::ParentWindow, G::Shield, "", 0},
