@@ -102,13 +102,20 @@ int CCrashLogFixture::SourceLine(const std::string& marker) {
 
 std::string CCrashLogFixture::FrameLine(const std::string& log, const std::string& function,
                                         const std::string& marker) {
+    // The folder before the source's path inside the tree is the one the
+    // helper was compiled in, which a compiler cache may have done in another
+    // checkout of the same sources: only the path from the tree's root on is
+    // checked.
     const std::string location =
-        std::string(CRASH_HELPER_SOURCE) + ", 第" + std::to_string(SourceLine(marker)) + "行";
-    const std::string padded = "\t" + function + std::string(32 - function.size() / 31, ' ') + location;
+        "/tests/helpers/crash/CrashHelper.cpp, 第" + std::to_string(SourceLine(marker)) + "行";
+    const std::string padded = "\t" + function + std::string(32 - function.size() / 31, ' ') + "/";
     std::istringstream in(log);
-    for (std::string line; std::getline(in, line);)
-        if (line.size() > padded.size() &&
-            line.compare(line.size() - padded.size(), padded.size(), padded) == 0)
+    for (std::string line; std::getline(in, line);) {
+        const std::size_t at = line.find(padded);
+        if (at != std::string::npos && line.size() > location.size() &&
+            line.compare(line.size() - location.size(), location.size(), location) == 0 &&
+            line.find('\t', at + padded.size()) == std::string::npos)
             return line;
+    }
     return {};
 }
