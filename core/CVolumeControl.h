@@ -22,7 +22,11 @@ public:
     long GetVolume();
     // Values outside 0..65535 are clamped to the scale.
     void SetVolume(long value);
-    bool IsVista() const { return isVista; }
+    // Which sound system is in use (true: the PulseAudio path).
+    bool IsVista() {
+        OpenDeferred();
+        return isVista;
+    }
     bool HasDevice();
 
 protected:
