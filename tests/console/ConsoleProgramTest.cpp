@@ -2,14 +2,13 @@
 // per user, and "/q" ends the running one.
 
 #include "tests/core/InstallationFolder.h"
+#include "tests/support/Wait.h"
 
 #include "console/CWarrowTrayApp.h"
 #include "platform/SingleInstance.h"
 
-#include <chrono>
 #include <csignal>
 #include <sys/wait.h>
-#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -46,10 +45,8 @@ public:
 
     // True once the process has ended; `status` is its exit status. Gives up after 30 s.
     bool WaitForEnd(int& status) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (!Ended() && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
+        testwait::ForExit(m_pid);
+        Ended();
         status = m_nStatus;
         return m_bEnded;
     }
@@ -67,14 +64,6 @@ private:
     bool m_bEnded = false;
     int m_nStatus = -1;
 };
-
-bool WaitForFile(const fs::path& path) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!fs::exists(path) && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return fs::exists(path);
-}
 
 class ConsoleProgramTest : public InstallationFolder {
 protected:
@@ -104,7 +93,7 @@ protected:
 
 TEST_F(ConsoleProgramTest, ASecondConsoleEndsSilentlyAndQuitEndsTheRunningOne) {
     ConsoleProcess first(m_folder, {});
-    ASSERT_TRUE(WaitForFile(m_mailbox)); // the first console listens
+    ASSERT_TRUE(testwait::ForFile(m_mailbox)); // the first console listens
 
     int status = -1;
     ConsoleProcess second(m_folder, {});

@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -59,6 +62,10 @@ TEST_F(AccountPostgres, DatabaseRestartUnderLoad) {
 
     std::atomic<bool> stop{false};
     std::atomic<int> accepted{0}, closed{0}, garbled{0};
+    // Each accepted login is announced, so the test wakes when the count it
+    // waits for is reached.
+    std::mutex acceptedMutex;
+    std::condition_variable acceptedMore;
     std::vector<std::thread> clients;
     for (int t = 0; t < 4; ++t)
         clients.emplace_back([&] {
@@ -69,16 +76,19 @@ TEST_F(AccountPostgres, DatabaseRestartUnderLoad) {
                 if (frames.empty())
                     ++closed;
                 else if (frames[0].size() > 7 && frames[0][2] == CMSG_S2C_LOGIN_ANSWER::kType &&
-                         frames[0][3] == 0)
-                    ++accepted;
-                else
+                         frames[0][3] == 0) {
+                    {
+                        const std::lock_guard<std::mutex> lock(acceptedMutex);
+                        ++accepted;
+                    }
+                    acceptedMore.notify_all();
+                } else
                     ++garbled;
             }
         });
     const auto acceptedAtLeast = [&](int n) {
-        for (int i = 0; i < 600 && accepted < n; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        return accepted >= n;
+        std::unique_lock<std::mutex> lock(acceptedMutex);
+        return acceptedMore.wait_for(lock, std::chrono::seconds(60), [&] { return accepted >= n; });
     };
     EXPECT_TRUE(acceptedAtLeast(20));
     ASSERT_TRUE(s_postgres->Stop());

@@ -1,4 +1,5 @@
 #include "shell/CTaskManager.h"
+#include "tests/support/Wait.h"
 
 #include <gtest/gtest.h>
 
@@ -50,9 +51,7 @@ protected:
 
     std::string Record() {
         const fs::path record = m_dir / "My Games" / "record";
-        for (int i = 0; i < 200 && !fs::exists(record); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
+        testwait::ForFile(record);
         std::ifstream in(record);
         std::stringstream s;
         s << in.rdbuf();
@@ -60,6 +59,8 @@ protected:
     }
 
     // Waits for `done`; false after ten seconds (a guard, not a measure).
+    // Only for a process's run state in /proc, of which the kernel sends no
+    // news; files and ends of processes are awaited through testwait.
     static bool Until(const std::function<bool()>& done) {
         for (int i = 0; i < 1000; ++i) {
             if (done()) {
@@ -70,9 +71,7 @@ protected:
         return false;
     }
 
-    bool Ready(const std::string& name) {
-        return Until([&] { return fs::exists(m_dir / "My Games" / (name + ".ready")); });
-    }
+    bool Ready(const std::string& name) { return testwait::ForFile(m_dir / "My Games" / (name + ".ready")); }
 
     pid_t ChildOf(const std::string& name) {
         std::ifstream in(m_dir / "My Games" / (name + ".child"));
@@ -151,8 +150,8 @@ TEST_F(TaskManagerTest, ClearTasksEndsTrackedProgramsEvenStubbornOnes) {
     ASSERT_GT(child, 0);
     tasks.ClearTasks();
     EXPECT_EQ(tasks.Size(), 0u);
-    EXPECT_TRUE(Until([&] { return !Alive(a) && !Alive(b); }));
-    EXPECT_TRUE(Until([&] { return !Alive(child); })) << "the whole group the shell started ends";
+    EXPECT_TRUE(testwait::ForExit(a) && testwait::ForExit(b));
+    EXPECT_TRUE(testwait::ForExit(child)) << "the whole group the shell started ends";
 }
 
 TEST_F(TaskManagerTest, ProgramsStartedWithoutAWindowEndWithTheShellAndARestFreezesThem) {
@@ -176,7 +175,7 @@ TEST_F(TaskManagerTest, ProgramsStartedWithoutAWindowEndWithTheShellAndARestFree
     EXPECT_FALSE(tasks.SignalGroupOf(child, SIGTERM)) << "only the program started itself names its group";
     tasks.Freeze(true);
     tasks.ClearTasks(); // ends even a stopped program
-    EXPECT_TRUE(Until([&] { return !Alive(pid) && !Alive(child); }));
+    EXPECT_TRUE(testwait::ForExit(pid) && testwait::ForExit(child));
     EXPECT_TRUE(tasks.StartedGroups().empty());
 }
 
@@ -188,7 +187,7 @@ TEST_F(TaskManagerTest, ARefusedProgramTheShellStartedTakesItsGroupWithIt) {
     ASSERT_TRUE(Ready("launcher"));
     const pid_t child = ChildOf("launcher");
     EXPECT_TRUE(tasks.SignalGroupOf(pid, SIGKILL));
-    EXPECT_TRUE(Until([&] { return !Alive(pid) && !Alive(child); }));
+    EXPECT_TRUE(testwait::ForExit(pid) && testwait::ForExit(child));
 }
 
 TEST_F(TaskManagerTest, AProcessIdNowUsedByAnotherProgramIsLeftAlone) {
