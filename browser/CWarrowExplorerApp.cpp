@@ -55,8 +55,8 @@ int CWarrowExplorerApp::Run() {
     if (!started) {
         return 1;
     }
-    int status = 0;
-    if (!RunGuarded([&] { status = dialog->exec(); })) {
+    // The dialog's result says how it was closed, not how the program ended.
+    if (!RunGuarded([&] { dialog->exec(); })) {
         return 1;
     }
     RunGuarded([&] {

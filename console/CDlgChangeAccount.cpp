@@ -54,6 +54,10 @@ int CDlgChangeAccount::DoModal() {
     return exec() == QDialog::Accepted ? console::IDOK : console::IDCANCEL;
 }
 
+void CDlgChangeAccount::ClearNextAnswer() {
+    s_nextAnswer.reset();
+}
+
 void CDlgChangeAccount::SetNextAnswer(int result, std::string account, std::string password) {
     s_nextAnswer = tagNextAnswer{result, std::move(account), std::move(password)};
 }

@@ -20,6 +20,7 @@ public:
 
     // Test seam: the next DoModal answers at once with these entries.
     static void SetNextAnswer(int result, std::string account, std::string password);
+    static void ClearNextAnswer();
 
     const console::tagAccountFields& Fields() const { return m_fields; }
     void OnOK() override;

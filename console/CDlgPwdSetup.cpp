@@ -83,6 +83,10 @@ int CDlgPwdSetup::DoModal() {
     return exec() == QDialog::Accepted ? console::IDOK : console::IDCANCEL;
 }
 
+void CDlgPwdSetup::ClearNextAnswer() {
+    s_nextAnswer.reset();
+}
+
 void CDlgPwdSetup::SetNextAnswer(int result, std::string password) {
     s_nextAnswer = tagNextAnswer{result, std::move(password)};
 }

@@ -24,6 +24,7 @@ public:
 
     // Test seam: the next DoModal answers `result` with `password` as the new one.
     static void SetNextAnswer(int result, std::string password);
+    static void ClearNextAnswer();
 
     CGlazeEdit* OldEdit() const { return m_pOld; }
     CGlazeEdit* NewEdit() const { return m_pNew; }

@@ -12,25 +12,23 @@
 #include <QGuiApplication>
 #include <QSocketNotifier>
 
+#include <algorithm>
 #include <cstdio>
 
 using namespace user_login_message;
 
 namespace {
 CWarrowTrayApp* s_pApp = nullptr;
-constexpr unsigned kUpdateStatusMessage = 1126; // WM_USER + 102
+constexpr unsigned kUpdateStatusMessageNumber = 1126; // WM_USER + 102
 } // namespace
 
-bool HasQuitSwitch(const std::vector<std::string>& arguments) {
-    std::string line;
-    for (const std::string& argument : arguments) {
-        line += argument + " ";
-    }
-    return line.find("/q") != std::string::npos;
+bool console::HasQuitSwitch(const std::vector<std::string>& arguments) {
+    return std::any_of(arguments.begin(), arguments.end(),
+                       [](const std::string& argument) { return argument.find("/q") != std::string::npos; });
 }
 
 CWarrowTrayApp::CWarrowTrayApp()
-    : m_stateLogin(this, &CWarrowTrayApp::EnterLogin, &CWarrowTrayApp::Nothing, &CWarrowTrayApp::ExitLogin),
+    : m_stateLogin(this, &CWarrowTrayApp::EnterLogin, nullptr, &CWarrowTrayApp::ExitLogin),
       m_stateMain(this, &CWarrowTrayApp::EnterMain, nullptr, nullptr) {
     s_pApp = this;
 }
@@ -47,7 +45,7 @@ CWarrowTrayApp* CWarrowTrayApp::Instance() {
 }
 
 bool CWarrowTrayApp::StartInstance(const std::vector<std::string>& arguments) {
-    const bool quit = HasQuitSwitch(arguments);
+    const bool quit = console::HasQuitSwitch(arguments);
     m_pInstance = std::make_unique<platform::SingleInstance>(kInstanceName);
     if (!m_pInstance->Acquire() || quit) {
         if (quit) {
@@ -68,7 +66,7 @@ bool CWarrowTrayApp::InitInstance() {
         core->GetWLMng()->Init(kCacheDataBasePath, kDataBasePassword);
         core->GetWLMng()->SetCurrentDB(kDataBasePath);
     }
-    for (unsigned message : {1224u, kUpdateStatusMessage, 563u, 74u, 73u}) {
+    for (unsigned message : {1224u, kUpdateStatusMessageNumber, 563u, 74u, 73u}) {
         core->RegisterMessage(message, 1);
     }
 
@@ -97,7 +95,7 @@ void CWarrowTrayApp::ReadMailbox() {
         }
         if (name == "WM_QUIT") {
             Quit();
-        } else if (name == "WM_UPDATESTATUS") {
+        } else if (name == update::kUpdateStatusMessage) {
             OnUpdateStatus(wParam);
         }
     }
@@ -105,14 +103,14 @@ void CWarrowTrayApp::ReadMailbox() {
 
 void CWarrowTrayApp::OnUpdateStatus(long status) {
     switch (status) {
-    case 0:
+    case update::UPDATE_FAILED:
         ShowNotice(QStringLiteral("更新失败，请去官网") + console::MakerSite() +
                    QStringLiteral("查询最新信息"));
         break;
-    case 1:
+    case update::UPDATE_STARTED:
         ShowNotice("开始更新");
         break;
-    case 2:
+    case update::UPDATE_FINISHED:
         ShowNotice("更新完成");
         break;
     default:

@@ -6,6 +6,7 @@
 
 #include "ltl/CFSM.h"
 #include "net/UserLoginMessage.h"
+#include "update/ConsoleStatus.h"
 
 #include <QObject>
 
@@ -66,7 +67,8 @@ public:
 
     // Lock and mailbox names of the one running console.
     static constexpr const char* kInstanceName = "Tavi儿童保护系统 - WarrowTray";
-    static constexpr const char* kWindowTitle = "Tavi儿童保护系统";
+    // The updater posts its status to the same title.
+    static constexpr const char* kWindowTitle = update::kConsoleTitle;
 
     // Answers of the account server, delivered on this thread.
     void OnLoginAnswer(user_login_message::CMSG_S2C_LOGIN_ANSWER& msg) override;
@@ -77,7 +79,6 @@ private:
     int EnterLogin();
     int ExitLogin();
     int EnterMain();
-    int Nothing() { return 0; }
     void DeleteNetClient();
     void ReadMailbox();
 
@@ -91,5 +92,7 @@ private:
     std::unique_ptr<QSocketNotifier> m_pMailbox;
 };
 
+namespace console {
 // "/q" anywhere in the command line, as a plain case-sensitive search.
 bool HasQuitSwitch(const std::vector<std::string>& arguments);
+} // namespace console

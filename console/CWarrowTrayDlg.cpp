@@ -97,7 +97,6 @@ void CWarrowTrayDlg::SetTrayAvailableOverride(int available) {
 
 CWarrowTrayDlg::CWarrowTrayDlg() {
     setWindowTitle(QStringLiteral("Tavi儿童保护系统"));
-    m_pollTimer.setInterval(s_nPollIntervalMs);
     connect(&m_pollTimer, &QTimer::timeout, this, [this] { PollInternet(); });
     CreateControls();
 }
@@ -338,8 +337,13 @@ void CWarrowTrayDlg::OnLoginAnswer(const tagLoginAnswer& answer) {
 
 void CWarrowTrayDlg::SaveAccountChange() {
     m_bChangingAccount = false;
-    if (DBConfig() != nullptr) {
-        DBConfig()->Save();
+    CWarrowDBConfig* config = DBConfig();
+    if (config != nullptr && !config->Save()) {
+        // Not stored: the account in force stays, in memory as on disk.
+        config->GetInfo().ID = m_nPreviousId;
+        config->GetInfo().Password = m_strPreviousPassword;
+        console::MessageBox(this, QStringLiteral("未知错误，请登录") + console::MakerSite() +
+                                      QStringLiteral("咨询"));
     }
     FillLabels();
 }
@@ -379,6 +383,8 @@ void CWarrowTrayDlg::OnChangeAccount() {
         m_strPreviousPassword = config->GetInfo().Password;
     }
     if (!console::SetAccountInMemory(dialog.AccountText(), dialog.PasswordText())) {
+        console::MessageBox(this, QStringLiteral("未知错误，请登录") + console::MakerSite() +
+                                      QStringLiteral("咨询"));
         return;
     }
     CWarrowTrayApp* app = CWarrowTrayApp::Instance();

@@ -49,21 +49,27 @@ bool AddApp(CWriteListMng& list, const std::string& path, tagAppInfo* added) {
     if (!IsExecutableFile(target)) {
         return false;
     }
-    // The entry names the program's real file in its real folder: a bare
-    // name would store no folder at all, and the window guard compares
-    // canonical paths.
-    char* real = ::realpath(target.c_str(), nullptr);
+    // The entry names the program in its real folder (a bare name would store
+    // no folder at all), under the name it was given: a program started
+    // through a link may act on that name, and the window guard resolves the
+    // link itself when it compares.
+    const std::string name = BaseName(target);
+    const auto slash = target.rfind('/');
+    const std::string folder =
+        slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
+    char* real = ::realpath(folder.c_str(), nullptr);
     if (real == nullptr) {
         return false;
     }
-    const std::string shownName = BaseName(target);
-    target = real;
+    std::string realFolder = real;
     std::free(real);
-    const auto slash = target.rfind('/');
+    if (realFolder.back() != '/') {
+        realFolder += '/';
+    }
     tagAppInfo info;
-    info.AppName = BaseName(target);
-    info.AppPath = target.substr(0, slash + 1);
-    info.Name = displayName.empty() ? shownName : displayName;
+    info.AppName = name;
+    info.AppPath = realFolder;
+    info.Name = displayName.empty() ? name : displayName;
     info.AppParam = arguments;
     list.Add(info.AppName.c_str(), info, true);
     if (added != nullptr) {

@@ -77,7 +77,7 @@ bool CDBRecordset::Prepare(CDataBase& owner, const std::string& statement) {
 
 bool CDBRecordset::Load() {
     if (m_pending == nullptr) {
-        return m_pOwner != nullptr;
+        return m_pOwner != nullptr && !m_bReadFailed;
     }
     const bool editable = !m_table.empty();
     const int count = sqlite3_column_count(m_pending);
@@ -94,6 +94,7 @@ bool CDBRecordset::Load() {
     if (!ok) {
         Fail(sqlite3_errmsg(m_pOwner->Handle()), rc);
         m_rows.clear();
+        m_bReadFailed = true;
     }
     sqlite3_finalize(m_pending);
     m_pending = nullptr;

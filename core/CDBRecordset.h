@@ -48,6 +48,9 @@ public:
     bool PutField(const char* column, const COleDateTime& value);
 
     CDataBase* Owner() const { return m_pOwner; }
+    // True when reading the rows failed part-way (the recordset then holds
+    // none): an empty recordset is not always an empty table.
+    bool ReadFailed() const { return m_bReadFailed; }
 
 private:
     friend class CDataBase;
@@ -65,7 +68,8 @@ private:
 
     CDataBase* m_pOwner = nullptr;
     sqlite3_stmt* m_pending = nullptr; // prepared, not yet read
-    std::string m_table;               // empty: the records cannot be edited
+    bool m_bReadFailed = false;
+    std::string m_table; // empty: the records cannot be edited
     std::vector<std::string> m_columns;
     std::vector<Row> m_rows;
     std::size_t m_pos = 0;

@@ -109,6 +109,10 @@ void CDataBase::SetTraceStream(FILE* stream) {
     g_traceStream = stream;
 }
 
+FILE* CDataBase::TraceStream() {
+    return g_traceStream;
+}
+
 void CDataBase::Trace(const std::string& statement) {
     FILE* stream = g_traceStream;
     if (stream == nullptr) {

@@ -34,6 +34,7 @@ public:
     // (to standard output), or to the stream a program chooses (null
     // silences the trace). Off by default.
     static void SetTraceStream(FILE* stream);
+    static FILE* TraceStream();
     static void Trace(const std::string& statement);
 
     // Builds and reads back the connection string of a database file.

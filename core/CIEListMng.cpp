@@ -43,16 +43,11 @@ bool SecureFormAt(std::string_view url, std::size_t at, std::string_view key) {
            ltl::EqualsNoCase(url.substr(at + 8, rest.size()), rest);
 }
 
+// Only the address itself in its https:// form: an https link that merely
+// quotes an allowed site (a share button's ?url=https://..., a login's return
+// address) is no more admitted than its http:// form would be elsewhere.
 bool SecureFormMatches(std::string_view url, std::string_view key, int level) {
-    if (level == 0) {
-        return url.size() == key.size() + 1 && SecureFormAt(url, 0, key);
-    }
-    for (std::size_t at = 0; at + key.size() + 1 <= url.size(); ++at) {
-        if (Lower(url[at]) == 'h' && SecureFormAt(url, at, key)) {
-            return true;
-        }
-    }
-    return false;
+    return SecureFormAt(url, 0, key) && (level != 0 || url.size() == key.size() + 1);
 }
 
 } // namespace

@@ -15,17 +15,24 @@ bool CWarrowLog::Init(const char* path, const char* password) {
 }
 
 bool CWarrowLog::Load() {
+    return Read() == enRead::Filled;
+}
+
+CWarrowLog::enRead CWarrowLog::Read() {
     CDBRecordset rs;
     // ID breaks ties between lines of the same second: the order they were written.
     if (m_pDB == nullptr ||
         !m_pDB->OpenRecordset("SELECT * FROM[AppLog] ORDER BY[DateTime] ASC,[ID] ASC", rs)) {
-        return false;
+        return enRead::Failed;
     }
-    // No rows may also mean a read that failed half-way: the list is then
-    // left unfilled, and the next caller who asks reads the table again.
+    // A read that failed half-way, and an empty table, load nothing and keep
+    // the list as it is (lines this process appended included).
     const int count = rs.Count();
+    if (rs.ReadFailed()) {
+        return enRead::Failed;
+    }
     if (count == 0) {
-        return false;
+        return enRead::Empty;
     }
     m_bLoaded = true;
     m_lines.clear();
@@ -38,12 +45,14 @@ bool CWarrowLog::Load() {
         rs.GetField("Type", info.Type);
         m_lines.push_back(std::move(info));
     }
-    return true;
+    return enRead::Filled;
 }
 
+// The first use of the list fills it; an empty table is a filled (empty)
+// list, not read again at every call. Only a failed read is tried again.
 void CWarrowLog::FillOnFirstUse() {
-    if (!m_bLoaded && m_pDB != nullptr) {
-        Load();
+    if (!m_bLoaded && m_pDB != nullptr && Read() == enRead::Empty) {
+        m_bLoaded = true;
     }
 }
 

@@ -52,6 +52,8 @@ protected:
     bool AddLog(tagLogInfo& info);
 
 private:
+    enum class enRead { Failed, Empty, Filled };
+    enRead Read();
     void FillOnFirstUse();
 
     CDataBase* m_pDB = nullptr;

@@ -65,7 +65,8 @@ bool KeptByRoot(const std::string& folder, const std::string& file) {
 } // namespace
 
 bool CWriteListMng::IsSharedSystemFolder(const std::string& folder) {
-    static constexpr std::array<const char*, 19> kShared = {"/bin",
+    static constexpr std::array<const char*, 20> kShared = {"/opt",
+                                                            "/bin",
                                                             "/sbin",
                                                             "/usr/bin",
                                                             "/usr/sbin",

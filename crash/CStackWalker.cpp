@@ -6,7 +6,6 @@
 
 #include <cstdlib>
 #include <cxxabi.h>
-#include <dwarf.h>
 #include <filesystem>
 #include <memory>
 
@@ -22,10 +21,7 @@ std::string SourcePath(Dwfl_Line* source, const char* file) {
     if (file[0] == '/') {
         return file;
     }
-    Dwarf_Die* unit = dwfl_linecu(source);
-    Dwarf_Attribute attribute;
-    const char* folder =
-        unit == nullptr ? nullptr : dwarf_formstring(dwarf_attr(unit, DW_AT_comp_dir, &attribute));
+    const char* folder = dwfl_line_comp_dir(source);
     if (folder == nullptr) {
         return file;
     }

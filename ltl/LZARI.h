@@ -91,6 +91,13 @@ public:
         return true;
     }
 
+    // The expanded size a block announces in its first four bytes (the
+    // caller checks that there are four).
+    static std::uint32_t ReadSize(const unsigned char* in) {
+        return std::uint32_t{in[0]} | std::uint32_t{in[1]} << 8 | std::uint32_t{in[2]} << 16 |
+               std::uint32_t{in[3]} << 24;
+    }
+
 protected:
     struct State {
         // User-provided, so that the model's large table is not zeroed first.
@@ -108,11 +115,6 @@ protected:
         std::uint16_t dad[N + 1] = {};
         lzari::CharModel model;
     };
-
-    static std::uint32_t ReadSize(const unsigned char* in) {
-        return std::uint32_t{in[0]} | std::uint32_t{in[1]} << 8 | std::uint32_t{in[2]} << 16 |
-               std::uint32_t{in[3]} << 24;
-    }
 
     unsigned Finish(unsigned char** out, unsigned* outSize) {
         *out = m_out.data();

@@ -28,19 +28,15 @@ for what in config "apps list"; do
   ./warrowctl $what 2>/dev/null || true
 done
 
-case "${1:-}" in
-console)
+program=Warrow
+picture="$stage/screenshot.png"
+if [ "${1:-}" = console ]; then
   # The parent console instead of the shell. When Config.ini points at this
   # machine, a local warrow-accountd answers it for as long as it runs.
+  program=WarrowTray
+  picture="$stage/console-screenshot.png"
   ip="$(sed -n '/^\[Network\]/,/^\[/s/^Ip=//p' Config.ini | head -n1 | tr -d '\r')"
   port="$(sed -n '/^\[Network\]/,/^\[/s/^Port=//p' Config.ini | head -n1 | tr -d '\r')"
-  accountd_pid=""
-  console_xvfb=""
-  stop_console_helpers() {
-    if [ -n "$accountd_pid" ]; then kill "$accountd_pid" 2>/dev/null || true; fi
-    if [ -n "$console_xvfb" ]; then kill "$console_xvfb" 2>/dev/null || true; fi
-  }
-  trap stop_console_helpers EXIT
   case "$ip" in
   127.0.0.1 | localhost)
     "$stage/warrow-accountd" --port "${port:-18000}" --db "$stage/accounts.db" &
@@ -48,60 +44,53 @@ console)
     echo "warrow-accountd on $ip:${port:-18000} (accounts in $stage/accounts.db)"
     ;;
   esac
-  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
-    echo "Starting the parent console on $DISPLAY; it ends with its exit button or: $stage/WarrowTray /q"
-    ./WarrowTray >/dev/null || true
-    exit 0
-  fi
-  export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d /tmp/warrow-run.XXXXXX)}"
-  exec 4< <(Xvfb -displayfd 1 -nolisten tcp -noreset -screen 0 1280x800x24 2>/dev/null & echo "pid $!")
-  read -r _ console_xvfb <&4
-  read -r display <&4
-  export DISPLAY=":$display"
-  echo "No X display: starting the parent console on a private Xvfb ($DISPLAY)"
-  ./WarrowTray >/dev/null &
-  console_pid=$!
-  sleep 4
-  "$root/build/programs/tools/xshot/xshot" "$stage/console-screenshot.png" 2>/dev/null &&
-    echo "Screenshot of the console: $stage/console-screenshot.png"
-  ./WarrowTray /q
-  wait "$console_pid" || true
-  echo "The parent console ended (WarrowTray /q)"
-  exit 0
-  ;;
-esac
-
-if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
-  echo "Starting the child shell on $DISPLAY. Leave it with its start button"
-  echo "(no account yet: any password), or run: $stage/Warrow /q"
-  exec ./Warrow >/dev/null
 fi
 
-# No X server: a private Xvfb, a picture, and the shell ended again.
-runtime="$(mktemp -d /tmp/warrow-run.XXXXXX)"
-export XDG_RUNTIME_DIR="$runtime"
+accountd_pid="${accountd_pid:-}"
+runtime=""
 xvfb_pid=""
-shell_pid=""
+program_pid=""
 cleanup() {
-  if [ -n "$shell_pid" ]; then kill "$shell_pid" 2>/dev/null || true; fi
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
-  rm -rf "$runtime"
+  for pid in "$program_pid" "$xvfb_pid" "$accountd_pid"; do
+    if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; fi
+  done
+  if [ -n "$runtime" ]; then rm -rf "$runtime"; fi
 }
 trap cleanup EXIT
+
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  if [ "$program" = Warrow ]; then
+    echo "Starting the child shell on $DISPLAY. Leave it with its start button"
+    echo "(no account yet: any password), or, as root: $stage/Warrow /q"
+  else
+    echo "Starting the parent console on $DISPLAY; it ends with its exit button or: $stage/WarrowTray /q"
+  fi
+  "./$program" >/dev/null || true
+  exit 0
+fi
+
+# No X server: a private X server and runtime folder (so nothing here meets a
+# console or shell of a real session), a picture, and the program ended again.
+runtime="$(mktemp -d /tmp/warrow-run.XXXXXX)"
+export XDG_RUNTIME_DIR="$runtime"
 exec 3< <(Xvfb -displayfd 1 -nolisten tcp -noreset -screen 0 1280x800x24 2>/dev/null & echo "pid $!")
 read -r _ xvfb_pid <&3
 read -r display <&3
 export DISPLAY=":$display"
-echo "No X display: starting the child shell on a private Xvfb ($DISPLAY)"
-./Warrow >/dev/null &
-shell_pid=$!
-sleep 4
-if "$root/build/programs/tools/xshot/xshot" "$stage/screenshot.png" 2>/dev/null; then
-  echo "Screenshot of the child desktop: $stage/screenshot.png"
+echo "No X display: starting $program on a private Xvfb ($DISPLAY)"
+"./$program" >/dev/null &
+program_pid=$!
+if "$root/build/programs/tools/xshot/xshot" "$picture" 4000 2>/dev/null; then
+  echo "Screenshot: $picture"
 else
   echo "No screenshot could be taken"
 fi
-./Warrow /q
-wait "$shell_pid" || true
-shell_pid=""
-echo "The child shell ended (Warrow /q)"
+# "/q" ends the console; the shell takes it only from root or the service's
+# user, so for anyone else it is ended like any program.
+"./$program" /q || true
+if ! timeout 10 tail --pid="$program_pid" -f /dev/null; then
+  kill "$program_pid" 2>/dev/null || true
+fi
+wait "$program_pid" || true
+program_pid=""
+echo "$program ended"

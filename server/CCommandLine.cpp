@@ -44,9 +44,6 @@ bool CCommandLine::Parse(int argc, char** argv, int& exitCode) {
             exitCode = 0;
             return false;
         }
-        bool known = false;
-        for (const tagOption& o : m_options)
-            known = known || arg == "--" + o.name;
         const tagOption* option = nullptr;
         for (const tagOption& o : m_options)
             if (arg == "--" + o.name)
@@ -55,6 +52,7 @@ bool CCommandLine::Parse(int argc, char** argv, int& exitCode) {
             m_values[arg.substr(2)] = "yes"; // a flag
             continue;
         }
+        const bool known = option != nullptr;
         if (!known || i + 1 >= argc) {
             std::fprintf(stderr, "%s: %s '%s'\n\n", m_program.c_str(),
                          known ? "missing value for" : "unknown option", arg.c_str());

@@ -49,28 +49,32 @@ constexpr std::size_t kScratchSize = 64 * 1024;
 constexpr int kMaxEvents = 512;
 constexpr std::chrono::seconds kCrowdedFirstByteTimeout{10};
 
-std::string FormatHost(const sockaddr_storage& addr) {
+std::string FormatAddress(int family, const void* address) {
     char host[INET6_ADDRSTRLEN] = "?";
-    if (addr.ss_family == AF_INET)
-        inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in&>(addr).sin_addr, host, sizeof host);
-    else
-        inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6&>(addr).sin6_addr, host, sizeof host);
+    inet_ntop(family, address, host, sizeof host);
     return host;
 }
 
+// The key the per-address limits count by. One IPv6 client holds a whole /64
+// (it picks its own low 64 bits), so IPv6 addresses count by their /64;
+// IPv4 ones (mapped or not) by the address.
+std::string FormatHost(const sockaddr_storage& addr) {
+    if (addr.ss_family == AF_INET)
+        return FormatAddress(AF_INET, &reinterpret_cast<const sockaddr_in&>(addr).sin_addr);
+    in6_addr network = reinterpret_cast<const sockaddr_in6&>(addr).sin6_addr;
+    if (IN6_IS_ADDR_V4MAPPED(&network))
+        return FormatAddress(AF_INET6, &network);
+    std::fill(network.s6_addr + 8, network.s6_addr + 16, 0);
+    return FormatAddress(AF_INET6, &network) + "/64";
+}
+
 std::string FormatPeer(const sockaddr_storage& addr) {
-    char host[INET6_ADDRSTRLEN] = "?";
-    unsigned port = 0;
     if (addr.ss_family == AF_INET) {
         const auto& a = reinterpret_cast<const sockaddr_in&>(addr);
-        inet_ntop(AF_INET, &a.sin_addr, host, sizeof host);
-        port = ntohs(a.sin_port);
-        return std::string(host) + ":" + std::to_string(port);
+        return FormatAddress(AF_INET, &a.sin_addr) + ":" + std::to_string(ntohs(a.sin_port));
     }
     const auto& a = reinterpret_cast<const sockaddr_in6&>(addr);
-    inet_ntop(AF_INET6, &a.sin6_addr, host, sizeof host);
-    port = ntohs(a.sin6_port);
-    return "[" + std::string(host) + "]:" + std::to_string(port);
+    return "[" + FormatAddress(AF_INET6, &a.sin6_addr) + "]:" + std::to_string(ntohs(a.sin6_port));
 }
 
 // Thousands of clients need thousands of descriptors; the soft limit is often 1024.

@@ -75,7 +75,6 @@ protected:
 
     // Packs `msg` as the outcome's answer; false when it cannot be packed.
     static bool Answer(CMsg& msg, tagOutcome& outcome);
-    unsigned Workers() const { return m_limits.workers; }
 
 private:
     struct CConnection;

@@ -73,7 +73,22 @@ bool CPostgresAccountStore::Open(const std::string& uri, bool initDb, std::strin
         return false;
     }
     PQconninfoFree(parsed);
-    m_conn = PQconnectdb(uri.c_str());
+    // A database that stops answering (a dropped link, not a clean stop)
+    // must fail calls, not hold the workers for ever: time-outs for the
+    // connect, dead peers and statements, placed before the URI so that a
+    // value the URI sets wins.
+    const char* const keywords[] = {"connect_timeout",
+                                    "keepalives",
+                                    "keepalives_idle",
+                                    "keepalives_interval",
+                                    "keepalives_count",
+                                    "tcp_user_timeout",
+                                    "options",
+                                    "dbname",
+                                    nullptr};
+    const char* const values[] = {"5",         "1",    "10", "5", "3", "15000", "-c statement_timeout=10000",
+                                  uri.c_str(), nullptr};
+    m_conn = PQconnectdbParams(keywords, values, 1);
     if (m_conn == nullptr || PQstatus(m_conn) != CONNECTION_OK) {
         error = "cannot connect: " + FirstLine(m_conn != nullptr ? PQerrorMessage(m_conn) : "out of memory");
         return false;

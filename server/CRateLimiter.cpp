@@ -37,11 +37,17 @@ CRateLimiter::enVerdict CRateLimiter::Take(const std::string& key, Clock::time_p
     return first ? enVerdict::FirstRefusal : enVerdict::Refused;
 }
 
+// Only looks: a key without a bucket has a full one, so asking (every login
+// asks) never adds entries to the table.
 bool CRateLimiter::HasBudget(const std::string& key, Clock::time_point now) {
     if (m_perSecond <= 0)
         return true;
     std::lock_guard lock(m_lock);
-    return Refill(key, now).tokens >= 1;
+    const auto found = m_buckets.find(key);
+    if (found == m_buckets.end())
+        return true;
+    const double seconds = std::chrono::duration<double>(now - found->second.updated).count();
+    return std::min(m_burst, found->second.tokens + seconds * m_perSecond) >= 1;
 }
 
 // A bucket that has refilled holds nothing a new bucket would not.

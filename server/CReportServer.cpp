@@ -1,5 +1,6 @@
 #include "server/CReportServer.h"
 
+#include "ltl/LZARI.h"
 #include "net/NetException.h"
 #include "net/UserReportMessage.h"
 #include "server/TextEscape.h"
@@ -14,11 +15,6 @@ namespace {
 // more than this per byte received is refused before it is expanded.
 constexpr std::uint32_t kExpansionPerByte = 256;
 
-std::uint32_t ReadLE32(const unsigned char* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
 } // namespace
 
 CReportServer::CReportServer(CReportStore& store, tagServerLimits limits, tagReportLimits reportLimits)
@@ -30,7 +26,7 @@ const char* CReportServer::Screen(const unsigned char* frame, std::uint16_t leng
         return frame[2] == CMSG_S2C_REPORT_ANSWER::kType ? "an answer sent to the server"
                                                          : "unknown message type";
     if ((frame[1] & 0x80) && length >= 7 &&
-        ReadLE32(frame + 3) > static_cast<std::uint64_t>(kExpansionPerByte) * length)
+        ltl::LZARI::ReadSize(frame + 3) > static_cast<std::uint64_t>(kExpansionPerByte) * length)
         return "compressed body announces too much";
     return nullptr;
 }

@@ -90,11 +90,6 @@ bool CReportStore::Open(const std::string& directory, tagStoreLimits limits, std
     return true;
 }
 
-std::uint64_t CReportStore::UsedBytes() const {
-    std::lock_guard lock(m_lock);
-    return m_nUsed;
-}
-
 bool CReportStore::Reserve(std::uint64_t bytes) {
     std::lock_guard lock(m_lock);
     if (m_nUsed + bytes > m_limits.maxStoreBytes || FreeBytes(m_directory) < bytes + m_limits.minFreeBytes)

@@ -34,7 +34,6 @@ public:
     bool Open(const std::string& directory, tagStoreLimits limits, std::string& error);
     // `name`: the new report's folder name when Saved.
     enSaveResult Save(const tagStoredReport& report, std::string& name);
-    std::uint64_t UsedBytes() const;
 
 private:
     bool Reserve(std::uint64_t bytes);

@@ -41,3 +41,8 @@ void CDlgRest::ShowReason(const QString& reason) {
     raise();
     update();
 }
+
+void CDlgRest::mouseReleaseEvent(QMouseEvent* event) {
+    CGlazeDialog::mouseReleaseEvent(event);
+    RequestExit();
+}

@@ -6,6 +6,8 @@
 
 #include <QTimer>
 
+#include <functional>
+
 class CDlgRest : public CGlazeDialog {
 public:
     CDlgRest();
@@ -25,11 +27,23 @@ public:
 
     static constexpr int kCountdownMs = 10000;
 
+    // Where a locked desktop has no taskbar (no skin), Return or a click on
+    // the notice asks for the exit dialog instead of the start button.
+    void SetOnExitRequest(std::function<void()> request) { m_onExitRequest = std::move(request); }
+
 protected:
-    void OnOK() override {}
+    void OnOK() override { RequestExit(); }
     void OnCancel() override {}
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void RequestExit() {
+        if (m_onExitRequest) {
+            m_onExitRequest();
+        }
+    }
+
+    std::function<void()> m_onExitRequest;
     int m_nRemaining = 0;
     QTimer m_countdown;
 };

@@ -10,7 +10,6 @@
 #include "shell/TaskWindow.h"
 #include "skin/CGlazeStatic.h"
 
-#include <QFontMetrics>
 #include <QMenu>
 #include <QPainter>
 #include <QTime>
@@ -125,7 +124,7 @@ void CDlgSwitcher::PlaceControls() {
     m_pVolumeButton->setGeometry(client.right() + 1 - kClockWidth, 0, kVolumeButtonWidth, kTaskbarHeight);
     m_pVolumeButton->raise();
     const QPoint corner = mapToGlobal(QPoint(client.right() + 1 - kClockWidth, 0));
-    m_pVolume->setGeometry(corner.x(), corner.y() - 100, 48, 100);
+    m_pVolume->setGeometry(corner.x(), corner.y() - 100, kVolumeButtonWidth, 100);
 }
 
 void CDlgSwitcher::UpdateClock() {

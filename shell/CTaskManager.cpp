@@ -54,6 +54,11 @@ pid_t CTaskManager::StartApp(const tagAppInfo* app) {
     const pid_t group = ::getpgid(pid);
     platform::ProcessHandle leader = platform::ProcessHandle::Open(pid);
     if (group > 0 && group != ::getpgrp()) {
+        // Groups that have ended are forgotten: each holds a pidfd, and an
+        // empty group's number may be handed to someone else's group.
+        std::erase_if(m_started, [](const tagStarted& started) {
+            return !started.leader.Running() && ::killpg(started.group, 0) != 0;
+        });
         m_started.push_back({group, std::move(leader)});
     }
     return pid;

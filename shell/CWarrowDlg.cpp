@@ -145,6 +145,7 @@ bool CWarrowDlg::OnInitDialog() {
 void CWarrowDlg::FailClosed() {
     m_tickTimer.stop();
     m_bLocked = true;
+    m_bFailedClosed = true;
     m_pList->hide();
     m_pList->setEnabled(false);
     m_guardTimer.start();
@@ -156,6 +157,9 @@ void CWarrowDlg::FailClosed() {
     m_pRest->grabKeyboard();
     if (m_pSwitcher != nullptr) {
         m_pSwitcher->raise();
+    } else {
+        // No taskbar, so no start button: the notice itself leads there.
+        m_pRest->SetOnExitRequest([this] { OpenExitDialog(); });
     }
 }
 
@@ -289,7 +293,9 @@ void CWarrowDlg::OpenExitDialog() {
     m_pRest->releaseKeyboard();
     const int result = exit.exec();
     m_bExitDialogOpen = false;
-    if (m_pControl == nullptr || m_pControl->GetConfig().TimeStyle != 1) {
+    // A desktop without its guard stays dimmed; otherwise the overlay stays
+    // only for a rest.
+    if (!m_bFailedClosed && (m_pControl == nullptr || m_pControl->GetConfig().TimeStyle != 1)) {
         m_pClose->hide();
     }
     if (result == QDialog::Accepted) {

@@ -31,10 +31,9 @@ public:
     ~CWarrowDlg() override;
 
     // Builds the desktop; false at the first step that failed (no skin: no
-    // taskbar, hook or timers; no hook or settings: no timers), with the
-    // reason in GuardFailure().
+    // taskbar, hook or timers; no hook or settings: no timers); FailClosed
+    // shows and logs the reason.
     bool OnInitDialog();
-    const std::string& GuardFailure() const { return m_guardFailure; }
     // Without its guard the shell offers no desktop: the screen stays dimmed
     // under the rest notice, which tells why, and the line goes to the log.
     // The start button still reaches the exit dialog.
@@ -92,5 +91,6 @@ private:
     std::unique_ptr<CShellHookFilter> m_pHookFilter;
     std::string m_guardFailure;
     bool m_bExitDialogOpen = false;
-    bool m_bLocked = false; // a rest, or no guard: the overlay keeps everything else away
+    bool m_bLocked = false;       // a rest, or no guard: the overlay keeps everything else away
+    bool m_bFailedClosed = false; // no guard: locked for good
 };

@@ -53,8 +53,7 @@ std::string InterpreterOf(const std::vector<std::string>& line, std::string* opt
 
 } // namespace
 
-std::string ScriptOfCommand(const std::vector<std::string>& argv, const std::string& cwd,
-                            const std::string& executable) {
+std::string ScriptOfCommand(const std::vector<std::string>& argv, const std::string& executable) {
     if (argv.size() < 2 || executable.empty()) {
         return {};
     }
@@ -63,8 +62,14 @@ std::string ScriptOfCommand(const std::vector<std::string>& argv, const std::str
         if (argument.empty() || argument[0] == '-') {
             continue;
         }
-        const std::string script =
-            RealPath(argument[0] == '/' ? argument : platform::JoinPath(cwd, argument));
+        // A relative name would be read against the process's current folder,
+        // which the process itself may have changed (a script that moves into
+        // an allowed game's folder before it opens a window): only an
+        // absolute name, as the shell's own launches pass it, counts.
+        if (argument[0] != '/') {
+            return {};
+        }
+        const std::string script = RealPath(argument);
         if (script.empty() || !IsRegularFile(script)) {
             return {};
         }
@@ -90,5 +95,5 @@ std::string ScriptOfProcess(pid_t pid, const std::string& executable) {
     while (argv.size() < 3 && std::getline(cmdline, argument, '\0')) {
         argv.push_back(argument);
     }
-    return ScriptOfCommand(argv, RealPath(proc + "/cwd"), executable);
+    return ScriptOfCommand(argv, executable);
 }

@@ -12,11 +12,10 @@
 #include <sys/types.h>
 #include <vector>
 
-// The script `argv` (a command line in /proc form) runs, `cwd` the folder
-// relative names are taken from, `executable` the canonical path of the
-// program that runs; empty when it runs no such script.
-std::string ScriptOfCommand(const std::vector<std::string>& argv, const std::string& cwd,
-                            const std::string& executable);
+// The script `argv` (a command line in /proc form) runs, named by an absolute
+// path, `executable` the canonical path of the program that runs; empty when
+// it runs no such script.
+std::string ScriptOfCommand(const std::vector<std::string>& argv, const std::string& executable);
 
-// The same for a running process (its /proc/<pid>/cmdline and cwd).
+// The same for a running process (its /proc/<pid>/cmdline).
 std::string ScriptOfProcess(pid_t pid, const std::string& executable);

@@ -76,7 +76,16 @@ void CWindowAdmission::OnWindowEvents(const std::vector<tagWindowEvent>& events)
                 verdict = judged.emplace(look.pid, process).first;
             }
             const tagWindowEvent event{true, reports[i].window, !reports[i].topLevel};
-            changed = Admit(event, look, verdict->second.executable, verdict->second.app, refused) || changed;
+            // An allowed window that came and went within the batch costs no
+            // task and no log lines; a refused one is refused all the same.
+            // One that exists but does not show yet (minimised, on another
+            // desktop, not yet framed) is a task: under a reparenting window
+            // manager it is not reported again when it shows.
+            const bool cameAndWent = reports[i].destroyed && !look.showing;
+            if (!cameAndWent || verdict->second.app == nullptr) {
+                changed =
+                    Admit(event, look, verdict->second.executable, verdict->second.app, refused) || changed;
+            }
         }
         if (reports[i].destroyed && !look.showing) {
             changed = Forget(reports[i].window) || changed;
@@ -114,9 +123,7 @@ bool CWindowAdmission::Admit(const tagWindowEvent& event, const tagWindowLook& l
     }
     // Menus and embedded windows of allowed programs stay, without a task;
     // so do the windows of trusted helpers, which have no entry.
-    // A window that does not show (on its way in or out) waits: the hook
-    // reports it again once it shows.
-    if (event.other || app == &kTrustedHelper || !look.showing) {
+    if (event.other || app == &kTrustedHelper) {
         return false;
     }
     const bool known = m_tasks.FindTask(event.window) != nullptr;

@@ -68,11 +68,10 @@ public:
 
     // The hook's reports in the order they came. Anyone can send them, so
     // they are hints: a window reported created must exist, one reported
-    // destroyed must not be showing, one becomes a task only while it
-    // shows. Each window is handled once per batch. All the windows are looked at
-    // together and the refused ones closed together. A log line needs a
-    // real change: a window that becomes a task, or a task that goes, so
-    // forged reports cannot grow the log.
+    // destroyed must not be showing, and an allowed window created and gone
+    // again within one batch becomes no task. Each window is handled once per batch. All the windows are
+    // looked at together and the refused ones closed together. A log line needs a real change: a window that
+    // becomes a task, or a task that goes, so forged reports cannot grow the log.
     void OnWindowEvents(const std::vector<tagWindowEvent>& events);
     // Programs the installation trusts (TrustedPrograms.h): never judged.
     void SetTrustedPrograms(std::set<std::string> programs) { m_trusted = std::move(programs); }

@@ -4,6 +4,7 @@
 // console starts in its main state, or in its login state without one), and
 // the built skin. The folder becomes the current directory.
 
+#include "core/CWarrowCoreInterface.h"
 #include "core/CWarrowDBConfig.h"
 #include "core/InstallationSetup.h"
 
@@ -24,7 +25,7 @@ inline std::filesystem::path MakeConsoleFolder(const char* purpose, bool withAcc
     fs::create_directory_symlink(WARROW_RESOURCE_DIR, folder / "Resource");
     if (withAccount) {
         CWarrowDBConfig config;
-        config.Init("DataBase/DataBase.db", "quorlind4286");
+        config.Init(kDataBasePath, kDataBasePassword);
         config.GetInfo().ID = 88888;
         config.GetInfo().Password = "0123456789abcdef0123456789abcdef";
         config.GetInfo().UserName = "88888";

@@ -157,7 +157,8 @@ void CShellHook::Refresh(bool report) {
         m_wmClient = wm != XCB_WINDOW_NONE ? ClientOf(wm) : 0;
         // The check window need not be a child of the root: watch it itself.
         if (wm != XCB_WINDOW_NONE) {
-            const uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+            // Its own changes and, as for every watched window, its children's.
+            const uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
             xcb_change_window_attributes(m_pX->Get(), wm, XCB_CW_EVENT_MASK, &mask);
         }
     }
@@ -221,7 +222,9 @@ void CShellHook::Vanish(xcb_window_t window) {
 
 void CShellHook::Watch(xcb_window_t window, xcb_window_t parent) {
     xcb_connection_t* c = m_pX->Get();
-    const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    // The manager's check window keeps the structure events Refresh chose.
+    const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY |
+                          (window == m_wmCheck ? XCB_EVENT_MASK_STRUCTURE_NOTIFY : XCB_EVENT_MASK_NO_EVENT);
     if (window != m_pX->Root())
         xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &mask);
     m_watching.push_back({window, parent, xcb_get_window_attributes(c, window), xcb_query_tree(c, window)});
@@ -255,11 +258,11 @@ void CShellHook::Shown(xcb_window_t window, xcb_window_t parent, bool overrideRe
     if (window == m_shell || client == ClientOf(m_shell) || (m_wmClient != 0 && client == m_wmClient))
         return;
     // Top-level windows are reported as they join the set above; inside a
-    // window of the manager's (its frames) or of the same client nothing
-    // new shows.
-    const uint32_t holder = ClientOf(parent);
-    const bool other =
-        parent == root ? overrideRedirect : holder != client && !(m_wmClient != 0 && holder == m_wmClient);
+    // window of the same client nothing new shows. A window inside the
+    // manager's frames is reported too: a refused program could otherwise
+    // hide its window in the frame of an allowed one (a managed client's own
+    // window is also reported as a top-level one, which wins).
+    const bool other = parent == root ? overrideRedirect : ClientOf(parent) != client;
     // Once per showing: found by a look and by its map event alike.
     if (other && m_otherShown.insert(window).second)
         Post(WM_DG_WINDOWCREATED, window, DG_WINDOW_OTHER);

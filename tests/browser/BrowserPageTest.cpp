@@ -237,14 +237,16 @@ TEST_F(BrowserPageTest, NoWayAroundTheFilterFromInsideTheBrowser) {
     EXPECT_EQ(browser.AddressField()->text().toStdString(), Allowed("/index.html"));
 
     // Source view, saving, developer tools: nothing happens, no tab opens.
+    // A page saved would be a download requested before the link's below.
+    QSignalSpy downloads(BrowserEnvironment::Profile(), &QWebEngineProfile::downloadRequested);
     for (QWebEnginePage::WebAction action :
          {QWebEnginePage::ViewSource, QWebEnginePage::SavePage, QWebEnginePage::InspectElement}) {
         page.Page()->triggerAction(action);
     }
-    QSignalSpy downloads(BrowserEnvironment::Profile(), &QWebEngineProfile::downloadRequested);
     page.Page()->runJavaScript(QString::fromStdString(Click("get")));
     ASSERT_TRUE(WaitFor([&] { return !downloads.isEmpty(); }));
     auto* download = downloads.first().first().value<QWebEngineDownloadRequest*>();
+    EXPECT_EQ(download->url().path().toStdString(), "/game.bin") << "the page itself was not saved";
     ASSERT_TRUE(WaitFor([&] { return download->state() == QWebEngineDownloadRequest::DownloadCancelled; }));
     EXPECT_EQ(browser.Pages().size(), 1u);
     EXPECT_TRUE(page.Page()->devToolsPage() == nullptr);

@@ -61,6 +61,9 @@ void ConsoleTest::TearDown() {
     m_app.reset();
     m_server.reset();
     console::SetMessageBoxScripted(false);
+    // An answer a failed test left unused must not answer the next test's dialog.
+    CDlgPwdSetup::ClearNextAnswer();
+    CDlgChangeAccount::ClearNextAnswer();
     fs::remove_all(m_runtime);
     InstallationFolder::TearDown();
 }

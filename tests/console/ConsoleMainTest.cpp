@@ -14,6 +14,7 @@
 #include "skin/CGlazeEdit.h"
 #include "skin/CGlazeStatic.h"
 #include "skin/CGlazeTextButton.h"
+#include "update/ConsoleStatus.h"
 
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -157,11 +158,14 @@ TEST_F(ConsoleMainTest, AnAcceptedAccountChangeIsStoredAndARefusedOneIsForgotten
 
 TEST_F(ConsoleMainTest, TheUpdatersStatusArrivesOnTheMailbox) {
     StartWithAccount();
-    ASSERT_TRUE(platform::PostToInstance(CWarrowTrayApp::kWindowTitle, "WM_UPDATESTATUS", 1));
+    ASSERT_TRUE(platform::PostToInstance(update::kConsoleTitle, update::kUpdateStatusMessage,
+                                         update::UPDATE_STARTED));
     QTRY_COMPARE_WITH_TIMEOUT(NoticeText(), Notice("开始更新"), 20000);
-    ASSERT_TRUE(platform::PostToInstance(CWarrowTrayApp::kWindowTitle, "WM_UPDATESTATUS", 2));
+    ASSERT_TRUE(platform::PostToInstance(update::kConsoleTitle, update::kUpdateStatusMessage,
+                                         update::UPDATE_FINISHED));
     QTRY_COMPARE_WITH_TIMEOUT(NoticeText(), Notice("更新完成"), 20000);
-    ASSERT_TRUE(platform::PostToInstance(CWarrowTrayApp::kWindowTitle, "WM_UPDATESTATUS", 0));
+    ASSERT_TRUE(
+        platform::PostToInstance(update::kConsoleTitle, update::kUpdateStatusMessage, update::UPDATE_FAILED));
     QTRY_VERIFY_WITH_TIMEOUT(NoticeText().startsWith(Notice("更新失败，请去官网")), 20000);
     EXPECT_TRUE(NoticeText().endsWith(QStringLiteral("查询最新信息")));
 }

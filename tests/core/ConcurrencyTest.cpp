@@ -34,12 +34,13 @@ TEST_F(ConcurrencyTest, ThreeProcessesAppendingLogLinesLoseNone) {
         children.push_back(InChild([p] {
             CWarrowLog log;
             log.Init(kDataBasePath, kDataBasePassword);
+            const std::size_t before = log.Size(); // lines the others wrote already
             bool stored = true;
             for (int i = 0; i < kLines; ++i) {
                 stored = log.Log(("process " + std::to_string(p) + " line " + std::to_string(i)).c_str()) &&
                          stored;
             }
-            return stored;
+            return stored && log.Size() == before + kLines;
         }));
     }
     for (pid_t child : children) {

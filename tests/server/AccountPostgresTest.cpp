@@ -21,6 +21,8 @@ protected:
     static void SetUpTestSuite() { s_postgres = std::make_unique<CPostgresServer>(); }
     static void TearDownTestSuite() { s_postgres.reset(); }
     void SetUp() override {
+        if (!s_postgres->Available() && CPostgresServer::Required())
+            FAIL() << "no PostgreSQL for this run: " << s_postgres->Why();
         if (!s_postgres->Available())
             GTEST_SKIP() << "no PostgreSQL for this run: " << s_postgres->Why();
         db = s_postgres->NewDatabase();
@@ -41,8 +43,10 @@ TEST_F(AccountPostgres, WrongDatabaseFailsAtStart) {
 
     CServerProcess unreachable(
         "WARROW_ACCOUNTD",
-        {"--port", "0", "--db", "postgresql:///nodb?host=/nonexistent-warrow&user=warrow"});
+        {"--port", "0", "--db", "postgresql:///nodb?host=/nonexistent-warrow&password=hunter2&user=warrow"});
     EXPECT_EQ(unreachable.Stop(), 2);
+    EXPECT_EQ(unreachable.Log().find("hunter2"), std::string::npos)
+        << "nor a password in the query" << unreachable.Log();
     EXPECT_NE(unreachable.Log().find("cannot connect"), std::string::npos) << unreachable.Log();
 
     CServerProcess noSchema("WARROW_ACCOUNTD", {"--port", "0", "--db", db});

@@ -34,6 +34,8 @@ protected:
         }
         if (!s_postgres)
             s_postgres = std::make_unique<CPostgresServer>();
+        if (!s_postgres->Available() && CPostgresServer::Required())
+            FAIL() << "no PostgreSQL for this run: " << s_postgres->Why();
         if (!s_postgres->Available())
             GTEST_SKIP() << "no PostgreSQL for this run: " << s_postgres->Why();
         db = s_postgres->NewDatabase();

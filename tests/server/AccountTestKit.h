@@ -95,7 +95,7 @@ inline std::vector<Bytes> ReceiveFrames(CRawClient& client, std::size_t count) {
             in.erase(in.begin(), in.begin() + cut.length);
             continue;
         }
-        const Bytes more = client.Receive(in.size() + 1);
+        const Bytes more = client.Receive(1); // whatever the next read brings
         if (more.empty())
             break;
         in.insert(in.end(), more.begin(), more.end());

@@ -75,8 +75,19 @@ public:
         m_status = -1;
         WaitForEnd();
     }
-    // True while the process has not ended.
-    bool Running() { return m_pid > 0 && waitpid(m_pid, nullptr, WNOHANG) == 0; }
+    // True while the process has not ended; one found ended is reaped here,
+    // and its status kept for Stop().
+    bool Running() {
+        if (m_pid <= 0)
+            return false;
+        int status = 0;
+        if (waitpid(m_pid, &status, WNOHANG) == 0)
+            return true;
+        m_pid = -1;
+        m_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        WaitForEnd();
+        return false;
+    }
 
     // Sends SIGTERM once and returns the exit status (-1 when it did not end normally).
     int Stop() {

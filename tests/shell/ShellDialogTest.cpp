@@ -11,8 +11,11 @@
 #include "shell/CWarrowDlg.h"
 #include "skin/CGlazeButton.h"
 #include "skin/CGlazeEdit.h"
+#include "skin/CGlazeLoader.h"
 
+#include <QApplication>
 #include <QListWidget>
+#include <QTest>
 #include <QTimer>
 
 namespace {
@@ -43,6 +46,35 @@ TEST_F(ShellDialogTest, PlayAndRestAlternateAndEveryTickIsStored) {
         EXPECT_EQ(shell.AppList()->isVisible(), !resting);
         EXPECT_EQ(shell.RestNotice()->IsCountingDown(), resting);
     }
+}
+
+TEST_F(ShellDialogTest, ALockedDesktopWithoutItsSkinStillLeadsToTheExitDialogAndStaysDimmed) {
+    WriteConfig("[System]\nID=77\n[Time]\nPlayTime=3000\nRestTime=2000\nTimeStyle=0\nCountTime=0\n");
+    OpenCore();
+    // No skin: the desktop fails closed before its taskbar (and so its start
+    // button) exists.
+    std::filesystem::remove(m_folder / "Resource");
+    CGlazeLoader::Instance().ClearGlazeImage();
+    CWarrowDlg shell;
+    ASSERT_FALSE(shell.OnInitDialog());
+    shell.FailClosed();
+    ASSERT_TRUE(shell.RestNotice()->isVisible());
+
+    // The exit dialog is modal: it is answered ("cancel") from its own loop.
+    bool opened = false;
+    QTimer answer;
+    answer.setSingleShot(true);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* exit = dynamic_cast<CDlgCloseWindows*>(QApplication::activeModalWidget());
+        opened = exit != nullptr;
+        if (exit != nullptr) {
+            exit->reject();
+        }
+    });
+    answer.start(0);
+    QTest::keyClick(shell.RestNotice(), Qt::Key_Return);
+    EXPECT_TRUE(opened) << "Return on the notice opens the exit dialog";
+    EXPECT_TRUE(shell.Overlay()->isVisible()) << "cancelled, the locked desktop stays dimmed";
 }
 
 TEST_F(ShellDialogTest, StartingInARestShowsTheWholeRestTimeAndOtherStylesShowNothing) {

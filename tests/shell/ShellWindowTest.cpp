@@ -109,6 +109,7 @@ TEST_F(ShellWindowTest, TaskButtonsFollowWindowIdsAndTheCloseCommandKeepsATaskUn
     EXPECT_EQ(bar.Buttons().size(), 1u);
     EXPECT_NE(CTaskManager::Get()->FindTask(window), nullptr);
     EXPECT_EQ(Count("关闭了[游戏]."), 0);
+    EXPECT_FALSE(game.Ended());
     // When the window really goes, so does the task.
     ::kill(game.Pid(), SIGKILL);
     ASSERT_TRUE(Until([&] { return bar.Buttons().empty(); }));

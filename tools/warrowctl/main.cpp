@@ -341,9 +341,9 @@ int main(int argc, char** argv) {
     }
     // Records go to standard output; statement traces, when asked for, to
     // standard error so they never mix with them.
-    const char* traceWanted = std::getenv("WARROW_SQL_TRACE");
-    const bool trace = verbose || (traceWanted != nullptr && std::string(traceWanted) == "1");
-    CDataBase::SetTraceStream(trace ? stderr : nullptr);
+    if (verbose || CDataBase::TraceStream() != nullptr) {
+        CDataBase::SetTraceStream(stderr);
+    }
 
     const std::string command = args[0];
     const Args rest(args.begin() + 1, args.end());
