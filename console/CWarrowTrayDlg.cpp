@@ -3,6 +3,8 @@
 #include "console/CDlgChangeAccount.h"
 #include "console/CDlgLogo.h"
 #include "console/CDlgMessage.h"
+#include "console/CDlgPageAppliction.h"
+#include "console/CDlgPageExplorer.h"
 #include "console/CWarrowTrayApp.h"
 #include "console/ConsoleMessageBox.h"
 #include "console/ConsolePages.h"
@@ -138,7 +140,7 @@ void CWarrowTrayDlg::CreateControls() {
     m_pHelp = new CGlazeTextButton(this);
     m_pExit = new CGlazeTextButton(this);
     connect(m_pMinimise, &QAbstractButton::clicked, this, [this] { showMinimized(); });
-    connect(m_pClose, &QAbstractButton::clicked, this, [this] { HideToTray(); });
+    connect(m_pClose, &QAbstractButton::clicked, this, [this] { OnCloseButton(); });
     connect(m_pChange, &QAbstractButton::clicked, this, [this] { OnChangeAccount(); });
     connect(m_pUpgrade, &QAbstractButton::clicked, this, [this] { OnUpgrade(); });
     connect(m_pSwitch, &QAbstractButton::clicked, this, [this] { SwitchToChildMode(); });
@@ -262,8 +264,13 @@ void CWarrowTrayDlg::SelectPage(int index) {
             m_pageButtons[i]->CheckButton(true);
         }
     }
-    for (CGlazeDialog* page : m_pages) {
+    for (CDlgPageBase* page : m_pages) {
         page->hide();
+    }
+    if (index == console::kApplicationPage) {
+        ApplicationPage()->Refresh();
+    } else if (index == console::kExplorerPage) {
+        ExplorerPage()->Reload();
     }
     m_pages[static_cast<std::size_t>(index)]->show();
     if (m_pLogo && isVisible()) {
@@ -409,6 +416,24 @@ bool CWarrowTrayDlg::TrayAvailable() const {
 
 void CWarrowTrayDlg::closeEvent(QCloseEvent* event) {
     event->ignore(); // the window lives until the console ends
+    HideToTray();
+}
+
+CDlgPageAppliction* CWarrowTrayDlg::ApplicationPage() const {
+    return static_cast<CDlgPageAppliction*>(m_pages[console::kApplicationPage]);
+}
+
+CDlgPageExplorer* CWarrowTrayDlg::ExplorerPage() const {
+    return static_cast<CDlgPageExplorer*>(m_pages[console::kExplorerPage]);
+}
+
+void CWarrowTrayDlg::OnCloseButton() {
+    CDlgPageExplorer* explorer = ExplorerPage();
+    if (explorer && explorer->IsDirty() &&
+        console::MessageBox(this, QStringLiteral("您有未保存的改动，现在是否需要保存？"),
+                            console::MB_YESNO) == console::IDYES) {
+        explorer->Save();
+    }
     HideToTray();
 }
 

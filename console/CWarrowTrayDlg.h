@@ -14,6 +14,9 @@
 #include <memory>
 
 class CDlgLogo;
+class CDlgPageAppliction;
+class CDlgPageBase;
+class CDlgPageExplorer;
 class CDlgMessage;
 class CGlazeButton;
 class CGlazeCheckButton;
@@ -57,7 +60,11 @@ public:
     CGlazeCheckButton* PageButton(int index) const {
         return m_pageButtons.at(static_cast<std::size_t>(index));
     }
-    CGlazeDialog* Page(int index) const { return m_pages.at(static_cast<std::size_t>(index)); }
+    CDlgPageBase* Page(int index) const { return m_pages.at(static_cast<std::size_t>(index)); }
+    CDlgPageAppliction* ApplicationPage() const;
+    CDlgPageExplorer* ExplorerPage() const;
+    // The close button: offers to save an edited web tree, then hides to the tray.
+    void OnCloseButton();
     CDlgLogo* Logo() const { return m_pLogo.get(); }
     CDlgMessage* Notice() const { return m_pNotice.get(); }
     QSystemTrayIcon* TrayIcon() const { return m_pTray; }
@@ -88,7 +95,7 @@ private:
     void SaveAccountChange();
     bool TrayAvailable() const;
 
-    std::array<CGlazeDialog*, 5> m_pages{};
+    std::array<CDlgPageBase*, 5> m_pages{};
     std::array<CGlazeCheckButton*, 5> m_pageButtons{};
     CGlazeButton* m_pMinimise = nullptr;
     CGlazeButton* m_pClose = nullptr;

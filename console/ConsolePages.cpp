@@ -1,22 +1,26 @@
 #include "console/ConsolePages.h"
 
+#include "console/CDlgPageAppliction.h"
+#include "console/CDlgPageAuto.h"
+#include "console/CDlgPageDirectory.h"
+#include "console/CDlgPageExplorer.h"
+#include "console/CDlgPageProtect.h"
 #include "console/DialogLook.h"
-#include "skin/CGlazeDialog.h"
 
 namespace console {
 
-std::array<CGlazeDialog*, kPageCount> CreatePages(QWidget* parent) {
+std::array<CDlgPageBase*, kPageCount> CreatePages(QWidget* parent) {
+    const std::array<CDlgPageBase*, kPageCount> pages = {
+        new CDlgPageAuto(parent), new CDlgPageAppliction(parent), new CDlgPageDirectory(parent),
+        new CDlgPageExplorer(parent), new CDlgPageProtect(parent)};
     static constexpr const char* kNames[kPageCount] = {
         "CDlgPageAuto", "CDlgPageAppliction", "CDlgPageDirectory", "CDlgPageExplorer", "CDlgPageProtect"};
-    std::array<CGlazeDialog*, kPageCount> pages{};
     for (int i = 0; i < kPageCount; ++i) {
-        auto* page = new CGlazeDialog(parent, Qt::Widget);
+        CDlgPageBase* page = pages[static_cast<std::size_t>(i)];
         page->setObjectName(QString::fromLatin1(kNames[i]));
-        page->SetImage("Resource/家长界面/内容框.bmp");
-        page->SetDragRect(QRect());
+        page->OnInitDialog();
         page->setGeometry(Box(7, 141, 665, 488));
         page->hide();
-        pages[static_cast<std::size_t>(i)] = page;
     }
     return pages;
 }

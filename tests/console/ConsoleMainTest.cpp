@@ -6,6 +6,7 @@
 #include "console/CDlgChangeAccount.h"
 #include "console/CDlgLogo.h"
 #include "console/CDlgMessage.h"
+#include "console/CDlgPageBase.h"
 #include "console/CDlgRequest.h"
 #include "console/CWarrowTrayDlg.h"
 #include "net/CNetClientLogin.h"
