@@ -1,0 +1,7 @@
+#include "console/SetupGuide.h"
+
+namespace console {
+
+void OpenSetupGuide(QWidget*) {}
+
+} // namespace console
