@@ -126,12 +126,15 @@ bool CDlgPageExplorer::OnInitDialog() {
     BlackLabel(this, Dlu(258, 104, 8, 8), QStringLiteral("低"), 12);
     m_pLevel->setGeometry(Dlu(232, 61, 22, 55));
     m_pLevel->SetImage("Resource/家长界面/Thumb.bmp", "Resource/家长界面/Slider.bmp");
+    // The description takes the rest of its group box, so that its eight
+    // lines fit unbroken in the desktop's CJK fonts, which are taller than
+    // the ones the layout was drawn for.
     QFont small = m_pDescription->font();
-    small.setPixelSize(11); // eight lines fit the box at this size
+    small.setPixelSize(10);
     m_pDescription->setFont(small);
     m_pDescription->SetFontColor(Qt::black);
     m_pDescription->SetFormat(DT_LEFT | DT_WORDBREAK);
-    m_pDescription->setGeometry(Dlu(276, 60, 146, 64));
+    m_pDescription->setGeometry(Dlu(276, 57, 157, 72));
 
     Reload();
     console::PushButtonLook(*m_pNewPage, ButtonAt(247, 134));
