@@ -86,18 +86,20 @@ void CDlgPageExplorer::CreateControls() {
     m_pSave->setText(QStringLiteral("保  存"));
 
     m_pMenu = new QMenu(this);
-    connect(m_pMenu->addAction(QStringLiteral("新建文件夹")), &QAction::triggered, this, [this] { OnNewFolder(); });
-    connect(m_pMenu->addAction(QStringLiteral(" 新建网页")), &QAction::triggered, this, [this] { OnNewPage(); });
+    connect(m_pMenu->addAction(QStringLiteral("新建文件夹")), &QAction::triggered, this,
+            [this] { OnNewFolder(); });
+    connect(m_pMenu->addAction(QStringLiteral(" 新建网页")), &QAction::triggered, this,
+            [this] { OnNewPage(); });
     m_pMenu->addSeparator();
-    connect(m_pMenu->addAction(QStringLiteral("  删  除")), &QAction::triggered, this, [this] { OnDelete(); });
+    connect(m_pMenu->addAction(QStringLiteral("  删  除")), &QAction::triggered, this,
+            [this] { OnDelete(); });
 
     // A right click selects the item under the cursor (the view does that on
     // any button) before the menu opens.
     m_pTree->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_pTree, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { m_pMenu->popup(m_pTree->viewport()->mapToGlobal(at)); });
-    connect(m_pTree, &QTreeWidget::currentItemChanged, this,
-            [this] { OnSelectionChanged(SelectedItem()); });
+    connect(m_pTree, &QTreeWidget::currentItemChanged, this, [this] { OnSelectionChanged(SelectedItem()); });
     connect(m_pName, &QLineEdit::textChanged, this, [this] { OnEditorChanged(); });
     connect(m_pAddress, &QLineEdit::textChanged, this, [this] { OnEditorChanged(); });
     // Keyboard steps count as much as a drag: any change of the level is an edit.
@@ -157,21 +159,31 @@ QString CDlgPageExplorer::LevelDescription(int level) {
     QStringList lines;
     switch (level) {
     case 0:
-        lines = {QStringLiteral("限制级别：高"), QStringLiteral("描述：您的孩子只能访问完全匹配该网址"),
-                 QStringLiteral("　　　的内容"), QStringLiteral("例如：网址为") + news,
-                 QStringLiteral("您的孩子只能访问") + news, QStringLiteral("您的孩子将不能访问") + games,
-                 QStringLiteral("和") + news + QStringLiteral("/latest/"), QStringLiteral("等等。")};
+        lines = {QStringLiteral("限制级别：高"),
+                 QStringLiteral("描述：您的孩子只能访问完全匹配该网址"),
+                 QStringLiteral("　　　的内容"),
+                 QStringLiteral("例如：网址为") + news,
+                 QStringLiteral("您的孩子只能访问") + news,
+                 QStringLiteral("您的孩子将不能访问") + games,
+                 QStringLiteral("和") + news + QStringLiteral("/latest/"),
+                 QStringLiteral("等等。")};
         break;
     case 1:
-        lines = {QStringLiteral("限制级别：中"), QStringLiteral("描述：您的孩子可以访问该网址下的内容"),
-                 QStringLiteral("例如：网址为") + news, QStringLiteral("您的孩子可以访问") + news,
+        lines = {QStringLiteral("限制级别：中"),
+                 QStringLiteral("描述：您的孩子可以访问该网址下的内容"),
+                 QStringLiteral("例如：网址为") + news,
+                 QStringLiteral("您的孩子可以访问") + news,
                  QStringLiteral("和") + news + QStringLiteral("/latest/"),
-                 QStringLiteral("您的孩子将不能访问") + games, QStringLiteral("等等。")};
+                 QStringLiteral("您的孩子将不能访问") + games,
+                 QStringLiteral("等等。")};
         break;
     case 2:
-        lines = {QStringLiteral("限制级别：低"), QStringLiteral("描述：您的孩子可以访问该网站所有内容"),
-                 QStringLiteral("例如：网址为") + news, QStringLiteral("您的孩子可以访问") + news,
-                 QStringLiteral("和") + news + QStringLiteral("/latest/"), QStringLiteral("和") + games,
+        lines = {QStringLiteral("限制级别：低"),
+                 QStringLiteral("描述：您的孩子可以访问该网站所有内容"),
+                 QStringLiteral("例如：网址为") + news,
+                 QStringLiteral("您的孩子可以访问") + news,
+                 QStringLiteral("和") + news + QStringLiteral("/latest/"),
+                 QStringLiteral("和") + games,
                  QStringLiteral("等等。")};
         break;
     default:
@@ -240,7 +252,11 @@ void CDlgPageExplorer::LoadNode(QTreeWidgetItem* item) {
         m_pApply->SetDisable(1);
         m_pLevel->setEnabled(false);
         CIEListMng* web = Web();
-        m_pCurrent = item != nullptr && web != nullptr ? web->Find(Utf8(item->text(0)).c_str()) : nullptr;
+        // Only the item a name maps to stands for the node of that name: a
+        // second entry of the same name (stored by another tool) is shown but
+        // not edited, so no edit or deletion lands on the other one.
+        const bool mapped = item != nullptr && ItemOf(item->text(0)) == item;
+        m_pCurrent = mapped && web != nullptr ? web->Find(Utf8(item->text(0)).c_str()) : nullptr;
         if (m_pCurrent != nullptr) {
             m_pName->setEnabled(true);
             m_pAddress->setEnabled(!m_pCurrent->IsDir);
@@ -370,7 +386,7 @@ void CDlgPageExplorer::OnNewPage() {
     QTreeWidgetItem* anchor = selected->parent() != nullptr ? selected->parent() : selected;
     const QString anchorName = anchor->text(0);
     const tagIEInfo* folder = web->Find(Utf8(anchorName).c_str());
-    if (m_items.count(anchorName) == 0 || folder == nullptr || !folder->IsDir) {
+    if (ItemOf(anchorName) != anchor || folder == nullptr || !folder->IsDir) {
         return; // pages live in folders only; nothing changed, nothing to save
     }
     const QString name = FreeName(QStringLiteral("新建网页"), s_nPageCounter);
@@ -399,12 +415,12 @@ void CDlgPageExplorer::OnDelete() {
         return;
     }
     const QString name = selected->text(0);
-    if (m_items.count(name) == 0) {
+    if (ItemOf(name) != selected) {
         return;
     }
     if (selected->childCount() > 0 &&
-        console::MessageBox(this, QStringLiteral("您真的要删除该目录下所有的网页吗？"), console::MB_OKCANCEL) !=
-            console::IDOK) {
+        console::MessageBox(this, QStringLiteral("您真的要删除该目录下所有的网页吗？"),
+                            console::MB_OKCANCEL) != console::IDOK) {
         return;
     }
     // Edits held for the deleted node go with it: no question, and the
@@ -425,9 +441,8 @@ void CDlgPageExplorer::OnDelete() {
 }
 
 void CDlgPageExplorer::Save() {
-    if (m_bEdited != 0 &&
-        console::MessageBox(this, QStringLiteral("发现有更改，是否需要应用更改？"), console::MB_YESNO) ==
-            console::IDYES) {
+    if (m_bEdited != 0 && console::MessageBox(this, QStringLiteral("发现有更改，是否需要应用更改？"),
+                                              console::MB_YESNO) == console::IDYES) {
         Apply();
     }
     CIEListMng* web = Web();

@@ -27,7 +27,8 @@ struct StoredTree {
             inner = node.Data.Name == child ? &node : inner;
             outer = node.Data.Name == folder ? &node : outer;
         }
-        return inner != nullptr && outer != nullptr && outer->Left < inner->Left && inner->Right < outer->Right;
+        return inner != nullptr && outer != nullptr && outer->Left < inner->Left &&
+               inner->Right < outer->Right;
     }
     CIEListMng web;
 };
@@ -191,6 +192,31 @@ TEST_F(PageExplorerTest, RefusedEditsLeaveTheNodesAsTheyWere) {
     Select(page, "游戏");
     Edit(page, QStringLiteral("百科"), {});
     EXPECT_TRUE(page.Apply());
+}
+
+// Another tool may have stored two entries of one name: actions on the
+// second must not land on the first.
+TEST_F(PageExplorerTest, ASecondEntryOfTheSameNameIsShownButLeftAlone) {
+    StoreTree({{"甲", {{"一", "http://one.example.com/", 1, "", false}}}, {"甲", {}}});
+    CDlgPageExplorer& page = OpenPage();
+    CIEListMng& web = *CWarrowCoreInterface::Get()->GetIEMng();
+    ASSERT_EQ(page.Tree()->topLevelItemCount(), 2);
+    QTreeWidgetItem* second = page.Tree()->topLevelItem(1);
+
+    page.Tree()->setCurrentItem(second);
+    EXPECT_FALSE(page.NameEdit()->isEnabled());
+    page.OnNewPage();
+    page.OnDelete();
+    EXPECT_EQ(web.GetTree().size(), 3u);
+    EXPECT_NE(web.Find("一"), nullptr);
+    EXPECT_FALSE(page.IsDirty());
+
+    page.Tree()->setCurrentItem(page.Tree()->topLevelItem(0));
+    page.OnDelete(); // the first, with its page (the question is answered OK)
+    ASSERT_EQ(web.GetTree().size(), 1u);
+    EXPECT_EQ(web.Find("一"), nullptr);
+    ASSERT_EQ(page.Tree()->topLevelItemCount(), 1);
+    EXPECT_EQ(page.Tree()->topLevelItem(0), second);
 }
 
 TEST_F(PageExplorerTest, ANewPageGoesIntoTheFolderOfTheSelection) {
