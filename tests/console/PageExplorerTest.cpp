@@ -13,6 +13,7 @@
 #include "skin/CGlazeSliderCtrl2.h"
 
 #include <QLineEdit>
+#include <QMenu>
 
 namespace {
 
@@ -109,13 +110,18 @@ TEST_F(PageExplorerTest, AnEditedAndSavedTreeAdmitsExactlyWhatWasEdited) {
     ASSERT_TRUE(page.Apply());
     EXPECT_TRUE(page.SaveButton()->isEnabled());
 
-    // A folder with a page, then deleted with it (after one refusal).
-    page.OnNewFolder();
+    // A folder with a page (through the context menu), then deleted with it
+    // (after one refusal).
+    const QList<QAction*> menu = page.ContextMenu()->actions();
+    ASSERT_EQ(menu.size(), 4);
+    EXPECT_TRUE(menu[2]->isSeparator());
+    menu[0]->trigger();
     Edit(page, QStringLiteral("游戏"), {});
     ASSERT_TRUE(page.Apply());
-    page.OnNewPage();
+    menu[1]->trigger();
     Edit(page, QStringLiteral("棋"), QStringLiteral("http://chess.example.net/"), 1);
-    ASSERT_TRUE(page.Apply());
+    page.ApplyButton()->click();
+    EXPECT_FALSE(page.IsEdited());
     Select(page, "游戏");
     console::PushMessageBoxAnswer(console::IDCANCEL);
     page.OnDelete();
@@ -132,7 +138,7 @@ TEST_F(PageExplorerTest, AnEditedAndSavedTreeAdmitsExactlyWhatWasEdited) {
     Edit(page, {}, {}, 1);
     ASSERT_TRUE(page.Apply());
 
-    page.Save();
+    page.SaveButton()->click();
     EXPECT_FALSE(page.IsDirty());
     EXPECT_FALSE(page.SaveButton()->isEnabled());
 
@@ -311,6 +317,21 @@ TEST_F(PageExplorerTest, ClosingTheWindowOffersToSaveAndNoKeepsTheTable) {
     EXPECT_FALSE(stored.web.IsValid("http://one.example.com/x"));
     EXPECT_NE(stored.web.Find("乙"), nullptr);
     EXPECT_EQ(stored.web.Find("甲"), nullptr);
+}
+
+TEST_F(PageExplorerTest, ASaveThatFailsLeavesThePageUnsaved) {
+    CDlgPageExplorer& page = OpenPage();
+    page.OnNewFolder();
+    ASSERT_TRUE(Db()->Execute("ALTER TABLE [IEInfo] RENAME TO [Elsewhere]"));
+    page.Save();
+    EXPECT_TRUE(page.IsDirty());
+    EXPECT_TRUE(page.SaveButton()->isEnabled());
+    EXPECT_EQ(NoticeText(), QStringLiteral("瓦罗提示:\n网页设置保存失败，请稍后再试"));
+
+    ASSERT_TRUE(Db()->Execute("ALTER TABLE [Elsewhere] RENAME TO [IEInfo]"));
+    page.Save();
+    EXPECT_FALSE(page.IsDirty());
+    EXPECT_EQ(StoredTree().web.GetTree().size(), 1u);
 }
 
 TEST_F(PageExplorerTest, UnsavedChangesSurviveLeavingThePage) {
