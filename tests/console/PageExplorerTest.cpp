@@ -225,7 +225,7 @@ TEST_F(PageExplorerTest, ASecondEntryOfTheSameNameIsShownButLeftAlone) {
     EXPECT_EQ(page.Tree()->topLevelItem(0), second);
 }
 
-TEST_F(PageExplorerTest, ANewPageGoesIntoTheFolderOfTheSelection) {
+TEST_F(PageExplorerTest, ANewPageGoesIntoTheFolderOfTheSelectionAndSurvivesAPageSwitch) {
     StoreTree({{"甲", {{"一", "http://one.example.com/", 1, "", false}}}, {"乙", {}}});
     CDlgPageExplorer& page = OpenPage();
     CIEListMng& web = *CWarrowCoreInterface::Get()->GetIEMng();
@@ -238,7 +238,7 @@ TEST_F(PageExplorerTest, ANewPageGoesIntoTheFolderOfTheSelection) {
 
     // Selecting the last folder first, then a page of the first folder: the
     // new page belongs to the first folder, in memory, in the tree, and after
-    // a rebuild of the tree.
+    // the parent leaves the page and comes back (still unsaved).
     Select(page, "乙");
     Select(page, "一");
     page.OnNewPage();
@@ -246,11 +246,14 @@ TEST_F(PageExplorerTest, ANewPageGoesIntoTheFolderOfTheSelection) {
     ASSERT_FALSE(added.isEmpty());
     EXPECT_EQ(page.ItemOf(added)->parent(), page.ItemOf(QStringLiteral("甲")));
     EXPECT_EQ(web.GetTree().size(), before + 1);
-    EXPECT_TRUE(page.IsDirty());
-    page.Reload();
+    m_main->SelectPage(0);
+    m_main->SelectPage(3);
     ASSERT_NE(page.ItemOf(added), nullptr);
     EXPECT_EQ(page.ItemOf(added)->parent(), page.ItemOf(QStringLiteral("甲")));
     EXPECT_EQ(page.ItemOf(QStringLiteral("乙"))->childCount(), 0);
+    EXPECT_TRUE(page.IsDirty());
+    EXPECT_TRUE(page.SaveButton()->isEnabled());
+    EXPECT_EQ(StoredTree().web.GetTree().size(), before);
 
     // Generated names are never taken twice.
     Select(page, "乙");
@@ -334,22 +337,6 @@ TEST_F(PageExplorerTest, ASaveThatFailsLeavesThePageUnsaved) {
     EXPECT_EQ(StoredTree().web.GetTree().size(), 1u);
 }
 
-TEST_F(PageExplorerTest, UnsavedChangesSurviveLeavingThePage) {
-    CDlgPageExplorer& page = OpenPage();
-    page.OnNewFolder();
-    const QString folder = Selected(page);
-    page.OnNewPage();
-    const QString site = Selected(page);
-    m_main->SelectPage(0);
-    m_main->SelectPage(3);
-    ASSERT_NE(page.ItemOf(folder), nullptr);
-    ASSERT_NE(page.ItemOf(site), nullptr);
-    EXPECT_EQ(page.ItemOf(site)->parent(), page.ItemOf(folder));
-    EXPECT_TRUE(page.IsDirty());
-    EXPECT_TRUE(page.SaveButton()->isEnabled());
-    EXPECT_EQ(StoredTree().web.GetTree().size(), 0u);
-}
-
 // The examples of the level texts must be what the keys do.
 TEST(PageExplorerLevels, TheExamplesMatchWhatEachLevelAdmits) {
     const std::string news = CDlgPageExplorer::kNewsExample;
@@ -366,8 +353,5 @@ TEST(PageExplorerLevels, TheExamplesMatchWhatEachLevelAdmits) {
         EXPECT_EQ(CIEListMng::EntryAdmits(info, news + "/"), admitted[level][0]) << level;
         EXPECT_EQ(CIEListMng::EntryAdmits(info, news + "/latest/"), admitted[level][1]) << level;
         EXPECT_EQ(CIEListMng::EntryAdmits(info, games + "/"), admitted[level][2]) << level;
-        const QString text = CDlgPageExplorer::LevelDescription(level);
-        EXPECT_TRUE(text.contains(QString::fromStdString(news))) << level;
-        EXPECT_TRUE(text.endsWith(QStringLiteral("等等。\n"))) << level;
     }
 }
