@@ -43,10 +43,10 @@ QString Text(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-CGlazeStatic* BlackLabel(QWidget* parent, const QRect& where, const QString& text, int pixelSize) {
+CGlazeStatic* BlackLabel(QWidget* parent, const QRect& where, const QString& text) {
     auto* label = new CGlazeStatic(parent);
     QFont font = label->font();
-    font.setPixelSize(pixelSize);
+    font.setPixelSize(12);
     label->setFont(font);
     label->SetFontColor(Qt::black);
     label->SetWindowTextA(text);
@@ -121,11 +121,11 @@ bool CDlgPageExplorer::OnInitDialog() {
     m_pTree->setGeometry(Dlu(4, 4, 212, 187));
     m_pName->setGeometry(Dlu(269, 13, 155, 12));
     m_pAddress->setGeometry(Dlu(269, 31, 155, 12));
-    BlackLabel(this, Dlu(233, 15, 24, 8), QStringLiteral("名 称:"), 12);
-    BlackLabel(this, Dlu(233, 33, 24, 8), QStringLiteral("地 址:"), 12);
-    BlackLabel(this, Dlu(258, 65, 8, 8), QStringLiteral("高"), 12);
-    BlackLabel(this, Dlu(258, 84, 8, 8), QStringLiteral("中"), 12);
-    BlackLabel(this, Dlu(258, 104, 8, 8), QStringLiteral("低"), 12);
+    BlackLabel(this, Dlu(233, 15, 24, 8), QStringLiteral("名 称:"));
+    BlackLabel(this, Dlu(233, 33, 24, 8), QStringLiteral("地 址:"));
+    BlackLabel(this, Dlu(258, 65, 8, 8), QStringLiteral("高"));
+    BlackLabel(this, Dlu(258, 84, 8, 8), QStringLiteral("中"));
+    BlackLabel(this, Dlu(258, 104, 8, 8), QStringLiteral("低"));
     m_pLevel->setGeometry(Dlu(232, 61, 22, 55));
     m_pLevel->SetImage("Resource/家长界面/Thumb.bmp", "Resource/家长界面/Slider.bmp");
     // The description takes the rest of its group box, so that its eight
