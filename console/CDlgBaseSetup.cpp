@@ -11,9 +11,9 @@ using console::Box;
 
 namespace {
 
-const QRect kOptionRects[CDlgBaseSetup::kOptions] = {Box(61, 91, 76, 106),   Box(80, 112, 95, 127),
-                                                     Box(80, 131, 95, 146),  Box(80, 229, 95, 244),
-                                                     Box(80, 249, 95, 264),  Box(80, 270, 95, 285)};
+const QRect kOptionRects[CDlgBaseSetup::kOptions] = {Box(61, 91, 76, 106),  Box(80, 112, 95, 127),
+                                                     Box(80, 131, 95, 146), Box(80, 229, 95, 244),
+                                                     Box(80, 249, 95, 264), Box(80, 270, 95, 285)};
 
 void CheckLook(CGlazeCheckButton& button, const QRect& where) {
     button.SetImage("Resource/家长界面/保护设置/CheckButton00.bmp", 0);

@@ -21,7 +21,9 @@ public:
     // The options in the order of the dialog: auto-start, start in the
     // console, start in the child shell, update automatically, announce, ignore.
     enum enOption { AutoStart, StartParent, StartChild, UpdateAuto, UpdateAnnounce, UpdateIgnore, kOptions };
-    CGlazeCheckButton* Option(enOption option) const { return m_options.at(static_cast<std::size_t>(option)); }
+    CGlazeCheckButton* Option(enOption option) const {
+        return m_options.at(static_cast<std::size_t>(option));
+    }
     CGlazeButton* SetButton() const { return m_pSet; }
     const tagConfig& WorkingCopy() const { return m_config; }
 

@@ -34,8 +34,9 @@ void FourStates(CGlazeButton& button, const char* name, const QRect& where) {
 
 CDlgPageAuto::CDlgPageAuto(QWidget* parent)
     : CDlgPageBase(parent), m_pDescription(new CGlazeStatic(this)), m_pGuide(new CGlazeButton(this)),
-      m_pSite(new CGlazeButton(this)), m_pBaseSetup(new CGlazeButton(this)), m_pUsageLog(new CGlazeButton(this)),
-      m_pEnter(new CGlazeButton(this)), m_pRequest(new CGlazeTextButton(this)) {
+      m_pSite(new CGlazeButton(this)), m_pBaseSetup(new CGlazeButton(this)),
+      m_pUsageLog(new CGlazeButton(this)), m_pEnter(new CGlazeButton(this)),
+      m_pRequest(new CGlazeTextButton(this)) {
     connect(m_pGuide, &QAbstractButton::clicked, this, [this] { console::OpenSetupGuide(window()); });
     connect(m_pSite, &QAbstractButton::clicked, this,
             [] { QDesktopServices::openUrl(QUrl(console::MakerSite())); });
@@ -55,8 +56,9 @@ bool CDlgPageAuto::OnInitDialog() {
     m_pDescription->setGeometry(48, 33, 309, 88);
     m_pDescription->SetFormat(DT_LEFT | DT_WORDBREAK);
     m_pDescription->SetFontColor(ToQColor(RGB(0x14, 0x4F, 0x7F)));
-    m_pDescription->SetWindowTextA("<瓦罗>将帮助您智能设置儿童系统下的各级应用程序、文件夹、和可浏览安全网页，"
-                                   "帮助家长管理儿童模式。从而让孩子使用电脑更加安全，健康，适时。");
+    m_pDescription->SetWindowTextA(
+        "<瓦罗>将帮助您智能设置儿童系统下的各级应用程序、文件夹、和可浏览安全网页，"
+        "帮助家长管理儿童模式。从而让孩子使用电脑更加安全，健康，适时。");
     FourStates(*m_pGuide, "向导按钮", Box(168, 209, 277, 246));
     FourStates(*m_pSite, "官方网站按钮", Box(435, 10, 647, 65));
     FourStates(*m_pBaseSetup, "基本设置按钮", Box(435, 72, 647, 127));

@@ -10,8 +10,10 @@ namespace {
 
 // `normal` for the normal and disabled looks, `second` for pressed and hover.
 void TwoLooks(CGlazeButton& button, const char* normal, const char* second, const QRect& where) {
-    const QByteArray first = (QStringLiteral("Resource/家长界面/保护设置/") + QString::fromUtf8(normal)).toUtf8();
-    const QByteArray other = (QStringLiteral("Resource/家长界面/保护设置/") + QString::fromUtf8(second)).toUtf8();
+    const QByteArray first =
+        (QStringLiteral("Resource/家长界面/保护设置/") + QString::fromUtf8(normal)).toUtf8();
+    const QByteArray other =
+        (QStringLiteral("Resource/家长界面/保护设置/") + QString::fromUtf8(second)).toUtf8();
     button.SetImage(first.constData(), 0);
     button.SetImage(other.constData(), 1);
     button.SetImage(other.constData(), 2);
@@ -24,7 +26,8 @@ void TwoLooks(CGlazeButton& button, const char* normal, const char* second, cons
 CDlgPageProtect::CDlgPageProtect(QWidget* parent)
     : CDlgPageBase(parent), m_pPassword(new CGlazeButton(this)), m_pBaseSetup(new CGlazeButton(this)),
       m_pUsageLog(new CGlazeButton(this)), m_pTimeControl(new CGlazeButton(this)) {
-    connect(m_pPassword, &QAbstractButton::clicked, this, [this] { console::ChangeParentPassword(window()); });
+    connect(m_pPassword, &QAbstractButton::clicked, this,
+            [this] { console::ChangeParentPassword(window()); });
     connect(m_pBaseSetup, &QAbstractButton::clicked, this, [this] { console::OpenBaseSetup(window()); });
     connect(m_pUsageLog, &QAbstractButton::clicked, this, [this] { console::OpenUsageLog(window()); });
     connect(m_pTimeControl, &QAbstractButton::clicked, this, [this] { console::OpenTimeControl(window()); });

@@ -83,7 +83,8 @@ CDlgTimeControl::CDlgTimeControl(QWidget* parent)
     for (const Field& field : fields) {
         CGlazeEdit* edit = field.edit;
         edit->setGeometry(field.where);
-        edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,4}")), edit));
+        edit->setValidator(
+            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,4}")), edit));
         edit->setEnabled(false);
         auto clamp = field.clamp;
         connect(edit, &QLineEdit::textChanged, this, [edit, clamp](const QString& text) {

@@ -3,8 +3,8 @@
 #include "core/CWarrowLog.h"
 
 #include <QDate>
-#include <QTime>
 #include <QLocale>
+#include <QTime>
 
 CLogModel::CLogModel(CDataBase* db, QObject* parent, int pageSize)
     : QAbstractTableModel(parent), m_pager(db, pageSize, CLogPager::Order::NewestFirst) {
@@ -43,7 +43,8 @@ QVariant CLogModel::headerData(int section, Qt::Orientation orientation, int rol
         return section == DateColumn ? QStringLiteral("日 期") : QStringLiteral("操 作 记 录");
     }
     if (role == Qt::TextAlignmentRole) {
-        return QVariant::fromValue(section == DateColumn ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
+        return QVariant::fromValue(section == DateColumn ? Qt::AlignCenter
+                                                         : Qt::AlignLeft | Qt::AlignVCenter);
     }
     return {};
 }
@@ -92,5 +93,6 @@ QString CLogModel::DateText(const COleDateTime& time) {
     const QLocale locale = QLocale::system();
     return locale.toString(QDate(time.GetYear(), time.GetMonth(), time.GetDay()), QLocale::ShortFormat) +
            QLatin1Char(' ') +
-           locale.toString(QTime(time.GetHour(), time.GetMinute(), time.GetSecond()), QStringLiteral("HH:mm:ss"));
+           locale.toString(QTime(time.GetHour(), time.GetMinute(), time.GetSecond()),
+                           QStringLiteral("HH:mm:ss"));
 }

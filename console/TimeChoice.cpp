@@ -13,7 +13,8 @@ tagTimeShown Custom(int choice, int ms) {
 }
 
 std::optional<int> CustomLength(int hours, int minutes) {
-    const long long ms = static_cast<long long>(hours) * kHourMs + static_cast<long long>(minutes) * kMinuteMs;
+    const long long ms =
+        static_cast<long long>(hours) * kHourMs + static_cast<long long>(minutes) * kMinuteMs;
     if (ms <= 0 || ms > 0x7FFFFFFF) {
         return std::nullopt;
     }

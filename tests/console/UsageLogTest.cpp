@@ -46,11 +46,10 @@ protected:
 
     // `count` lines "line <n>", one a minute, written in an order other than their times.
     void AddLines(int count) {
-        const std::string sql = "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < " +
-                                std::to_string(count) +
-                                ") INSERT INTO [AppLog] ([DateTime], [Content], [Type]) SELECT " +
-                                std::to_string(kFirstDay) +
-                                " + x / 1440.0, 'line ' || x, 0 FROM n ORDER BY x % 7, x";
+        const std::string sql =
+            "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < " +
+            std::to_string(count) + ") INSERT INTO [AppLog] ([DateTime], [Content], [Type]) SELECT " +
+            std::to_string(kFirstDay) + " + x / 1440.0, 'line ' || x, 0 FROM n ORDER BY x % 7, x";
         ASSERT_TRUE(Db()->Execute(sql.c_str()));
     }
     void AddLine(const char* time, const std::string& content) {
