@@ -62,12 +62,14 @@ CDlgTimeControl::CDlgTimeControl(QWidget* parent)
     m_pPlayBox->setGeometry(Units(9, 73, 169, 63));
     m_pRestBox->setGeometry(Units(9, 139, 169, 67));
     for (int i = 0; i < 4; ++i) {
+        // The fixed choices get room for their texts; "自定义" ends where its fields start.
+        const int width = i == kCustom ? 26 : 60;
         auto* play = new QRadioButton(QString::fromUtf8(kPlayTexts[i]), this);
-        play->setGeometry(Units(30, kPlayRows[i], 36, 8));
+        play->setGeometry(Units(30, kPlayRows[i], width, 8));
         m_pPlayGroup->addButton(play, i);
         m_play[static_cast<std::size_t>(i)] = play;
         auto* rest = new QRadioButton(QString::fromUtf8(kRestTexts[i]), this);
-        rest->setGeometry(Units(30, kRestRows[i], 36, 8));
+        rest->setGeometry(Units(30, kRestRows[i], width, 8));
         m_pRestGroup->addButton(rest, i);
         m_rest[static_cast<std::size_t>(i)] = rest;
     }

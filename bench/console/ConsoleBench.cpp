@@ -110,6 +110,7 @@ void TimeUsageLog(QWidget* owner) {
             *shownAt = NowMs() - start;
             return true;
         });
+    watch->setParent(dialog);
     qApp->installEventFilter(watch);
     dialog->show();
 }
