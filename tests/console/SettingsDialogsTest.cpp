@@ -20,6 +20,7 @@
 
 #include <QApplication>
 #include <QRadioButton>
+#include <QTest>
 #include <QTimer>
 
 namespace {
@@ -264,4 +265,17 @@ TEST_F(SettingsDialogsTest, ThePagesButtonsOpenTheirDialogs) {
     EXPECT_EQ(opened(smart->UsageLogButton()), QStringLiteral("QDialog:使 用 记 录"));
     EXPECT_EQ(opened(smart->RequestButton()), QStringLiteral("QDialog:问题反馈"));
     EXPECT_EQ(CDlgLogout::Instance(), nullptr);
+}
+
+TEST_F(SettingsDialogsTest, EnterSystemStartsTheChildShellAndHidesTheConsole) {
+    CWarrowTrayDlg& main = StartMain();
+    CWarrowTrayDlg::SetTrayAvailableOverride(1);
+    const std::filesystem::path record = m_folder / "shell-started";
+    ::setenv("WARROW_TEST_SHELL_RECORD", record.c_str(), 1);
+    static_cast<CDlgPageAuto*>(main.Page(0))->EnterButton()->click();
+    // The shell's stand-in writes the folder it was started in.
+    QTRY_VERIFY_WITH_TIMEOUT(std::filesystem::exists(record) && std::filesystem::file_size(record) > 0,
+                             20000);
+    EXPECT_FALSE(main.isVisible());
+    ::unsetenv("WARROW_TEST_SHELL_RECORD");
 }
