@@ -74,6 +74,8 @@ tagLogInfo ReadRow(sqlite3_stmt* stmt) {
     const int timeType = sqlite3_column_type(stmt, 1);
     if (timeType == SQLITE_FLOAT || timeType == SQLITE_INTEGER) {
         info.DateTime.m_dt = sqlite3_column_double(stmt, 1);
+    } else if (timeType == SQLITE_NULL) {
+        info.DateTime.m_status = COleDateTime::null; // a window shows no date for it
     }
     if (const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 2))) {
         info.Content.assign(text, static_cast<std::size_t>(sqlite3_column_bytes(stmt, 2)));

@@ -4,22 +4,33 @@
 //  - idle CPU: the console's own CPU time over 10 s with the main window open,
 //    and with it hidden to the tray. No account server answers, so the 5 s
 //    internet poll keeps trying, as on a machine without network.
+// console_bench --log [--runs N] [ROWS ...] (default 5 runs of 10 100000 1000000):
+// what the activity log costs the console. For each size an installation
+// folder gets that many log lines, then over `runs` fresh processes:
+//  - start to the main window painted, and the peak memory (VmHWM) then;
+//  - the usage-log window: from its creation to its list painted with lines.
 // The console runs on $QT_QPA_PLATFORM (offscreen when unset).
 
 #include "bench/console/ConsoleFolder.h"
 
+#include "console/CDlgLogout.h"
+#include "console/CLogModel.h"
 #include "console/CWarrowTrayApp.h"
 #include "console/CWarrowTrayDlg.h"
+#include "core/CDBManager.h"
 #include "core/CDataBase.h"
 
 #include <QApplication>
 #include <QTimer>
+#include <QTreeView>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <fstream>
+#include <functional>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -44,14 +55,29 @@ double CpuMs() {
     return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
-// Runs `then` once the main window has finished its first paint.
+long PeakKb() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmHWM:", 0) == 0) {
+            return std::atol(line.c_str() + 6);
+        }
+    }
+    return 0;
+}
+
+// Runs `then` once a watched widget has finished its first paint (by
+// default the main window).
 class PaintWatch : public QObject {
 public:
-    explicit PaintWatch(std::function<void()> then) : m_then(std::move(then)) {}
+    explicit PaintWatch(
+        std::function<void()> then,
+        std::function<bool(QObject*)> watched =
+            [](QObject* object) { return dynamic_cast<CWarrowTrayDlg*>(object) != nullptr; })
+        : m_then(std::move(then)), m_watched(std::move(watched)) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (!m_bDone && event->type() == QEvent::Paint && dynamic_cast<CWarrowTrayDlg*>(watched) != nullptr) {
+        if (!m_bDone && event->type() == QEvent::Paint && m_watched(watched)) {
             m_bDone = true;
             QTimer::singleShot(0, this, m_then); // after the paint itself
         }
@@ -60,8 +86,34 @@ protected:
 
 private:
     std::function<void()> m_then;
+    std::function<bool(QObject*)> m_watched;
     bool m_bDone = false;
 };
+
+// Opens the usage-log window over the painted main window and prints the
+// time from its creation to its list painted with lines.
+void TimeUsageLog(QWidget* owner) {
+    auto* shownAt = new double(0);
+    const double start = NowMs();
+    auto* dialog = new CDlgLogout(owner);
+    QWidget* list = dialog->View()->viewport();
+    auto* watch = new PaintWatch(
+        [shownAt, dialog] {
+            std::printf("result %.3f %d\n", *shownAt, dialog->Model()->rowCount());
+            delete shownAt;
+            QCoreApplication::exit(0);
+        },
+        [list, dialog, start, shownAt](QObject* object) {
+            if (object != list || dialog->Model()->rowCount() == 0) {
+                return false;
+            }
+            *shownAt = NowMs() - start;
+            return true;
+        });
+    watch->setParent(dialog);
+    qApp->installEventFilter(watch);
+    dialog->show();
+}
 
 // The console in this process until `then` ends the loop; prints what it measured.
 int RunChild(int argc, char** argv, const std::string& mode) {
@@ -73,8 +125,12 @@ int RunChild(int argc, char** argv, const std::string& mode) {
     }
     PaintWatch watch([&] {
         if (mode == "start") {
-            std::printf("result %.3f\n", NowMs());
+            std::printf("result %.3f %ld\n", NowMs(), PeakKb());
             QCoreApplication::exit(0);
+            return;
+        }
+        if (mode == "usagelog") {
+            TimeUsageLog(console.MainWindow());
             return;
         }
         if (mode == "tray") {
@@ -102,8 +158,9 @@ int RunChild(int argc, char** argv, const std::string& mode) {
     return status;
 }
 
-// Starts this program in `mode` and returns what it printed, with the time of the fork.
-bool RunOnce(const char* self, const char* mode, double& started, double& printed) {
+// Starts this program in `mode` and returns what it printed (a figure and an
+// optional second one), with the time of the fork.
+bool RunOnce(const char* self, const char* mode, double& started, double& printed, long* second = nullptr) {
     int out[2];
     if (::pipe(out) != 0) {
         return false;
@@ -130,8 +187,103 @@ bool RunOnce(const char* self, const char* mode, double& started, double& printe
     if (marker == std::string::npos) {
         return false;
     }
-    printed = std::atof(text.c_str() + marker + 7);
+    char* end = nullptr;
+    printed = std::strtod(text.c_str() + marker + 7, &end);
+    if (second != nullptr) {
+        *second = std::strtol(end, nullptr, 10);
+    }
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Appends `rows` log lines to the folder's database, a start and a close
+// every few seconds of half a year, as a family's computer collects them.
+bool FillLog(long rows) {
+    CDataBase db;
+    if (!db.Open(kDataBasePath, kDataBasePassword)) {
+        return false;
+    }
+    const std::string sql =
+        "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < " + std::to_string(rows) +
+        ") INSERT INTO [AppLog] ([DateTime], [Content], [Type]) SELECT 45800 + x * 180.0 / " +
+        std::to_string(rows) +
+        ", CASE x % 2 WHEN 0 THEN '启动了[game' || (x % 37) || '].' ELSE '关闭了[game' || (x % 37) || '].' "
+        "END, 0 "
+        "FROM n";
+    return rows <= 0 || db.Execute(sql.c_str());
+}
+
+void PrintSpread(const char* what, long rows, std::vector<double> values, long peakKb) {
+    std::sort(values.begin(), values.end());
+    std::printf("%-34s %8ld log lines: best %7.1f ms  median %7.1f ms  worst %7.1f ms", what, rows,
+                values.front(), values[values.size() / 2], values.back());
+    if (peakKb > 0) {
+        std::printf("  peak %6.1f MB", static_cast<double>(peakKb) / 1024.0);
+    }
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
+int RunLogFigures(const std::string& self, int argc, char** argv) {
+    int runs = 5;
+    std::vector<long> sizes;
+    for (int i = 2; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc) {
+            runs = std::max(1, std::atoi(argv[++i]));
+        } else {
+            sizes.push_back(std::atol(argv[i]));
+        }
+    }
+    if (sizes.empty()) {
+        sizes = {10, 100000, 1000000};
+    }
+    // Every size gets its folder first; the runs then go round the sizes, so
+    // that a busy moment of a shared machine falls on all of them alike.
+    struct Size {
+        long rows;
+        std::filesystem::path folder;
+        std::vector<double> starts, opens;
+        long peakKb = 0;
+    };
+    std::vector<Size> measured;
+    for (const long rows : sizes) {
+        // Connections are kept by path, and every folder's database has the same relative one.
+        CDBManager::Destroy();
+        const std::string purpose = "console-bench-log-" + std::to_string(rows);
+        Size size{rows, MakeConsoleFolder(purpose.c_str(), true), {}, {}};
+        std::ofstream("Config.ini", std::ios::app) << "\n[Network]\nIp=127.0.0.1\nPort=1\n";
+        if (!FillLog(rows)) {
+            std::fprintf(stderr, "console_bench: cannot fill the log\n");
+            return 1;
+        }
+        measured.push_back(std::move(size));
+    }
+    CDBManager::Destroy();
+    for (int i = 0; i < runs; ++i) {
+        for (Size& size : measured) {
+            std::filesystem::current_path(size.folder);
+            double started = 0, painted = 0, openStarted = 0, opened = 0;
+            long peakKb = 0;
+            if (!RunOnce(self.c_str(), "start", started, painted, &peakKb) ||
+                !RunOnce(self.c_str(), "usagelog", openStarted, opened)) {
+                std::fprintf(stderr, "console_bench: a run failed\n");
+                return 1;
+            }
+            size.starts.push_back(painted - started);
+            size.opens.push_back(opened);
+            size.peakKb = std::max(size.peakKb, peakKb);
+        }
+    }
+    for (const Size& size : measured) {
+        PrintSpread("start to main window painted", size.rows, size.starts, size.peakKb);
+    }
+    for (const Size& size : measured) {
+        PrintSpread("usage log to its first lines shown", size.rows, size.opens, 0);
+    }
+    std::filesystem::current_path("/");
+    for (const Size& size : measured) {
+        std::filesystem::remove_all(size.folder);
+    }
+    return 0;
 }
 
 } // namespace
@@ -141,12 +293,18 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "--child") == 0) {
         return RunChild(1, argv, argv[2]);
     }
-    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
     char runtime[] = "/tmp/console-bench-run.XXXXXX";
     if (::mkdtemp(runtime) == nullptr) {
         return 1;
     }
     ::setenv("XDG_RUNTIME_DIR", runtime, 1);
+    if (argc > 1 && std::strcmp(argv[1], "--log") == 0) {
+        CDataBase::SetTraceStream(nullptr);
+        const int status = RunLogFigures(std::filesystem::canonical("/proc/self/exe").string(), argc, argv);
+        std::filesystem::remove_all(runtime);
+        return status;
+    }
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
     const auto folder = MakeConsoleFolder("console-bench", true);
     std::ofstream("Config.ini", std::ios::app) << "\n[Network]\nIp=127.0.0.1\nPort=1\n";
     const std::string self = std::filesystem::canonical("/proc/self/exe").string();
