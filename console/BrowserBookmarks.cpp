@@ -107,8 +107,10 @@ std::vector<tagBookmark> ReadChromiumBookmarks(const std::string& bookmarksFile)
     if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxBookmarksFileSize) {
         return bookmarks;
     }
-    const QJsonObject roots =
-        QJsonDocument::fromJson(file.read(kMaxBookmarksFileSize)).object().value(QStringLiteral("roots")).toObject();
+    const QJsonObject roots = QJsonDocument::fromJson(file.read(kMaxBookmarksFileSize))
+                                  .object()
+                                  .value(QStringLiteral("roots"))
+                                  .toObject();
     for (const char* root : {"bookmark_bar", "other", "synced"}) {
         ReadChromiumNode(roots.value(QLatin1String(root)).toObject(), 0, bookmarks);
     }
@@ -167,8 +169,9 @@ tagBookmarkSources UserBookmarkSources() {
                                   home + "/.var/app/org.mozilla.firefox/.mozilla/firefox"};
     }
     if (!config.empty()) {
-        for (const char* browser : {"chromium", "google-chrome", "google-chrome-beta", "google-chrome-unstable",
-                                    "BraveSoftware/Brave-Browser", "microsoft-edge", "vivaldi"}) {
+        for (const char* browser :
+             {"chromium", "google-chrome", "google-chrome-beta", "google-chrome-unstable",
+              "BraveSoftware/Brave-Browser", "microsoft-edge", "vivaldi"}) {
             sources.chromiumFolders.push_back(config + "/" + browser);
         }
     }

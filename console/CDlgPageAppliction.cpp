@@ -74,7 +74,7 @@ CDlgPageAppliction::CDlgPageAppliction(QWidget* parent)
     m_pList->setWordWrap(true);
     m_pList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_pList->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
-    m_pList->setAcceptDrops(true);
+    m_pList->viewport()->setAcceptDrops(true); // drops land on the viewport
     m_pList->setDropIndicatorShown(false);
     m_pList->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_pList, &QAbstractItemView::activated, this, [this](const QModelIndex& index) {

@@ -61,7 +61,8 @@ bool CDlgSetupGuide::OnInitDialog() {
     console::PushButtonLook(*m_pNext, QRect(489, 471, 82, 24));
     console::PushButtonLook(*m_pFinish, QRect(582, 471, 82, 24));
     for (int state = 0; state < 4; ++state) {
-        m_pClose->SetImage(QStringLiteral("Resource/家长界面/叉0%1.bmp").arg(state + 1).toUtf8().constData(), state);
+        m_pClose->SetImage(QStringLiteral("Resource/家长界面/叉0%1.bmp").arg(state + 1).toUtf8().constData(),
+                           state);
     }
     m_pClose->setGeometry(648, 11, 17, 18);
     m_nCurrent = 0;
@@ -93,8 +94,9 @@ void CDlgSetupGuide::GoToStep(int index) {
 void CDlgSetupGuide::OnFinish() {
     const int answer = console::MessageBox(
         this,
-        QStringLiteral("您已成功完成本次系统配置！如需修改，再次进入配置向导即可。\n接下来将带您体验儿童模式。"
-                       "【因儿童模式禁用了部分操作，如遇到安全软件提示修改注册表，请同意。】"),
+        QStringLiteral(
+            "您已成功完成本次系统配置！如需修改，再次进入配置向导即可。\n接下来将带您体验儿童模式。"
+            "【因儿童模式禁用了部分操作，如遇到安全软件提示修改注册表，请同意。】"),
         console::MB_OKCANCEL);
     if (answer == console::IDOK) {
         if (CWarrowTrayDlg* main = MainWindow()) {

@@ -44,7 +44,8 @@ bool CDlgSetupGuideStep2::OnInitDialog() {
     CDlgPageBase::OnInitDialog();
     const bool loaded = SetImage("Resource/家长界面/向导界面/步骤2.bmp");
     SetDragRect(QRect());
-    console::GuideLabelLook(*m_pLabel, QRect(15, 107, 300, 14), "正在初始化 Internet Explorer 收藏夹列表，请稍后...");
+    console::GuideLabelLook(*m_pLabel, QRect(15, 107, 300, 14),
+                            "正在初始化 Internet Explorer 收藏夹列表，请稍后...");
     return loaded;
 }
 

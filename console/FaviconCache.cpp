@@ -55,7 +55,8 @@ QString CFaviconCache::CacheFile(const QString& site) const {
 }
 
 void CFaviconCache::Request(const QUrl& page) {
-    if (!page.isValid() || (page.scheme() != QStringLiteral("http") && page.scheme() != QStringLiteral("https")) ||
+    if (!page.isValid() ||
+        (page.scheme() != QStringLiteral("http") && page.scheme() != QStringLiteral("https")) ||
         page.host().isEmpty()) {
         return;
     }

@@ -25,7 +25,8 @@ QTreeView* MakeCheckList(QWidget* parent, QStandardItemModel* model, const QRect
 std::vector<int> CheckedRows(const QStandardItemModel& model) {
     std::vector<int> rows;
     for (int row = 0; row < model.rowCount(); ++row) {
-        if (const QStandardItem* item = model.item(row); item != nullptr && item->checkState() == Qt::Checked) {
+        if (const QStandardItem* item = model.item(row);
+            item != nullptr && item->checkState() == Qt::Checked) {
             rows.push_back(row);
         }
     }

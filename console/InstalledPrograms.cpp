@@ -20,7 +20,8 @@ std::vector<tagInstalledProgram> InstalledPrograms(const std::vector<std::string
     std::map<std::string, tagInstalledProgram> byName;
     for (const platform::InstalledEntry& found : platform::ScanApplications(folders)) {
         const platform::DesktopEntry& entry = found.entry;
-        if (entry.noDisplay || entry.name.empty() || IsExcludedProgramName(entry.name) || byName.count(entry.name)) {
+        if (entry.noDisplay || entry.name.empty() || IsExcludedProgramName(entry.name) ||
+            byName.count(entry.name)) {
             continue;
         }
         // An entry whose program is missing (uninstalled, or only on another

@@ -26,7 +26,8 @@ std::string Canonical(const std::string& path) {
 std::map<std::string, std::string>& LauncherIcons() {
     static std::map<std::string, std::string> icons = [] {
         std::map<std::string, std::string> found;
-        for (const platform::InstalledEntry& launcher : platform::ScanApplications(platform::ApplicationFolders())) {
+        for (const platform::InstalledEntry& launcher :
+             platform::ScanApplications(platform::ApplicationFolders())) {
             const std::string program = platform::FindInPath(launcher.entry.command.front());
             if (!program.empty() && !launcher.entry.icon.empty()) {
                 found.emplace(Canonical(program), launcher.entry.icon); // the first launcher wins

@@ -34,7 +34,8 @@ std::vector<std::string> SplitColons(const std::string& text) {
 }
 
 void AddOnce(std::vector<std::string>& folders, const std::string& folder) {
-    const std::string trimmed = folder.size() > 1 && folder.back() == '/' ? folder.substr(0, folder.size() - 1) : folder;
+    const std::string trimmed =
+        folder.size() > 1 && folder.back() == '/' ? folder.substr(0, folder.size() - 1) : folder;
     if (std::find(folders.begin(), folders.end(), trimmed) == folders.end()) {
         folders.push_back(trimmed);
     }
@@ -73,7 +74,8 @@ std::vector<InstalledEntry> ScanApplications(const std::vector<std::string>& fol
         const fs::path root(folder);
         std::size_t files = 0;
         // Links to folders are not followed, so a link loop cannot hold the scan.
-        for (fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, error), end;
+        for (fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, error),
+             end;
              !error && it != end && files < kMaxFilesPerFolder; it.increment(error)) {
             ++files;
             const fs::path& path = it->path();
