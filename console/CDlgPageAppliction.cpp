@@ -70,7 +70,7 @@ CDlgPageAppliction::CDlgPageAppliction(QWidget* parent)
     m_pList->setMovement(QListView::Static);
     m_pList->setResizeMode(QListView::Adjust);
     m_pList->setIconSize(QSize(32, 32));
-    m_pList->setGridSize(QSize(100, 70));
+    m_pList->setGridSize(QSize(120, 72)); // room for the add row's eight characters
     m_pList->setWordWrap(true);
     m_pList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_pList->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);

@@ -33,7 +33,7 @@ bool CDlgSetupGuideStep1::OnInitDialog() {
     CDlgPageBase::OnInitDialog();
     const bool loaded = SetImage("Resource/家长界面/向导界面/步骤1.bmp");
     SetDragRect(QRect());
-    console::GuideLabelLook(*m_pLabel, QRect(15, 107, 100, 14), "已安装的应用程序列表");
+    console::GuideLabelLook(*m_pLabel, QRect(15, 107, 160, 14), "已安装的应用程序列表");
     Fill(platform::ApplicationFolders());
     return loaded;
 }
