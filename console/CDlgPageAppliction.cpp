@@ -1,6 +1,8 @@
 #include "console/CDlgPageAppliction.h"
 
 #include "console/AllowListModel.h"
+#include "console/CDlgLogo.h"
+#include "console/CDlgMessage.h"
 #include "core/CWarrowCoreInterface.h"
 
 #include <QDragEnterEvent>
@@ -11,6 +13,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QMimeData>
+#include <QScrollBar>
 
 #include <algorithm>
 #include <optional>
@@ -42,6 +45,20 @@ protected:
             return;
         }
         QListView::keyPressEvent(event);
+    }
+
+public:
+    // The logo and notice windows float over the main window's edge as windows
+    // of their own; they are repainted with the list so no stale picture of it
+    // stays under them.
+    void RepaintWithFloatingWindows() {
+        viewport()->update();
+        for (CDlgLogo* logo : window()->findChildren<CDlgLogo*>(Qt::FindDirectChildrenOnly)) {
+            logo->update();
+        }
+        if (CDlgMessage* notice = CDlgMessage::Instance()) {
+            notice->update();
+        }
     }
 
 private:
@@ -77,6 +94,12 @@ CDlgPageAppliction::CDlgPageAppliction(QWidget* parent)
     m_pList->viewport()->setAcceptDrops(true); // drops land on the viewport
     m_pList->setDropIndicatorShown(false);
     m_pList->setContextMenuPolicy(Qt::CustomContextMenu);
+    auto* list = static_cast<CAllowListView*>(m_pList);
+    const auto repaint = [list] { list->RepaintWithFloatingWindows(); };
+    connect(m_pList->verticalScrollBar(), &QScrollBar::valueChanged, this, repaint);
+    connect(m_pModel, &QAbstractItemModel::dataChanged, this, repaint);
+    connect(m_pModel, &QAbstractItemModel::modelReset, this, repaint);
+    connect(m_pModel, &QAbstractItemModel::rowsRemoved, this, repaint);
     connect(m_pList, &QAbstractItemView::activated, this, [this](const QModelIndex& index) {
         if (m_pModel->IsAddRow(index)) {
             OnAddByDialog();
