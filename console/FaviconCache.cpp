@@ -61,15 +61,27 @@ void CFaviconCache::Request(const QUrl& page) {
         return;
     }
     const QString site = SiteOf(page);
-    if (m_pending.contains(site)) {
+    if (m_asked.contains(site)) {
         return;
     }
+    m_asked.insert(site);
     const QImage cached(CacheFile(site), "PNG");
     if (!cached.isNull()) {
         // Announced from the event loop, as a fetched one would be.
         QTimer::singleShot(0, this, [this, site, icon = IconFromImage(cached)] { Announce(site, icon); });
         return;
     }
+    m_waiting.enqueue(site);
+    StartWaiting();
+}
+
+void CFaviconCache::StartWaiting() {
+    while (m_pending.size() < kMaxParallel && !m_waiting.isEmpty()) {
+        Fetch(m_waiting.dequeue());
+    }
+}
+
+void CFaviconCache::Fetch(const QString& site) {
     QNetworkRequest request(QUrl(site + QStringLiteral("/favicon.ico")));
     request.setMaximumRedirectsAllowed(5);
     QNetworkReply* reply = m_pNetwork->get(request);
@@ -101,6 +113,7 @@ void CFaviconCache::Finished(QNetworkReply* reply, const QString& site) {
             Announce(site, IconFromImage(small));
         }
     }
+    StartWaiting();
 }
 
 void CFaviconCache::Announce(const QString& site, const QIcon& icon) {

@@ -7,6 +7,8 @@
 #include <QHash>
 #include <QIcon>
 #include <QObject>
+#include <QQueue>
+#include <QSet>
 #include <QString>
 #include <QUrl>
 
@@ -33,21 +35,30 @@ public:
 
     // Announces the picture of the page's site to the handler, from the cache
     // when it is there (still after the call returns), otherwise once it has
-    // been fetched. Sites that have no picture are never announced.
+    // been fetched. Sites that have no picture are never announced. Each site
+    // is asked once per cache object.
     void Request(const QUrl& page);
-    int PendingCount() const { return static_cast<int>(m_pending.size()); }
+    // Sites being fetched and sites waiting for their turn.
+    int PendingCount() const { return static_cast<int>(m_pending.size() + m_waiting.size()); }
 
     // Pictures larger than this are not pictures of a site.
     static constexpr qint64 kMaxBytes = 512 * 1024;
     static constexpr int kTimeoutMs = 15000;
+    // A thousand bookmarks of a thousand sites are fetched a few at a time,
+    // not over a thousand connections at once.
+    static constexpr int kMaxParallel = 6;
 
 private:
     QString CacheFile(const QString& site) const;
+    void Fetch(const QString& site);
+    void StartWaiting();
     void Finished(QNetworkReply* reply, const QString& site);
     void Announce(const QString& site, const QIcon& icon);
 
     QString m_folder;
     QNetworkAccessManager* m_pNetwork;
     QHash<QString, QNetworkReply*> m_pending;
+    QQueue<QString> m_waiting;
+    QSet<QString> m_asked;
     IconHandler m_onIcon;
 };
