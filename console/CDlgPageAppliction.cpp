@@ -1,6 +1,6 @@
 #include "console/CDlgPageAppliction.h"
 
-#include "console/AllowListModel.h"
+#include "console/CAllowListModel.h"
 #include "console/CDlgLogo.h"
 #include "console/CDlgMessage.h"
 #include "core/CWarrowCoreInterface.h"

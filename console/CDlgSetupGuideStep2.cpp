@@ -1,7 +1,7 @@
 #include "console/CDlgSetupGuideStep2.h"
 
 #include "console/CDlgMessage.h"
-#include "console/FaviconCache.h"
+#include "console/CFaviconCache.h"
 #include "console/GuideCheckList.h"
 #include "console/ProgramIcon.h"
 #include "console/SetupGuideLists.h"

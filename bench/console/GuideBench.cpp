@@ -52,17 +52,18 @@ void BM_ReadFirefoxPlaces(benchmark::State& state) {
     const std::string places = (folder / "places.sqlite").string();
     sqlite3* db = nullptr;
     sqlite3_open(places.c_str(), &db);
-    sqlite3_exec(db,
-                 "CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url TEXT, title TEXT);"
-                 "CREATE TABLE moz_bookmarks (id INTEGER PRIMARY KEY, type INTEGER, fk INTEGER, parent INTEGER,"
-                 " position INTEGER, title TEXT, guid TEXT);"
-                 "INSERT INTO moz_bookmarks VALUES (1, 2, NULL, 0, 0, '', 'root________'),"
-                 " (2, 2, NULL, 1, 0, 'tags', 'tags________'), (3, 2, NULL, 1, 1, 'menu', 'menu________');"
-                 "BEGIN",
-                 nullptr, nullptr, nullptr);
+    sqlite3_exec(
+        db,
+        "CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url TEXT, title TEXT);"
+        "CREATE TABLE moz_bookmarks (id INTEGER PRIMARY KEY, type INTEGER, fk INTEGER, parent INTEGER,"
+        " position INTEGER, title TEXT, guid TEXT);"
+        "INSERT INTO moz_bookmarks VALUES (1, 2, NULL, 0, 0, '', 'root________'),"
+        " (2, 2, NULL, 1, 0, 'tags', 'tags________'), (3, 2, NULL, 1, 1, 'menu', 'menu________');"
+        "BEGIN",
+        nullptr, nullptr, nullptr);
     for (int i = 0; i < state.range(0); ++i) {
-        const std::string sql = "INSERT INTO moz_places VALUES (" + std::to_string(i + 1) + ", 'https://site" +
-                                std::to_string(i) + ".example.org/page', 'Site');" +
+        const std::string sql = "INSERT INTO moz_places VALUES (" + std::to_string(i + 1) +
+                                ", 'https://site" + std::to_string(i) + ".example.org/page', 'Site');" +
                                 "INSERT INTO moz_bookmarks VALUES (" + std::to_string(i + 10) + ", 1, " +
                                 std::to_string(i + 1) + ", 3, " + std::to_string(i) + ", 'Site " +
                                 std::to_string(i) + "', 'g" + std::to_string(i) + "');";
@@ -83,8 +84,8 @@ void BM_ReadChromiumBookmarks(benchmark::State& state) {
         std::ofstream out(folder / "Bookmarks");
         out << R"({"roots": {"bookmark_bar": {"type": "folder", "children": [)";
         for (int i = 0; i < state.range(0); ++i) {
-            out << (i ? "," : "") << R"({"type": "url", "name": "Site )" << i << R"(", "url": "https://site)" << i
-                << R"(.example.org/"})";
+            out << (i ? "," : "") << R"({"type": "url", "name": "Site )" << i << R"(", "url": "https://site)"
+                << i << R"(.example.org/"})";
         }
         out << "]}}}";
     }

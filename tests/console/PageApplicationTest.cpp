@@ -4,7 +4,7 @@
 
 #include "tests/console/ConsoleFixture.h"
 
-#include "console/AllowListModel.h"
+#include "console/CAllowListModel.h"
 #include "console/CDlgPageAppliction.h"
 #include "console/CWarrowTrayDlg.h"
 #include "console/ConsoleMessageBox.h"

@@ -9,9 +9,9 @@
 #include "console/CDlgSetupGuideStep1.h"
 #include "console/CDlgSetupGuideStep2.h"
 #include "console/CDlgSetupGuideStep3.h"
+#include "console/CFaviconCache.h"
 #include "console/CWarrowTrayDlg.h"
 #include "console/ConsoleMessageBox.h"
-#include "console/FaviconCache.h"
 #include "skin/CGlazeButton.h"
 #include "skin/CGlazeStatic.h"
 

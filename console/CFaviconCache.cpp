@@ -1,4 +1,4 @@
-#include "console/FaviconCache.h"
+#include "console/CFaviconCache.h"
 
 #include <QCryptographicHash>
 #include <QDir>

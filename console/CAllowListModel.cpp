@@ -1,4 +1,4 @@
-#include "console/AllowListModel.h"
+#include "console/CAllowListModel.h"
 
 #include "console/ProgramIcon.h"
 #include "core/AppAdder.h"

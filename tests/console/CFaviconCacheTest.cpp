@@ -1,7 +1,7 @@
 // The bookmark pictures: fetched from each site a few at a time, kept in the
 // cache folder, and taken from there the next time without the network.
 
-#include "console/FaviconCache.h"
+#include "console/CFaviconCache.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -88,8 +88,9 @@ TEST(FaviconCacheTest, SitesAreAskedAFewAtATimeAndTheirPicturesComeFromTheCacheA
             QTcpSocket* socket = traffic.held.front();
             traffic.held.erase(traffic.held.begin());
             ++traffic.answered;
-            socket->write("HTTP/1.1 200 OK\r\nContent-Type: image/x-icon\r\nConnection: close\r\nContent-Length: " +
-                          QByteArray::number(png.size()) + "\r\n\r\n" + png);
+            socket->write(
+                "HTTP/1.1 200 OK\r\nContent-Type: image/x-icon\r\nConnection: close\r\nContent-Length: " +
+                QByteArray::number(png.size()) + "\r\n\r\n" + png);
             socket->disconnectFromHost();
         }
         QTRY_COMPARE_WITH_TIMEOUT(announced.size(), kSites, 30000);
