@@ -1,13 +1,17 @@
 // console_render <output folder>: pictures of the parent console's real
 // windows, drawn on the offscreen platform, for the documentation:
-// console-login.png (the first-run login) and console.png (the main window
-// with its logo and a notice).
+// console-login.png (the first-run login), console.png (the main window
+// with its logo and a notice) and console-pages.png (the applications page,
+// the web-tree page and the setup guide's first step, over made-up programs
+// and sites).
 
 #include "bench/console/ConsoleFolder.h"
 
 #include "console/CDlgLogin.h"
 #include "console/CDlgLogo.h"
 #include "console/CDlgMessage.h"
+#include "console/CDlgSetupGuide.h"
+#include "console/CDlgSetupGuideStep1.h"
 #include "console/CWarrowTrayDlg.h"
 #include "core/CDBManager.h"
 #include "core/CWarrowCoreInterface.h"
@@ -16,9 +20,11 @@
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QStandardItemModel>
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 
 namespace {
 
@@ -53,6 +59,50 @@ bool Save(const QImage& image, const std::string& path) {
     return true;
 }
 
+// A few programs with their desktop entries in a private XDG data folder,
+// some of them on the allow-list, and a small web tree.
+void MakeFixture(const std::filesystem::path& folder) {
+    namespace fs = std::filesystem;
+    const fs::path apps = folder / "xdg/applications";
+    fs::create_directories(apps);
+    fs::create_directories(folder / "programs");
+    const std::pair<const char*, const char*> programs[] = {
+        {"tuxmath", "数学小精灵"}, {"gcompris", "GCompris 教育游戏"}, {"tuxpaint", "儿童画板"},
+        {"kanagram", "猜字谜"},    {"stellarium", "星空漫游"},        {"frozen-bubble", "泡泡龙"}};
+    for (const auto& [file, name] : programs) {
+        const fs::path program = folder / "programs" / file;
+        std::ofstream(program) << "#!/bin/sh\n";
+        fs::permissions(program, fs::perms::owner_all);
+        std::ofstream(apps / (std::string(file) + ".desktop"))
+            << "[Desktop Entry]\nType=Application\nName=" << name << "\nExec=" << program.string() << " %U\n";
+    }
+    std::ofstream(apps / "updater.desktop")
+        << "[Desktop Entry]\nType=Application\nName=Software Update\nExec="
+        << (folder / "programs/tuxmath").string() << "\n";
+    ::setenv("XDG_DATA_HOME", (folder / "xdg").c_str(), 1);
+    ::setenv("XDG_DATA_DIRS", (folder / "xdg").c_str(), 1);
+
+    CWriteListMng* list = CWarrowCoreInterface::Get()->GetWLMng();
+    const std::string path = (folder / "programs").string() + "/";
+    for (const auto& [file, name] : {programs[0], programs[2], programs[4]}) {
+        list->Add(file, tagAppInfo{file, path, "", name, ""}, true);
+    }
+    CIEListMng* tree = CWarrowCoreInterface::Get()->GetIEMng();
+    tagIEInfo folderNode;
+    folderNode.Name = "学习网站";
+    folderNode.IsDir = true;
+    tree->Insert(nullptr, folderNode, CIEListMng::Tree::INSERT_LAST);
+    for (const auto& [name, url] : {std::pair{"儿童百科", "http://kids.example.org/"},
+                                    std::pair{"趣味数学", "http://maths.example.com/"}}) {
+        tagIEInfo page;
+        page.Name = name;
+        page.Url = url;
+        page.Key = url;
+        tree->Insert("学习网站", page, CIEListMng::Tree::INSERT_LAST);
+    }
+    tree->Save();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -66,6 +116,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const auto folder = MakeConsoleFolder("console-render", true);
     CWarrowCoreInterface::Get()->Init(kDataBasePath, kDataBasePassword, nullptr);
+    MakeFixture(folder);
     bool ok = true;
     {
         CDlgLogin login;
@@ -91,6 +142,34 @@ int main(int argc, char** argv) {
             p.drawImage(240, 40, Shot(main));
         }
         ok = Save(canvas, out + "/console.png") && ok;
+
+        // The two list pages stacked on the left, the guide's first step beside them.
+        main.SelectPage(1);
+        QCoreApplication::processEvents(); // the list lays its items out
+        const QImage applications = Shot(*main.Page(1));
+        main.SelectPage(3);
+        QCoreApplication::processEvents();
+        const QImage webTree = Shot(*main.Page(3));
+        CDlgSetupGuide guide(&main);
+        guide.OnInitDialog();
+        QStandardItemModel& offered = *guide.Step1()->Model();
+        for (int row = 0; row < offered.rowCount(); row += 2) {
+            offered.item(row)->setCheckState(Qt::Checked);
+        }
+        guide.show();
+        QCoreApplication::processEvents();
+        const QImage step1 = Shot(guide);
+        QImage pages =
+            Canvas(40 + applications.width() + 40 + step1.width() + 40,
+                   std::max(40 + applications.height() + 40 + webTree.height(), step1.height()) + 80);
+        {
+            QPainter p(&pages);
+            p.drawImage(40, 40, applications);
+            p.drawImage(40, 40 + applications.height() + 40, webTree);
+            p.drawImage(40 + applications.width() + 40, 40, step1);
+        }
+        ok = Save(pages, out + "/console-pages.png") && ok;
+        guide.hide();
         main.DestroyWindow();
     }
     CWarrowCoreInterface::Free();
