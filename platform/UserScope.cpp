@@ -58,7 +58,9 @@ std::unique_ptr<UserManager> UserManager::Connect() {
     return std::unique_ptr<UserManager>(new UserManager(bus));
 }
 
-UserManager::~UserManager() { sd_bus_flush_close_unref(m_bus); }
+UserManager::~UserManager() {
+    sd_bus_flush_close_unref(m_bus);
+}
 
 std::string UserManager::StartScope(pid_t pid) {
     if (pid <= 0) {
@@ -69,7 +71,8 @@ std::string UserManager::StartScope(pid_t pid) {
     // before the call so that no report can slip past.
     std::set<std::string> finished;
     sd_bus_slot* slot = nullptr;
-    if (sd_bus_match_signal(m_bus, &slot, kService, kPath, kManager, "JobRemoved", OnJobRemoved, &finished) < 0) {
+    if (sd_bus_match_signal(m_bus, &slot, kService, kPath, kManager, "JobRemoved", OnJobRemoved, &finished) <
+        0) {
         return {};
     }
     struct tagListening {
@@ -80,7 +83,8 @@ std::string UserManager::StartScope(pid_t pid) {
     {
         // Fails only for a client already subscribed, which gets the reports.
         tagCall subscribe;
-        sd_bus_call_method(m_bus, kService, kPath, kManager, "Subscribe", &subscribe.error, &subscribe.reply, "");
+        sd_bus_call_method(m_bus, kService, kPath, kManager, "Subscribe", &subscribe.error, &subscribe.reply,
+                           "");
     }
 
     sd_bus_message* request = nullptr;
@@ -114,8 +118,8 @@ std::string UserManager::StartScope(pid_t pid) {
     const std::string jobPath = job;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::microseconds(kCallTimeoutUs);
     while (finished.count(jobPath) == 0) {
-        const auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline -
-                                                                                 std::chrono::steady_clock::now());
+        const auto left = std::chrono::duration_cast<std::chrono::microseconds>(
+            deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
             return {};
         }
@@ -156,8 +160,8 @@ bool UserManager::Active(const std::string& unit) {
     }
     sd_bus_error error = SD_BUS_ERROR_NULL;
     char* state = nullptr;
-    const int r =
-        sd_bus_get_property_string(m_bus, kService, path, "org.freedesktop.systemd1.Unit", "ActiveState", &error, &state);
+    const int r = sd_bus_get_property_string(m_bus, kService, path, "org.freedesktop.systemd1.Unit",
+                                             "ActiveState", &error, &state);
     sd_bus_error_free(&error);
     const bool active = r >= 0 && state != nullptr &&
                         (std::strcmp(state, "active") == 0 || std::strcmp(state, "deactivating") == 0);

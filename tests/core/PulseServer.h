@@ -56,4 +56,3 @@ private:
     std::filesystem::path m_dir;
     bool m_running = false;
 };
-

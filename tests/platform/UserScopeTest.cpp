@@ -1,8 +1,8 @@
 // Which way the shell holds the programs it starts: a systemd user scope
 // where a user manager answers, process groups otherwise.
 
-#include "platform/ProcessLauncher.h"
 #include "platform/UserScope.h"
+#include "platform/ProcessLauncher.h"
 #include "tests/support/Wait.h"
 #include "tests/x11/Spawn.h"
 
@@ -106,7 +106,8 @@ TEST_F(UserScopeTest, AScopeHoldsTheProgramAndWhatLeavesItsGroupUntilItIsEnded) 
     // The program starts a child in a session of its own, out of its group.
     platform::LaunchRequest request;
     request.program = "/bin/sh";
-    request.arguments = {"-c", "setsid sleep 1000 & echo $! > \"$0.tmp\" && mv \"$0.tmp\" \"$0\"; exec sleep 1000",
+    request.arguments = {"-c",
+                         "setsid sleep 1000 & echo $! > \"$0.tmp\" && mv \"$0.tmp\" \"$0\"; exec sleep 1000",
                          (m_dir / "escaped").string()};
     std::string scope;
     request.beforeExec = [&](pid_t pid) { scope = manager->StartScope(pid); };
