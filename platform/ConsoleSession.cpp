@@ -116,7 +116,7 @@ SessionLookup FindConsoleSession(ConsoleSession& session) {
 
 bool StartForConsoleUser(const std::string& program, const std::string& folder, std::string* error,
                          const std::function<void()>& onWait) {
-    LaunchRequest request{program, {}, folder, {}, false, 0, 0};
+    LaunchRequest request{program, {}, folder, {}, false, 0, 0, {}};
     if (::geteuid() != 0) {
         return StartDetached(request, error);
     }

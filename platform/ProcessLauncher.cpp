@@ -26,8 +26,8 @@ std::vector<char*> PointerList(std::vector<std::string>& texts) {
 }
 
 // Only async-signal-safe calls from here on: the caller may have threads.
-[[noreturn]] void ExecChild(int errorPipe, const LaunchRequest& request, char* const* argv, char* const* envp,
-                            const std::vector<gid_t>& groups) {
+[[noreturn]] void ExecChild(int errorPipe, const int gate[2], const LaunchRequest& request, char* const* argv,
+                            char* const* envp, const std::vector<gid_t>& groups) {
     auto fail = [errorPipe](int stage) {
         const int err[2] = {stage, errno};
         ssize_t ignored = ::write(errorPipe, err, sizeof err);
@@ -37,6 +37,14 @@ std::vector<char*> PointerList(std::vector<std::string>& texts) {
     sigset_t all;
     sigemptyset(&all);
     ::sigprocmask(SIG_SETMASK, &all, nullptr);
+    if (gate[0] >= 0) {
+        // The gate opens (end of file) once the caller has seen our id.
+        ::close(gate[1]);
+        char ignored = 0;
+        while (::read(gate[0], &ignored, 1) < 0 && errno == EINTR) {
+        }
+        ::close(gate[0]);
+    }
     if (request.asUser && (::setgroups(groups.size(), groups.data()) != 0 || ::setgid(request.gid) != 0 ||
                            ::setuid(request.uid) != 0)) {
         fail(1);
@@ -92,8 +100,8 @@ bool StartDetached(const LaunchRequest& request, std::string* error, pid_t* pid)
         }
         return false;
     }
-    const pid_t middle = ::fork();
-    if (middle < 0) {
+    int gate[2] = {-1, -1};
+    if (request.beforeExec && ::pipe2(gate, O_CLOEXEC) != 0) {
         if (error) {
             *error = std::strerror(errno);
         }
@@ -101,12 +109,30 @@ bool StartDetached(const LaunchRequest& request, std::string* error, pid_t* pid)
         ::close(fds[1]);
         return false;
     }
+    const auto closeGate = [&gate] {
+        for (int& end : gate) {
+            if (end >= 0) {
+                ::close(end);
+                end = -1;
+            }
+        }
+    };
+    const pid_t middle = ::fork();
+    if (middle < 0) {
+        if (error) {
+            *error = std::strerror(errno);
+        }
+        ::close(fds[0]);
+        ::close(fds[1]);
+        closeGate();
+        return false;
+    }
     if (middle == 0) {
         ::close(fds[0]);
         ::setsid();
         const pid_t child = ::fork();
         if (child == 0) {
-            ExecChild(fds[1], request, argv.data(), envp, groups);
+            ExecChild(fds[1], gate, request, argv.data(), envp, groups);
         }
         // Tell the caller who was started; the exec (or its failure) reports next.
         const int started[2] = {0, static_cast<int>(child)};
@@ -121,15 +147,29 @@ bool StartDetached(const LaunchRequest& request, std::string* error, pid_t* pid)
     // from a child whose exec failed. End of file means every writer is gone.
     int records[4] = {0, 0, 0, 0};
     std::size_t got = 0;
-    for (;;) {
-        const ssize_t n = ::read(fds[0], reinterpret_cast<char*>(records) + got, sizeof records - got);
-        if (n < 0 && errno == EINTR) {
-            continue;
+    const auto readUpTo = [&](std::size_t wanted) {
+        while (got < wanted) {
+            const ssize_t n = ::read(fds[0], reinterpret_cast<char*>(records) + got, wanted - got);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0) {
+                return;
+            }
+            got += static_cast<std::size_t>(n);
         }
-        if (n <= 0 || (got += static_cast<std::size_t>(n)) == sizeof records) {
-            break;
+    };
+    if (gate[1] >= 0) {
+        // The child waits at the gate: its id first, then the call, then the exec.
+        ::close(gate[0]);
+        gate[0] = -1;
+        readUpTo(2 * sizeof(int));
+        if (got == 2 * sizeof(int) && records[0] == 0 && records[1] > 0) {
+            request.beforeExec(static_cast<pid_t>(records[1]));
         }
+        closeGate();
     }
+    readUpTo(sizeof records);
     ::close(fds[0]);
     for (std::size_t i = 0; i + 1 < got / sizeof(int); i += 2) {
         if (records[i] != 0) {

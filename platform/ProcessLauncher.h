@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -14,6 +15,10 @@ struct LaunchRequest {
     bool asUser = false;                  // switch to uid/gid (needs root)
     uid_t uid = 0;
     gid_t gid = 0;
+    // Called with the new process's id before it runs the program (it waits
+    // for the call to return), so whatever the call puts the process in
+    // (a systemd scope) also holds everything the program starts.
+    std::function<void(pid_t)> beforeExec;
 };
 
 // Starts a program that outlives the caller and is never its child (so it is

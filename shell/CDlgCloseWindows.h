@@ -16,6 +16,8 @@ public:
     void OnShutdown();
 
     CGlazeButton* ExitButton() const { return m_pExit; }
+    CGlazeButton* RestartButton() const { return m_pRestart; }
+    CGlazeButton* ShutdownButton() const { return m_pShutdown; }
 
 protected:
     void OnOK() override {} // Enter does nothing; Escape still closes

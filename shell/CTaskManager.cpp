@@ -46,6 +46,10 @@ pid_t CTaskManager::StartApp(const tagAppInfo* app) {
     request.program = platform::JoinPath(app->AppPath, app->AppName);
     request.arguments = *arguments;
     request.workingDirectory = app->AppPath;
+    std::string scope;
+    if (platform::UserManager* manager = UserScopes()) {
+        request.beforeExec = [manager, &scope](pid_t started) { scope = manager->StartScope(started); };
+    }
     pid_t pid = 0;
     if (!platform::StartDetached(request, nullptr, &pid) || pid <= 0) {
         return 0;
@@ -56,12 +60,39 @@ pid_t CTaskManager::StartApp(const tagAppInfo* app) {
     if (group > 0 && group != ::getpgrp()) {
         // Groups that have ended are forgotten: each holds a pidfd, and an
         // empty group's number may be handed to someone else's group.
-        std::erase_if(m_started, [](const tagStarted& started) {
-            return !started.leader.Running() && ::killpg(started.group, 0) != 0;
-        });
-        m_started.push_back({group, std::move(leader)});
+        std::erase_if(m_started, [this](const tagStarted& started) { return Ended(started); });
+        m_started.push_back({group, std::move(leader), std::move(scope)});
     }
     return pid;
+}
+
+platform::UserManager* CTaskManager::UserScopes() {
+    if (!m_userManagerAsked) {
+        m_userManagerAsked = true;
+        m_userManager = platform::UserManager::Connect();
+    }
+    return m_userManager.get();
+}
+
+bool CTaskManager::Ended(const tagStarted& started) {
+    return !started.leader.Running() && ::killpg(started.group, 0) != 0 &&
+           (started.scope.empty() || m_userManager == nullptr || !m_userManager->Active(started.scope));
+}
+
+bool CTaskManager::UsesUserScopes() {
+    ltl::CAutoLock guard(m_lock);
+    return UserScopes() != nullptr;
+}
+
+std::vector<std::string> CTaskManager::StartedScopes() {
+    ltl::CAutoLock guard(m_lock);
+    std::vector<std::string> scopes;
+    for (const tagStarted& started : m_started) {
+        if (!started.scope.empty() && m_userManager != nullptr && m_userManager->Active(started.scope)) {
+            scopes.push_back(started.scope);
+        }
+    }
+    return scopes;
 }
 
 CTaskProcess* CTaskManager::AddTask(unsigned long window, const tagAppInfo& app) {
@@ -136,6 +167,11 @@ void CTaskManager::SignalAll(int signal, const std::vector<std::pair<pid_t, std:
         if (started.leader.Running() || ::killpg(started.group, 0) == 0) {
             ::killpg(started.group, signal);
         }
+        // The scope also holds what left the group; the manager signals only
+        // processes still in it, so nobody else is hit.
+        if (!started.scope.empty() && m_userManager != nullptr) {
+            m_userManager->Kill(started.scope, signal);
+        }
     }
 }
 
@@ -159,7 +195,7 @@ void CTaskManager::ClearTasks() {
             }
         }
         for (const tagStarted& started : m_started) {
-            if (::killpg(started.group, 0) == 0) {
+            if (!Ended(started)) {
                 return true;
             }
         }

@@ -4,6 +4,7 @@
 #include "ltl/CLock.h"
 #include "ltl/CSingleton.h"
 #include "platform/ProcessLauncher.h"
+#include "platform/UserScope.h"
 
 #include <map>
 #include <memory>
@@ -42,9 +43,11 @@ public:
     ~CTaskManager() override;
 
     // Starts the entry's program in its folder with its arguments, in a
-    // process group of its own that the manager keeps; the id of the new
-    // process, 0 on failure. Its window becomes a task once it appears; the
-    // group ends with the shell whether or not a window ever appeared.
+    // process group of its own that the manager keeps and, where a user
+    // manager runs, in a systemd scope of its own (which also holds what
+    // leaves the group); the id of the new process, 0 on failure. Its window
+    // becomes a task once it appears; group and scope end with the shell
+    // whether or not a window ever appeared.
     pid_t StartApp(const tagAppInfo* app);
     // The window's entry, made from the allow-list entry when new.
     CTaskProcess* AddTask(unsigned long window, const tagAppInfo& app);
@@ -60,6 +63,12 @@ public:
     void Freeze(bool frozen);
     // The process groups started and not yet ended.
     std::vector<pid_t> StartedGroups();
+    // The scopes of started programs that still hold processes; always empty
+    // without a user manager.
+    std::vector<std::string> StartedScopes();
+    // Whether programs are started into scopes (a user manager answered at
+    // the first start).
+    bool UsesUserScopes();
     // When `pid` is a program the manager started, its whole group gets
     // `signal` (a refused program takes its helpers with it); false
     // otherwise.
@@ -77,7 +86,10 @@ private:
     struct tagStarted {
         pid_t group;
         platform::ProcessHandle leader; // the started program itself
+        std::string scope;              // its systemd scope; empty without one
     };
+    platform::UserManager* UserScopes();
+    bool Ended(const tagStarted& started);
     // Signals the tracked processes (not in a started group) and the
     // started groups that still have members.
     void SignalAll(int signal, const std::vector<std::pair<pid_t, std::string>>& tracked);
@@ -87,4 +99,6 @@ private:
     std::vector<tagStarted> m_started;
     std::map<unsigned long, std::unique_ptr<CTaskProcess>> m_tasks;
     void (*m_onDestroy)() = nullptr;
+    std::unique_ptr<platform::UserManager> m_userManager;
+    bool m_userManagerAsked = false;
 };

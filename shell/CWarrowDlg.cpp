@@ -114,6 +114,12 @@ bool CWarrowDlg::OnInitDialog() {
 
     CTaskManager::Get()->SetOnDestroy(&RemoveShellHook);
     m_pWindows = std::make_unique<CXWindowSystem>();
+    m_pWindows->SetOnGuardLost([this](const std::string& reason) {
+        if (!m_bFailedClosed) {
+            m_guardFailure = reason;
+            FailClosed();
+        }
+    });
     m_pAdmission = std::make_unique<CWindowAdmission>(*m_pWindows, *m_pSwitcher,
                                                       *CWarrowCoreInterface::Get()->GetWLMng(),
                                                       *CTaskManager::Get(), ::getpid());

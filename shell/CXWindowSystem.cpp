@@ -2,7 +2,6 @@
 
 #include "platform/ProcessLauncher.h"
 #include "platform/x11/WindowClose.h"
-#include "platform/x11/WindowManager.h"
 #include "platform/x11/WindowProcess.h"
 #include "shell/CTaskManager.h"
 #include "shell/InterpretedScript.h"
@@ -12,23 +11,31 @@
 
 #include <csignal>
 #include <memory>
+#include <utility>
 
 std::vector<tagWindowLook> CXWindowSystem::Look(const std::vector<unsigned long>& windows) {
     std::vector<tagWindowLook> looks(windows.size());
     if (ShellX() == nullptr) {
         return looks;
     }
-    const std::vector<deskguard::tagWindowOwner> owners =
-        deskguard::WindowOwners(*ShellX(), std::vector<xcb_window_t>(windows.begin(), windows.end()));
-    // The window manager's windows are its own business, whoever names them.
-    const xcb_window_t manager = deskguard::FindWindowManager(*ShellX());
+    const deskguard::tagSessionLook session = deskguard::LookAtSession(
+        *ShellX(), std::vector<xcb_window_t>(windows.begin(), windows.end()), m_manager);
+    if (!session.xresAnswered && !windows.empty() && m_onGuardLost) {
+        // Every window would count as a program nobody can name.
+        std::exchange(m_onGuardLost, nullptr)("窗口守护停止了（X 服务器不再回答窗口属于哪个程序）");
+    }
+    // Only the client that points the check property at its own window and
+    // owns the manager selection may pass as the window manager; the
+    // admission still judges its program.
+    const deskguard::tagManagerLook& manager = session.manager;
     const uint32_t clientBits = ~xcb_get_setup(ShellX()->Get())->resource_id_mask;
-    for (size_t i = 0; i < owners.size(); ++i) {
-        looks[i] = {owners[i].exists,
-                    owners[i].showing,
-                    owners[i].pid,
-                    owners[i].takesClose,
-                    manager != XCB_WINDOW_NONE && (windows[i] & clientBits) == (manager & clientBits),
+    for (size_t i = 0; i < session.owners.size(); ++i) {
+        const deskguard::tagWindowOwner& owner = session.owners[i];
+        looks[i] = {owner.exists,
+                    owner.showing,
+                    owner.pid,
+                    owner.takesClose,
+                    manager.ownsSelection && (windows[i] & clientBits) == manager.client,
                     {}};
     }
     return looks;

@@ -35,3 +35,16 @@ std::set<std::string> ReadTrustedPrograms(const std::string& path) {
     }
     return programs;
 }
+
+bool InstalledByRoot(const std::string& path) {
+    if (path.empty() || path[0] != '/') {
+        return false;
+    }
+    for (std::string::size_type end = path.size(); end != std::string::npos;
+         end = end == 0 ? std::string::npos : path.rfind('/', end - 1)) {
+        if (!KeptByRoot(end == 0 ? std::string("/") : path.substr(0, end))) {
+            return false;
+        }
+    }
+    return true;
+}

@@ -13,3 +13,8 @@ inline constexpr const char* kTrustedProgramsPath = "/etc/warrow/trusted-program
 // is missing or not kept by root (owned by root, writable by nobody else,
 // in a folder only root can write).
 std::set<std::string> ReadTrustedPrograms(const std::string& path = kTrustedProgramsPath);
+
+// True when `path` and every folder above it are owned by root and writable
+// by nobody else: a program root installed, which no other user can have
+// made or changed.
+bool InstalledByRoot(const std::string& path);

@@ -3,6 +3,7 @@
 #include "core/CWarrowCoreInterface.h"
 #include "platform/Paths.h"
 #include "shell/CTaskManager.h"
+#include "shell/TrustedPrograms.h"
 
 #include <map>
 #include <set>
@@ -59,7 +60,7 @@ void CWindowAdmission::OnWindowEvents(const std::vector<tagWindowEvent>& events)
         std::string executable;
         const tagAppInfo* app = nullptr;
     };
-    std::map<pid_t, tagJudged> judged;
+    std::map<std::pair<pid_t, bool>, tagJudged> judged; // by process and manager claim
     std::vector<std::pair<unsigned long, tagWindowLook>> refused;
     bool changed = false;
     for (size_t i = 0; i < reports.size() && i < looks.size(); ++i) {
@@ -67,13 +68,14 @@ void CWindowAdmission::OnWindowEvents(const std::vector<tagWindowEvent>& events)
         // The shell's own dialogs and taskbar live in the installation
         // folder, which the browser's entry allows: they must not become
         // tasks.
-        if (reports[i].created && look.exists && look.pid != m_ownPid && !look.trusted) {
-            auto verdict = judged.find(look.pid);
+        if (reports[i].created && look.exists && look.pid != m_ownPid) {
+            const std::pair<pid_t, bool> key{look.pid, look.byManager};
+            auto verdict = judged.find(key);
             if (verdict == judged.end()) {
                 tagJudged process;
                 process.executable = look.pid > 0 ? m_windows.ExecutableOf(look.pid) : std::string();
-                process.app = Judge(look.pid, process.executable);
-                verdict = judged.emplace(look.pid, process).first;
+                process.app = Judge(look.pid, process.executable, look.byManager);
+                verdict = judged.emplace(key, process).first;
             }
             const tagWindowEvent event{true, reports[i].window, !reports[i].topLevel};
             // An allowed window that came and went within the batch costs no
@@ -99,12 +101,19 @@ void CWindowAdmission::OnWindowEvents(const std::vector<tagWindowEvent>& events)
     }
 }
 
-const tagAppInfo* CWindowAdmission::Judge(pid_t pid, const std::string& executable) {
+const tagAppInfo* CWindowAdmission::Judge(pid_t pid, const std::string& executable, bool byManager) {
     if (executable.empty()) {
         return nullptr; // a program nobody can name is never allowed
     }
     if (m_trusted.count(executable) != 0) {
         return &kTrustedHelper; // the session's own helper: allowed, never a task
+    }
+    // The manager's frames and menus are its business. Anyone can claim the
+    // role and even take the selection, so the claim counts only for a
+    // program the child cannot have made: a copy the child placed anywhere
+    // is judged like every other program.
+    if (byManager && InstalledByRoot(executable) && m_windows.ScriptOf(pid, executable).empty()) {
+        return &kTrustedHelper;
     }
     if (const tagAppInfo* app = m_allowList.FindPath(executable.c_str())) {
         return app;

@@ -16,7 +16,8 @@ struct tagWindowLook {
     bool showing = false;    // mapped, and its parents too
     pid_t pid = 0;           // the process that created it; 0 when unknown
     bool canBeAsked = false; // takes a request to close; if not, refusing it disconnects its program
-    bool trusted = false;    // a window of the window manager's client: never judged
+    bool byManager = false;  // a window of the client that claims to be the window manager and
+                             // owns the manager selection: not judged when its program is trusted
     std::string executable;  // set by the admission for a refused window: the program judged
 };
 
@@ -74,6 +75,8 @@ public:
     // becomes a task, or a task that goes, so forged reports cannot grow the log.
     void OnWindowEvents(const std::vector<tagWindowEvent>& events);
     // Programs the installation trusts (TrustedPrograms.h): never judged.
+    // The window manager's windows are not judged either when its program is
+    // one of them or was installed by root (ManagerTrusted).
     void SetTrustedPrograms(std::set<std::string> programs) { m_trusted = std::move(programs); }
     // A window known to be gone (its task button saw it close).
     void OnWindowDestroyed(unsigned long window);
@@ -85,7 +88,7 @@ private:
                const tagAppInfo* app, std::vector<std::pair<unsigned long, tagWindowLook>>& refused);
     // The entry that allows the process: by its program, or by the script
     // it runs when the program is an interpreter that is not allowed itself.
-    const tagAppInfo* Judge(pid_t pid, const std::string& executable);
+    const tagAppInfo* Judge(pid_t pid, const std::string& executable, bool byManager);
     bool Forget(unsigned long window);
 
     IWindowSystem& m_windows;

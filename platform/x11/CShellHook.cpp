@@ -154,7 +154,6 @@ void CShellHook::Refresh(bool report) {
     const xcb_window_t wm = FindWindowManager(*m_pX);
     if (wm != m_wmCheck) {
         m_wmCheck = wm;
-        m_wmClient = wm != XCB_WINDOW_NONE ? ClientOf(wm) : 0;
         // The check window need not be a child of the root: watch it itself.
         if (wm != XCB_WINDOW_NONE) {
             // Its own changes and, as for every watched window, its children's.
@@ -255,7 +254,10 @@ void CShellHook::Discover() {
 void CShellHook::Shown(xcb_window_t window, xcb_window_t parent, bool overrideRedirect) {
     const xcb_window_t root = m_pX->Root();
     const uint32_t client = ClientOf(window);
-    if (window == m_shell || client == ClientOf(m_shell) || (m_wmClient != 0 && client == m_wmClient))
+    // The window manager's menus are reported too: whether the client behind
+    // the check window really is the manager is the shell's to judge, and a
+    // refused program may point the check property at itself.
+    if (window == m_shell || client == ClientOf(m_shell))
         return;
     // Top-level windows are reported as they join the set above; inside a
     // window of the same client nothing new shows. A window inside the

@@ -95,7 +95,6 @@ private:
     std::unordered_set<xcb_window_t> m_otherShown; // other windows reported and still mapped
     std::vector<tagWatched> m_watching;            // asked about, answers not yet taken
     uint32_t m_clientMask = 0;                     // the bits of an id that name its client
-    uint32_t m_wmClient = 0;                       // the window manager's client; 0 without one
 };
 
 } // namespace deskguard

@@ -2,8 +2,10 @@
 
 #include <xcb/res.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace deskguard {
 
@@ -29,6 +31,7 @@ constexpr const char* kAtomNames[] = {
     "_NET_WM_STRUT",
     "_NET_WM_STRUT_PARTIAL",
     "_WARROW_SHELL_HOOK",
+    "WM_S%d", // the screen's number goes in
 };
 static_assert(std::size(kAtomNames) == static_cast<size_t>(enAtom::Count));
 
@@ -69,10 +72,16 @@ bool CXConnection::Prepare(int screen) {
     m_root = it.data->root;
 
     // All requests first, then the replies: one round trip for the lot.
+    std::array<std::string, std::size(kAtomNames)> names;
+    for (size_t i = 0; i < names.size(); ++i)
+        names[i] = kAtomNames[i];
+    char selection[32];
+    std::snprintf(selection, sizeof selection, "WM_S%d", screen);
+    names[static_cast<size_t>(enAtom::WmManagerSelection)] = selection;
     std::array<xcb_intern_atom_cookie_t, std::size(kAtomNames)> cookies{};
     for (size_t i = 0; i < cookies.size(); ++i)
-        cookies[i] = xcb_intern_atom(m_pConnection, 0, static_cast<uint16_t>(std::strlen(kAtomNames[i])),
-                                     kAtomNames[i]);
+        cookies[i] =
+            xcb_intern_atom(m_pConnection, 0, static_cast<uint16_t>(names[i].size()), names[i].c_str());
     const xcb_query_extension_reply_t* res = xcb_get_extension_data(m_pConnection, &xcb_res_id);
     bool interned = true;
     for (size_t i = 0; i < cookies.size(); ++i) {

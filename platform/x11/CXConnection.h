@@ -29,6 +29,7 @@ enum class enAtom {
     NetWmStrut,
     NetWmStrutPartial,
     WarrowShellHook,
+    WmManagerSelection, // WM_S<screen>: the ICCCM selection the window manager owns
     Count
 };
 

@@ -2,70 +2,95 @@
 
 #include "platform/x11/XProtocol.h"
 
-#include <xcb/res.h>
-
 #include <algorithm>
 #include <optional>
 #include <unistd.h>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace deskguard {
 
-std::vector<tagWindowOwner> WindowOwners(const CXConnection& x, const std::vector<xcb_window_t>& windows) {
+COwnerQuery::COwnerQuery(const CXConnection& x, std::vector<xcb_window_t> windows,
+                         const std::vector<xcb_window_t>& alsoPidOf)
+    : m_x(x), m_windows(std::move(windows)) {
     xcb_connection_t* c = x.Get();
     // The server answers for the client slot an id belongs to whether or
     // not the window still exists, so the window is checked in the same
     // round trip: a slot reused by a new client must not answer for it.
-    std::vector<xcb_get_window_attributes_cookie_t> attributeCookies;
-    std::vector<xcb_get_property_cookie_t> protocolCookies;
-    attributeCookies.reserve(windows.size());
-    protocolCookies.reserve(windows.size());
-    for (const xcb_window_t window : windows) {
-        attributeCookies.push_back(xcb_get_window_attributes(c, window));
-        protocolCookies.push_back(RequestWords(x, window, x.Atom(enAtom::WmProtocols), XCB_ATOM_ATOM));
+    m_attributes.reserve(m_windows.size());
+    m_protocols.reserve(m_windows.size());
+    for (const xcb_window_t window : m_windows) {
+        m_attributes.push_back(xcb_get_window_attributes(c, window));
+        m_protocols.push_back(RequestWords(x, window, x.Atom(enAtom::WmProtocols), XCB_ATOM_ATOM));
     }
     // One query for all: the server answers once per client, naming the
     // client by the base of its id range.
     // (No window, 0, would ask about every client.)
     std::vector<xcb_res_client_id_spec_t> specs;
-    for (const xcb_window_t window : windows)
-        if (x.HasXRes() && window != XCB_WINDOW_NONE)
-            specs.push_back({window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID});
-    std::optional<xcb_res_query_client_ids_cookie_t> idCookie;
+    for (const std::vector<xcb_window_t>* list : {&std::as_const(m_windows), &alsoPidOf})
+        for (const xcb_window_t window : *list)
+            if (x.HasXRes() && window != XCB_WINDOW_NONE)
+                specs.push_back({window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID});
     if (!specs.empty())
-        idCookie = xcb_res_query_client_ids(c, static_cast<uint32_t>(specs.size()), specs.data());
+        m_ids = xcb_res_query_client_ids(c, static_cast<uint32_t>(specs.size()), specs.data());
+    else
+        m_bXResAnswered = x.HasXRes(); // nothing to ask
+}
 
-    std::vector<tagWindowOwner> owners(windows.size());
-    for (size_t i = 0; i < windows.size(); ++i) {
+COwnerQuery::~COwnerQuery() {
+    if (m_bTaken)
+        return;
+    xcb_connection_t* c = m_x.Get();
+    for (const auto& cookie : m_attributes)
+        xcb_discard_reply(c, cookie.sequence);
+    for (const auto& cookie : m_protocols)
+        xcb_discard_reply(c, cookie.sequence);
+    if (m_ids)
+        xcb_discard_reply(c, m_ids->sequence);
+}
+
+std::vector<tagWindowOwner> COwnerQuery::Take() {
+    xcb_connection_t* c = m_x.Get();
+    m_bTaken = true;
+    std::vector<tagWindowOwner> owners(m_windows.size());
+    for (size_t i = 0; i < m_windows.size(); ++i) {
         reply_ptr<xcb_get_window_attributes_reply_t> attributes(
-            xcb_get_window_attributes_reply(c, attributeCookies[i], nullptr));
-        owners[i].exists = attributes && windows[i] != XCB_WINDOW_NONE;
+            xcb_get_window_attributes_reply(c, m_attributes[i], nullptr));
+        owners[i].exists = attributes && m_windows[i] != XCB_WINDOW_NONE;
         owners[i].showing = owners[i].exists && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
-        const auto protocols = TakeWords(x, protocolCookies[i]);
+        const auto protocols = TakeWords(m_x, m_protocols[i]);
         owners[i].takesClose = owners[i].exists && protocols &&
                                std::find(protocols->begin(), protocols->end(),
-                                         x.Atom(enAtom::WmDeleteWindow)) != protocols->end();
+                                         m_x.Atom(enAtom::WmDeleteWindow)) != protocols->end();
     }
-    if (!idCookie)
+    if (!m_ids)
         return owners;
-    reply_ptr<xcb_res_query_client_ids_reply_t> ids(xcb_res_query_client_ids_reply(c, *idCookie, nullptr));
+    reply_ptr<xcb_res_query_client_ids_reply_t> ids(xcb_res_query_client_ids_reply(c, *m_ids, nullptr));
+    m_ids.reset();
     if (!ids)
         return owners;
-    std::unordered_map<uint32_t, pid_t> pids; // client base -> process
+    m_bXResAnswered = true;
     for (xcb_res_client_id_value_iterator_t it = xcb_res_query_client_ids_ids_iterator(ids.get()); it.rem;
          xcb_res_client_id_value_next(&it)) {
         if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) &&
             xcb_res_client_id_value_value_length(it.data) == 1)
-            pids.emplace(it.data->spec.client, static_cast<pid_t>(*xcb_res_client_id_value_value(it.data)));
+            m_pids.emplace(it.data->spec.client, static_cast<pid_t>(*xcb_res_client_id_value_value(it.data)));
     }
-    const uint32_t clientBits = ~xcb_get_setup(c)->resource_id_mask;
-    for (size_t i = 0; i < windows.size(); ++i) {
-        const auto pid = pids.find(windows[i] & clientBits);
-        if (owners[i].exists && pid != pids.end())
-            owners[i].pid = pid->second;
-    }
+    for (size_t i = 0; i < m_windows.size(); ++i)
+        if (owners[i].exists)
+            owners[i].pid = PidOf(m_windows[i]);
     return owners;
+}
+
+pid_t COwnerQuery::PidOf(xcb_window_t window) const {
+    const uint32_t clientBits = ~xcb_get_setup(m_x.Get())->resource_id_mask;
+    const auto pid = m_pids.find(window & clientBits);
+    return pid == m_pids.end() ? 0 : pid->second;
+}
+
+std::vector<tagWindowOwner> WindowOwners(const CXConnection& x, const std::vector<xcb_window_t>& windows) {
+    return COwnerQuery(x, windows).Take();
 }
 
 pid_t WindowPid(const CXConnection& x, xcb_window_t window) {

@@ -4,8 +4,12 @@
 
 #include "platform/x11/CXConnection.h"
 
+#include <xcb/res.h>
+
+#include <optional>
 #include <string>
 #include <sys/types.h>
+#include <unordered_map>
 #include <vector>
 
 namespace deskguard {
@@ -23,6 +27,35 @@ struct tagWindowOwner {
 // close them comes along, so that refusing them (CloseAsLooked) costs no
 // round trip of its own.
 std::vector<tagWindowOwner> WindowOwners(const CXConnection& x, const std::vector<xcb_window_t>& windows);
+
+// WindowOwners in two halves, so that other questions can share its round
+// trip: the constructor sends every request, Take reads the answers.
+class COwnerQuery {
+public:
+    // `alsoPidOf`: more windows whose process the same X-Resource query asks.
+    COwnerQuery(const CXConnection& x, std::vector<xcb_window_t> windows,
+                const std::vector<xcb_window_t>& alsoPidOf = {});
+    ~COwnerQuery(); // answers never taken are discarded
+    COwnerQuery(const COwnerQuery&) = delete;
+    COwnerQuery& operator=(const COwnerQuery&) = delete;
+    std::vector<tagWindowOwner> Take();
+    // After Take: the process of any window asked (its client's; whether the
+    // window exists is not checked here).
+    pid_t PidOf(xcb_window_t window) const;
+    // After Take: false when the server did not answer the X-Resource query
+    // (the extension is missing or refused this client): no process is known.
+    bool XResAnswered() const { return m_bXResAnswered; }
+
+private:
+    const CXConnection& m_x;
+    std::vector<xcb_window_t> m_windows;
+    std::vector<xcb_get_window_attributes_cookie_t> m_attributes;
+    std::vector<xcb_get_property_cookie_t> m_protocols;
+    std::optional<xcb_res_query_client_ids_cookie_t> m_ids;
+    std::unordered_map<uint32_t, pid_t> m_pids; // client base -> process
+    bool m_bXResAnswered = false;
+    bool m_bTaken = false;
+};
 
 // The id of the process that created `window`, as the X server learnt it
 // from the client's local socket (X-Resource), never from _NET_WM_PID,

@@ -1,6 +1,7 @@
 #include "core/CVolumeControl.h"
 #include "core/CWarrowCoreInterface.h"
 #include "platform/audio/VolumeModule.h"
+#include "tests/core/PulseServer.h"
 
 #include <gtest/gtest.h>
 
@@ -16,52 +17,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-// A private PulseAudio server with one null sink, when pulseaudio is installed.
-class PulseServer {
-public:
-    PulseServer() {
-        if (::access("/usr/bin/pulseaudio", X_OK) != 0) {
-            return;
-        }
-        m_dir = fs::temp_directory_path() / ("pulse-" + std::to_string(::getpid()));
-        fs::create_directories(m_dir);
-        const std::string socket = (m_dir / "native").string();
-        m_pid = ::fork();
-        if (m_pid == 0) {
-            ::setenv("HOME", m_dir.c_str(), 1);
-            ::setenv("XDG_RUNTIME_DIR", m_dir.c_str(), 1);
-            const std::string protocol =
-                "--load=module-native-protocol-unix auth-anonymous=1 socket=" + socket;
-            ::execl("/usr/bin/pulseaudio", "pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
-                    "--disallow-exit", "--log-target=stderr", "--log-level=0",
-                    "--load=module-null-sink sink_name=warrow_test", protocol.c_str(),
-                    static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        ::setenv("PULSE_SERVER", ("unix:" + socket).c_str(), 1);
-        for (int i = 0; i < 100 && !fs::exists(socket); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        m_running = fs::exists(socket);
-    }
-    ~PulseServer() {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGTERM);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-        ::unsetenv("PULSE_SERVER");
-        if (!m_dir.empty()) {
-            fs::remove_all(m_dir);
-        }
-    }
-    bool Running() const { return m_running; }
-
-private:
-    pid_t m_pid = -1;
-    fs::path m_dir;
-    bool m_running = false;
-};
 
 TEST(VolumeTest, PulseAudioDefaultSinkUsesTheFullScale) {
     PulseServer server;

@@ -53,7 +53,8 @@ TEST(ProcessLauncherTest, TellsTheIdOfTheStartedProcess) {
                                          {},
                                          false,
                                          0,
-                                         0},
+                                         0,
+                                         {}},
                                         nullptr, &pid));
     EXPECT_EQ(WaitForFile(out), std::to_string(pid) + "\n");
     fs::remove(out);
@@ -62,11 +63,46 @@ TEST(ProcessLauncherTest, TellsTheIdOfTheStartedProcess) {
 TEST(ProcessLauncherTest, ReportsProgramsThatCannotRun) {
     std::string error;
     errno = 0;
-    EXPECT_FALSE(platform::StartDetached({"/nonexistent/program", {}, "", {}, false, 0, 0}, &error));
+    EXPECT_FALSE(platform::StartDetached({"/nonexistent/program", {}, "", {}, false, 0, 0, {}}, &error));
     EXPECT_NE(error.find("cannot execute"), std::string::npos) << error;
     EXPECT_EQ(errno, ENOENT) << "the code of the failure reaches the caller";
-    EXPECT_FALSE(platform::StartDetached({"/bin/true", {}, "/nonexistent/folder", {}, false, 0, 0}, &error));
+    EXPECT_FALSE(
+        platform::StartDetached({"/bin/true", {}, "/nonexistent/folder", {}, false, 0, 0, {}}, &error));
     EXPECT_NE(error.find("working directory"), std::string::npos) << error;
+}
+
+// A systemd scope must hold the program before it can start anything: the
+// call made before the exec sees the launcher's own program, not the new one.
+TEST(ProcessLauncherTest, TheCallBeforeExecSeesTheProcessBeforeItRunsTheProgram) {
+    const fs::path out = fs::temp_directory_path() / ("launch-gate-" + std::to_string(::getpid()));
+    fs::remove(out);
+    platform::LaunchRequest request;
+    request.program = "/bin/sh";
+    request.arguments = {"-c", "echo ran > \"$0\"", out.string()};
+    pid_t seen = 0;
+    bool ranAlready = true;
+    std::string runningThen;
+    request.beforeExec = [&](pid_t pid) {
+        seen = pid;
+        ranAlready = fs::exists(out);
+        std::error_code error;
+        runningThen = fs::read_symlink("/proc/" + std::to_string(pid) + "/exe", error).string();
+    };
+    pid_t pid = 0;
+    std::string error;
+    ASSERT_TRUE(platform::StartDetached(request, &error, &pid)) << error;
+    EXPECT_EQ(seen, pid);
+    EXPECT_FALSE(ranAlready);
+    EXPECT_EQ(runningThen, fs::read_symlink("/proc/self/exe").string()) << "still the launcher's copy";
+    EXPECT_EQ(WaitForFile(out), "ran\n") << "and it runs once the call returned";
+    fs::remove(out);
+
+    request.program = "/nonexistent/program";
+    seen = 0;
+    errno = 0;
+    EXPECT_FALSE(platform::StartDetached(request, &error));
+    EXPECT_GT(seen, 0) << "the call comes before the exec, whatever the exec does";
+    EXPECT_EQ(errno, ENOENT) << "a failed exec is still reported";
 }
 
 TEST(PathsTest, FindsProgramsInPathAndJoinsFolders) {

@@ -109,6 +109,18 @@ TEST_F(ServiceTest, AutoStartStartsTheProgramOfTheStartStyle) {
     }
 }
 
+TEST_F(ServiceTest, AutoStartOfAnUnknownStyleStartsNothing) {
+    SetAccount(5);
+    SetSetup(1, 2);
+    // Without its programs every start the service tries is logged before its
+    // set-up ends, so nothing between the two lines means nothing was tried.
+    std::filesystem::remove(m_folder / "Warrow");
+    std::filesystem::remove(m_folder / "WarrowTray");
+    StartService();
+    EXPECT_NE(m_service->Out().find("id=5, style=1\n读取完成\n"), std::string::npos) << m_service->Out();
+    StopService();
+}
+
 TEST_F(ServiceTest, ChangeStyleStartsOnRequestOnly) {
     SetAccount(5);
     SetSetup(0, 1);

@@ -68,4 +68,14 @@ TEST_F(GuardRulesTest, TrustedProgramsAreReadOnlyFromAListOnlyRootCanChange) {
     EXPECT_TRUE(ReadTrustedPrograms((m_dir / "missing").string()).empty());
 }
 
+TEST_F(GuardRulesTest, OnlyAProgramWhosePathOnlyRootCanChangeCountsAsInstalledByRoot) {
+    EXPECT_TRUE(InstalledByRoot(m_sh));
+    const std::string copy = Write("openbox", "#!/bin/sh\n");
+    ::chmod(copy.c_str(), 0755);
+    ::chmod(m_dir.c_str(), 0755);
+    EXPECT_FALSE(InstalledByRoot(copy)) << "below a folder everybody may write (/tmp)";
+    EXPECT_FALSE(InstalledByRoot("bin/sh"));
+    EXPECT_FALSE(InstalledByRoot("/no/such/program"));
+}
+
 } // namespace

@@ -8,15 +8,22 @@
 #include "shell/CDlgMessage.h"
 #include "shell/CDlgPwdSetup.h"
 #include "shell/CDlgRest.h"
+#include "shell/CVolumeDialog.h"
 #include "shell/CWarrowDlg.h"
 #include "skin/CGlazeButton.h"
 #include "skin/CGlazeEdit.h"
 #include "skin/CGlazeLoader.h"
+#include "tests/core/PulseServer.h"
 
 #include <QApplication>
 #include <QListWidget>
+#include <QSlider>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTest>
 #include <QTimer>
+
+#include <fstream>
 
 namespace {
 
@@ -192,6 +199,83 @@ TEST_F(ShellDialogTest, OverlayStaysAfterTheExitDialogOnlyDuringARest) {
     shell.OpenExitDialog();
     EXPECT_FALSE(shell.Overlay()->isVisible());
     EXPECT_TRUE(shell.isVisible());
+}
+
+TEST_F(ShellDialogTest, RestartAndShutDownAskTheSystemCloseTheDialogAndKeepTheShell) {
+    OpenCore();
+    CWarrowDlg shell;
+    ASSERT_TRUE(shell.OnInitDialog());
+    shell.TickTimer()->stop();
+    const std::filesystem::path power = m_folder / "power.log";
+    const auto lastAction = [&] {
+        std::ifstream in(power);
+        std::string line, last;
+        while (std::getline(in, line)) {
+            last = line;
+        }
+        return last;
+    };
+    // The stand-in records the action; the second one also fails, which
+    // must not keep the dialog open or end the shell either.
+    const std::string record = "echo \"$1\" >> '" + power.string() + "'";
+    for (const std::string& command : {record, record + "; exit 1"}) {
+        ::setenv("WARROW_SHUTDOWN_COMMAND", command.c_str(), 1);
+        for (const auto& [button, action] : {std::pair{&CDlgCloseWindows::RestartButton, "reboot"},
+                                             std::pair{&CDlgCloseWindows::ShutdownButton, "poweroff"}}) {
+            CDlgCloseWindows exit;
+            ASSERT_TRUE(exit.OnInitDialog());
+            exit.show();
+            std::filesystem::remove(power);
+            (exit.*button)()->click();
+            EXPECT_EQ(lastAction(), action) << command;
+            EXPECT_FALSE(exit.isVisible()) << action;
+            EXPECT_EQ(exit.result(), QDialog::Rejected) << "only the password leaves child mode";
+        }
+    }
+    ::unsetenv("WARROW_SHUTDOWN_COMMAND");
+    EXPECT_TRUE(shell.isVisible());
+}
+
+// Drags the slider's thumb to the pixel row `y` of the slider.
+void DragThumb(QSlider* slider, int y) {
+    QStyleOptionSlider option;
+    option.initFrom(slider);
+    option.orientation = slider->orientation();
+    option.minimum = slider->minimum();
+    option.maximum = slider->maximum();
+    option.sliderPosition = slider->sliderPosition();
+    option.sliderValue = slider->value();
+    option.upsideDown = !slider->invertedAppearance(); // vertical sliders grow upwards
+    option.subControls = QStyle::SC_SliderHandle;
+    const QRect thumb =
+        slider->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider);
+    QTest::mousePress(slider, Qt::LeftButton, {}, thumb.center());
+    QTest::mouseMove(slider, QPoint(thumb.center().x(), y));
+    QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(thumb.center().x(), y));
+}
+
+TEST_F(ShellDialogTest, TheVolumeThumbAtTheTopIsFullVolumeAndAtTheBottomSilence) {
+    PulseServer sound;
+    if (!sound.Running()) {
+        GTEST_SKIP() << "no PulseAudio server could be started";
+    }
+    OpenCore();
+    CVolumeControl* volume = CWarrowCoreInterface::Get()->GetVolumeControl();
+    ASSERT_NE(volume, nullptr);
+    volume->SetVolume(30000);
+    CVolumeDialog popup;
+    ASSERT_TRUE(popup.OnInitDialog());
+    popup.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&popup));
+    QSlider* slider = popup.Slider();
+    EXPECT_NEAR(slider->value(), 30000, 2) << "the popup shows the volume it found";
+
+    DragThumb(slider, 0);
+    EXPECT_EQ(slider->value(), 65535);
+    EXPECT_EQ(volume->GetVolume(), 65535);
+    DragThumb(slider, slider->height() - 1);
+    EXPECT_EQ(slider->value(), 0);
+    EXPECT_EQ(volume->GetVolume(), 0);
 }
 
 } // namespace

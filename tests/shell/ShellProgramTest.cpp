@@ -81,6 +81,8 @@ protected:
             return;
         }
         if (m_windowManager > 0) {
+            EXPECT_EQ(::waitpid(m_windowManager, nullptr, WNOHANG), 0)
+                << "the shell left the window manager alone";
             ::kill(m_windowManager, SIGTERM);
             ::waitpid(m_windowManager, nullptr, 0);
             // Its check window goes with it: the next test starts without one.

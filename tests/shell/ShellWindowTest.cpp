@@ -198,6 +198,34 @@ TEST_F(ShellWindowTest, NoWayAroundTheGuardLeavesARefusedProgramRunning) {
     EXPECT_EQ(shell.Taskbar()->Buttons().size(), 1u);
 }
 
+// Any client may point the root's window manager check at its own window,
+// and take the manager selection too; a program the child could have made
+// is judged all the same, its menus included.
+TEST_F(ShellWindowTest, AProgramPosingAsTheWindowManagerIsStillJudged) {
+    const fs::path allowed = m_outside / "Games";
+    Allow("TestGame", allowed.string(), "测试游戏");
+    CopyTestWindow(allowed / "TestGame");
+    CopyTestWindow(m_outside / "other" / "Claims");
+    CopyTestWindow(m_outside / "other" / "Selects");
+    OpenCore();
+    CWarrowDlg shell;
+    ASSERT_TRUE(shell.OnInitDialog());
+
+    TestWindowProcess game((allowed / "TestGame").string(), {"--title", "game"});
+    ASSERT_NE(game.Window(), 0u);
+    TestWindowProcess claims((m_outside / "other" / "Claims").string(),
+                             {"--title", "claims", "--claim-manager", "--ignore-close"});
+    ASSERT_TRUE(Until([&] { return claims.Ended(); }));
+    EXPECT_EQ(claims.ExitStatus(), 3) << "the check property alone proves nothing";
+    TestWindowProcess selects((m_outside / "other" / "Selects").string(),
+                              {"--title", "selects", "--claim-manager", "--claim-selection",
+                               "--override-redirect", "--ignore-close"});
+    ASSERT_TRUE(Until([&] { return selects.Ended(); }));
+    EXPECT_EQ(selects.ExitStatus(), 3) << "a manager the child could have made is judged";
+    EXPECT_FALSE(game.Ended());
+    EXPECT_EQ(shell.Taskbar()->Buttons().size(), 1u);
+}
+
 TEST_F(ShellWindowTest, ARestStopsTrackedProgramsAndLocksTheirButtonsUntilItEnds) {
     const fs::path allowed = m_outside / "Games";
     Allow("TestGame", allowed.string(), "测试游戏");

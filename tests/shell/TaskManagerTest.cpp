@@ -179,6 +179,33 @@ TEST_F(TaskManagerTest, ProgramsStartedWithoutAWindowEndWithTheShellAndARestFree
     EXPECT_TRUE(tasks.StartedGroups().empty());
 }
 
+// Runs only where `systemd --user` answers on the user's bus; elsewhere the
+// tests above cover the process groups the shell falls back to.
+TEST_F(TaskManagerTest, WhereAUserManagerRunsWhatLeavesTheGroupStillEndsWithTheShell) {
+    CTaskManager& tasks = *CTaskManager::Get();
+    if (!tasks.UsesUserScopes()) {
+        GTEST_SKIP()
+            << "no systemd user manager on this user's bus: programs are held by process groups only";
+    }
+    const fs::path program = m_dir / "My Games" / "escaper";
+    std::ofstream(program) << "#!/bin/sh\nsetsid sleep 1000 & echo $! > escaper.child\n: > escaper.ready\n"
+                              "while :; do sleep 0.05; done\n";
+    ::chmod(program.c_str(), 0755);
+    tagAppInfo app;
+    app.AppName = "escaper";
+    app.AppPath = (m_dir / "My Games").string();
+    const pid_t pid = tasks.StartApp(&app);
+    ASSERT_GT(pid, 0);
+    ASSERT_TRUE(Ready("escaper"));
+    const pid_t escaped = ChildOf("escaper");
+    ASSERT_GT(escaped, 0);
+    EXPECT_EQ(tasks.StartedScopes(),
+              std::vector<std::string>{"warrow-app-" + std::to_string(pid) + ".scope"});
+    EXPECT_NE(::getpgid(escaped), ::getpgid(pid)) << "it really left the group";
+    tasks.ClearTasks();
+    EXPECT_TRUE(testwait::ForExit(pid) && testwait::ForExit(escaped));
+}
+
 TEST_F(TaskManagerTest, ARefusedProgramTheShellStartedTakesItsGroupWithIt) {
     CTaskManager& tasks = *CTaskManager::Get();
     const tagAppInfo launcher = Program("launcher", "");

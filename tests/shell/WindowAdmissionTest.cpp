@@ -197,12 +197,20 @@ TEST_F(WindowAdmissionTest, ABatchIsLookedAtOnceAndHandledInTheOrderItCame) {
 }
 
 TEST_F(WindowAdmissionTest, MenusAndEmbeddedWindowsAreJudgedWithoutBecomingTasks) {
+    // The manager claim counts only for a program root installed and that
+    // runs no script: not for the child's own copy, not for an interpreter
+    // running the child's script.
     m_windows.windows = {{0x10, {100, "/opt/Games/chess"}},
                          {0x20, {200, "/usr/bin/xterm"}},
-                         {0x30, {300, "/usr/bin/openbox"}}};
-    m_windows.managers = {0x30};
-    m_admission->OnWindowEvents({Other(0x10), Other(0x20), Created(0x30), Other(0x30)});
-    EXPECT_EQ(m_windows.Refused(), std::vector<unsigned long>{0x20}) << "the window manager is never judged";
+                         {0x30, {300, "/bin/sh"}},
+                         {0x40, {400, "/home/kid/openbox"}},
+                         {0x50, {500, "/bin/sh"}}};
+    m_windows.managers = {0x30, 0x40, 0x50};
+    m_windows.scripts = {{500, "/home/kid/wm.sh"}};
+    m_admission->OnWindowEvents(
+        {Other(0x10), Other(0x20), Created(0x30), Other(0x30), Other(0x40), Other(0x50)});
+    EXPECT_EQ(m_windows.Refused(), (std::vector<unsigned long>{0x20, 0x40, 0x50}))
+        << "only the root-installed window manager is not judged";
     EXPECT_TRUE(m_taskbar.buttons.empty());
     EXPECT_EQ(CTaskManager::Get()->Size(), 0u);
     EXPECT_TRUE(LogLines().empty());

@@ -3,6 +3,7 @@
 
 #include "platform/x11/DockWindow.h"
 #include "platform/x11/WindowClose.h"
+#include "platform/x11/WindowManager.h"
 #include "platform/x11/WindowProcess.h"
 #include "platform/x11/WindowState.h"
 #include "platform/x11/WindowTitle.h"
@@ -162,6 +163,63 @@ TEST_F(WindowOpsTest, AnUnmappedWindowIsPreparedThroughItsProperties) {
 
     EXPECT_FALSE(KeepBelow(*m_pShell, taskbar + 1000));
     EXPECT_FALSE(MakeBottomDock(*m_pShell, taskbar + 1000, 48, 0, 1279));
+}
+
+// Whoever writes the root's check property claims to be the window manager;
+// the look says whether that client also holds the manager selection, and
+// whose process it is, along with the batch's windows.
+TEST_F(WindowOpsTest, TheWindowManagerClaimIsLookedAtWithTheWindows) {
+    const xcb_window_t own = CreateWindow();
+    tagManagerLook known;
+    EXPECT_EQ(LookAtSession(*m_pShell, {own}, known).manager.check, XCB_WINDOW_NONE) << "no manager yet";
+
+    TestWindowProcess claims = StartHelper({"--title", "claims", "--claim-manager"});
+    const xcb_window_t claimsWindow = claims.Window();
+    ASSERT_NE(claimsWindow, 0u);
+    tagSessionLook look = LookAtSession(*m_pShell, {own}, known);
+    EXPECT_EQ(look.manager.check, claimsWindow);
+    EXPECT_EQ(look.manager.pid, claims.Pid());
+    EXPECT_FALSE(look.manager.ownsSelection) << "the property alone";
+    EXPECT_EQ(look.owners.size(), 1u);
+    EXPECT_EQ(look.owners[0].pid, getpid());
+
+    TestWindowProcess selects = StartHelper({"--title", "selects", "--claim-manager", "--claim-selection"});
+    const xcb_window_t selectsWindow = selects.Window();
+    ASSERT_NE(selectsWindow, 0u);
+    for (int round = 0; round < 2; ++round) { // a new check window, then the one already known
+        look = LookAtSession(*m_pShell, {own, selectsWindow}, known);
+        EXPECT_EQ(look.manager.check, selectsWindow) << round;
+        EXPECT_TRUE(look.manager.ownsSelection) << round;
+        EXPECT_EQ(look.manager.pid, selects.Pid()) << round;
+        EXPECT_EQ(look.owners[1].pid, selects.Pid()) << round;
+        EXPECT_TRUE(look.xresAnswered);
+    }
+
+    ::kill(selects.Pid(), SIGKILL);
+    selects.Wait();
+    WaitUntilGone(*m_pShell, selectsWindow);
+    look = LookAtSession(*m_pShell, {own}, known);
+    EXPECT_EQ(look.manager.check, XCB_WINDOW_NONE) << "a property naming a window that is gone names nobody";
+    EXPECT_FALSE(look.manager.ownsSelection);
+    xcb_delete_property(m_pShell->Get(), m_pShell->Root(), m_pShell->Atom(enAtom::NetSupportingWmCheck));
+    m_pShell->Sync();
+}
+
+TEST_F(WindowOpsTest, AServerThatDoesNotTellProcessesIsNoticed) {
+    XvfbServer plain({"-extension", "X-Resource"});
+    ASSERT_FALSE(plain.Display().empty());
+    const auto x = CXConnection::Open(plain.Display().c_str());
+    ASSERT_NE(x, nullptr);
+    ASSERT_FALSE(x->HasXRes());
+    const xcb_window_t window = xcb_generate_id(x->Get());
+    xcb_create_window(x->Get(), XCB_COPY_FROM_PARENT, window, x->Root(), 0, 0, 10, 10, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+    tagManagerLook known;
+    const tagSessionLook look = LookAtSession(*x, {window}, known);
+    EXPECT_FALSE(look.xresAnswered);
+    EXPECT_TRUE(look.owners[0].exists);
+    EXPECT_EQ(look.owners[0].pid, 0);
+    EXPECT_TRUE(LookAtSession(*m_pShell, {}, known).xresAnswered) << "nothing to ask is no failure";
 }
 
 } // namespace

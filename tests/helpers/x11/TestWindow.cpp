@@ -1,5 +1,6 @@
 // warrow_test_window --title T [--ignore-close] [--dock] [--override-redirect] [--record FILE]
 //                   [--windows N] [--wait-stdin] [--geometry X,Y,W,H] [--parent ID] [--reconnect]
+//                   [--claim-manager] [--claim-selection]
 //
 // Maps one top-level window (N with --windows), prints each window's id
 // ("0x%08x\n") once the server has mapped them, and waits. With
@@ -16,7 +17,11 @@
 // X server, 1 on bad arguments. With --reconnect a closed connection is
 // opened again and the windows shown anew, as a program that tries to get
 // past a guard would. With --parent the windows are made inside the window
-// ID (of another program, say) instead of on the root.
+// ID (of another program, say) instead of on the root. --claim-manager
+// points the root's _NET_SUPPORTING_WM_CHECK at the first window (and the
+// window's at itself) before anything is mapped, as a program posing as the
+// window manager would; --claim-selection also takes the manager selection
+// WM_S<screen>.
 
 #include <xcb/xcb.h>
 
@@ -38,6 +43,8 @@ struct tagOptions {
     bool overrideRedirect = false;
     bool waitStdin = false;
     bool reconnect = false;
+    bool claimManager = false;
+    bool claimSelection = false;
     xcb_window_t parent = XCB_WINDOW_NONE;
     int windows = 1;
     int x = 0, y = 0, width = 200, height = 100;
@@ -68,6 +75,10 @@ bool Parse(int argc, char** argv, tagOptions& options) {
             options.waitStdin = true;
         else if (arg == "--reconnect")
             options.reconnect = true;
+        else if (arg == "--claim-manager")
+            options.claimManager = true;
+        else if (arg == "--claim-selection")
+            options.claimSelection = true;
         else if (arg == "--parent" && i + 1 < argc)
             options.parent = static_cast<xcb_window_t>(std::strtoul(argv[++i], nullptr, 0));
         else
@@ -125,6 +136,17 @@ xcb_window_t CreateWindow(xcb_connection_t* c, const xcb_screen_t* screen, const
     return window;
 }
 
+void ClaimManager(xcb_connection_t* c, xcb_window_t root, xcb_window_t window, int screen, bool selection) {
+    const xcb_atom_t check = Intern(c, "_NET_SUPPORTING_WM_CHECK");
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, check, XCB_ATOM_WINDOW, 32, 1, &window);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, root, check, XCB_ATOM_WINDOW, 32, 1, &window);
+    if (selection) {
+        char name[32];
+        std::snprintf(name, sizeof name, "WM_S%d", screen);
+        xcb_set_selection_owner(c, window, Intern(c, name), XCB_CURRENT_TIME);
+    }
+}
+
 void PrintIds(const std::map<xcb_window_t, long long>& windows) {
     for (const auto& [window, mapped] : windows)
         std::printf("0x%08x\n", window);
@@ -146,6 +168,8 @@ int Session(const tagOptions& options, int record) {
     std::map<xcb_window_t, long long> windows; // window -> when it was mapped
     for (int i = 0; i < options.windows; ++i)
         windows[CreateWindow(c, screens.data, options, atoms)] = 0;
+    if (options.claimManager || options.claimSelection)
+        ClaimManager(c, screens.data->root, windows.begin()->first, screenNumber, options.claimSelection);
 
     if (options.waitStdin) {
         xcb_flush(c);
@@ -196,7 +220,8 @@ int main(int argc, char** argv) {
     if (!Parse(argc, argv, options)) {
         std::fprintf(stderr,
                      "usage: %s --title T [--ignore-close] [--dock] [--override-redirect] [--record FILE] "
-                     "[--windows N] [--wait-stdin] [--parent ID] [--reconnect]\n",
+                     "[--windows N] [--wait-stdin] [--parent ID] [--reconnect] [--claim-manager] "
+                     "[--claim-selection]\n",
                      argv[0]);
         return 1;
     }
