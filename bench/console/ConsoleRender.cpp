@@ -10,11 +10,14 @@
 #include "console/CDlgLogin.h"
 #include "console/CDlgLogo.h"
 #include "console/CDlgMessage.h"
+#include "console/CDlgPageExplorer.h"
 #include "console/CDlgSetupGuide.h"
 #include "console/CDlgSetupGuideStep1.h"
+#include "console/CScrollTree.h"
 #include "console/CWarrowTrayDlg.h"
 #include "core/CDBManager.h"
 #include "core/CWarrowCoreInterface.h"
+#include "core/WebKey.h"
 
 #include <QApplication>
 #include <QImage>
@@ -97,7 +100,8 @@ void MakeFixture(const std::filesystem::path& folder) {
         tagIEInfo page;
         page.Name = name;
         page.Url = url;
-        page.Key = url;
+        page.Level = 1;
+        DeriveKey(page);
         tree->Insert("学习网站", page, CIEListMng::Tree::INSERT_LAST);
     }
     tree->Save();
@@ -148,6 +152,11 @@ int main(int argc, char** argv) {
         QCoreApplication::processEvents(); // the list lays its items out
         const QImage applications = Shot(*main.Page(1));
         main.SelectPage(3);
+        // A page chosen, so its name, address and level description show.
+        if (QTreeWidgetItem* page = main.ExplorerPage()->ItemOf(QStringLiteral("趣味数学"))) {
+            page->setSelected(true);
+            main.ExplorerPage()->Tree()->setCurrentItem(page);
+        }
         QCoreApplication::processEvents();
         const QImage webTree = Shot(*main.Page(3));
         CDlgSetupGuide guide(&main);
