@@ -4,10 +4,11 @@
 // coder. Message bodies compressed here are expanded by peers that run the
 // same 1989 algorithm, so every parameter, model rule and tie-break below is
 // kept exactly; changing any of them changes the bit stream. The machinery
-// differs from the classic program's for speed (word-wide string compares,
-// a Fenwick tree behind the character model, each symbol's renormalisation
-// done at once with bits moved a word at a time, the expander's output as its
-// own window), but the bytes in and out are the same: tests/ltl keeps the
+// differs from the classic program's for speed (16 bytes of two strings
+// compared as one number, matches scored only where one is coded, a Fenwick
+// tree behind the character model, each symbol's renormalisation done at
+// once with bits moved a word at a time, the expander's output as its own
+// window), but the bytes in and out are the same: tests/ltl keeps the
 // previous, step-by-step coder and checks the two against each other.
 //
 // One object serves one operation: its output lives as long as the object.
@@ -181,8 +182,9 @@ protected:
         unsigned right = 1;          // the side to follow: the last compare found the key larger
         unsigned next = s.child[p][1];
         // The best match as length << 12 | (N - 1 - distance): the larger, the
-        // longer and, of equal length, the nearer. It starts just above every
-        // match of THRESHOLD bytes or less, which then never replace it.
+        // longer and, of equal length, the nearer. It starts at the highest
+        // score a match of THRESHOLD bytes can have, so that no match of
+        // THRESHOLD bytes or less ever replaces it.
         const unsigned nearness = static_cast<unsigned>(-r - 1); // plus p, modulo N: N - 1 - distance
         unsigned best = ((THRESHOLD + 1) << 12) - 1;
         s.child[r][0] = s.child[r][1] = NIL;
