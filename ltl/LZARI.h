@@ -4,10 +4,11 @@
 // coder. Message bodies compressed here are expanded by peers that run the
 // same 1989 algorithm, so every parameter, model rule and tie-break below is
 // kept exactly; changing any of them changes the bit stream. The machinery
-// differs from the classic program's for speed (word-wide string compares,
-// a Fenwick tree behind the character model, each symbol's renormalisation
-// done at once with bits moved a word at a time, the expander's output as its
-// own window), but the bytes in and out are the same: tests/ltl keeps the
+// differs from the classic program's for speed (16 bytes of two strings
+// compared as one number, matches scored only where one is coded, a Fenwick
+// tree behind the character model, each symbol's renormalisation done at
+// once with bits moved a word at a time, the expander's output as its own
+// window), but the bytes in and out are the same: tests/ltl keeps the
 // previous, step-by-step coder and checks the two against each other.
 //
 // One object serves one operation: its output lives as long as the object.
@@ -142,23 +143,11 @@ protected:
         return w;
     }
 
-    // The length (1 to F) of the common run of bytes 1 to F - 1 of the two
-    // strings, counting byte 0 as common; below F, `larger` tells whether
-    // the key's first differing byte is the larger one. Most strings differ
-    // within 16 bytes, which are compared without a branch on where; bytes
-    // past F - 1 are read (the ring has room for them) but do not count.
-    static int CommonLength(const unsigned char* key, const unsigned char* other, unsigned& larger) {
-        const std::uint64_t a0 = BigEndianWord(key + 1);
-        const std::uint64_t b0 = BigEndianWord(other + 1);
-        const std::uint64_t a1 = BigEndianWord(key + 9);
-        const std::uint64_t b1 = BigEndianWord(other + 9);
-        if ((a0 ^ b0) | (a1 ^ b1)) {
-            const bool first = a0 != b0;
-            const std::uint64_t a = first ? a0 : a1;
-            const std::uint64_t b = first ? b0 : b1;
-            larger = a > b;
-            return (first ? 1 : 9) + std::countl_zero(a ^ b) / 8;
-        }
+    // The length (17 to F) of the common run of bytes 1 to F - 1 of two
+    // strings whose bytes 1 to 16 agree; below F, `larger` tells whether the
+    // key's first differing byte is the larger one. Bytes past F - 1 are read
+    // (the ring has room for them) but do not count.
+    static int CommonLengthPast16(const unsigned char* key, const unsigned char* other, unsigned& larger) {
         for (int i = 17; i < F; i += 8) {
             const std::uint64_t a = BigEndianWord(key + i);
             const std::uint64_t b = BigEndianWord(other + i);
@@ -171,45 +160,76 @@ protected:
         return F;
     }
 
-    // Inserts the string at r and leaves the longest earlier match in
-    // match_position/match_length; of equally long matches the nearest wins.
-    // A full-length match replaces the older node, which would leave the
-    // window first.
-    void InsertNode(int r) {
+    // Inserts the string at r; with kFindMatch, also leaves the longest
+    // earlier match met on the way in match_position/match_length (of equally
+    // long matches the nearest wins; a length of THRESHOLD or less counts as
+    // none). Only the last string inserted before a symbol is coded needs its
+    // match, so the others walk the tree without keeping score. A full-length
+    // match replaces the older node, which would leave the window first.
+    void InsertNode(int r) { InsertNode<true>(r); }
+
+    template <bool kFindMatch> void InsertNode(int r) {
+        __extension__ typedef unsigned __int128 Word128; // GCC and Clang have it on every 64-bit target
         State& s = *m_state;
-        const unsigned char* key = &s.text_buf[r];
-        int p = N + 1 + key[0]; // the root of the strings starting with key[0]
-        unsigned right = 1;     // the side to follow: the last compare found the key larger
-        int next = s.child[p][1];
-        int length = 0;
-        int position = s.match_position;
+        const unsigned char* const text = s.text_buf;
+        const unsigned char* const key = text + r;
+        // Bytes 1 to 16 of the key as one number: most strings differ within
+        // them, so that a single 128-bit compare picks the side to follow.
+        const std::uint64_t key0 = BigEndianWord(key + 1);
+        const std::uint64_t key1 = BigEndianWord(key + 9);
+        const Word128 keyHead = Word128{key0} << 64 | key1;
+        unsigned p = N + 1 + key[0]; // the root of the strings starting with key[0]
+        unsigned right = 1;          // the side to follow: the last compare found the key larger
+        unsigned next = s.child[p][1];
+        // The best match as length << 12 | (N - 1 - distance): the larger, the
+        // longer and, of equal length, the nearer. It starts at the highest
+        // score a match of THRESHOLD bytes can have, so that no match of
+        // THRESHOLD bytes or less ever replaces it.
+        const unsigned nearness = static_cast<unsigned>(-r - 1); // plus p, modulo N: N - 1 - distance
+        unsigned best = ((THRESHOLD + 1) << 12) - 1;
         s.child[r][0] = s.child[r][1] = NIL;
         while (next != NIL) {
             p = next;
-            // Both links are read before the compare picks one, so that the
-            // walk does not wait for a second load after each compare.
-            const int left = s.child[p][0];
-            const int rightLink = s.child[p][1];
-            const int i = CommonLength(key, &s.text_buf[p], right);
-            // Longer than the best so far (and than THRESHOLD), or as long
-            // and nearer: chosen without branches, as either is a coin toss.
-            const int distance = (r - p) & (N - 1);
-            const bool longer = i > std::max(length, THRESHOLD);
-            const bool nearer = i == length && distance < position;
-            position = (longer || nearer) ? distance : position;
-            length = longer ? i : length;
-            if (length >= F) {
-                s.match_length = length;
-                s.match_position = position;
-                ReplaceNode(p, r);
-                return;
+            std::uint32_t links; // both links at once; the compare picks one without a branch
+            std::memcpy(&links, s.child[p], sizeof links);
+            const unsigned char* const other = text + p;
+            const std::uint64_t other0 = BigEndianWord(other + 1);
+            const std::uint64_t other1 = BigEndianWord(other + 9);
+            const Word128 otherHead = Word128{other0} << 64 | other1;
+            unsigned length = 0;
+            if (keyHead != otherHead) [[likely]] {
+                right = keyHead > otherHead;
+                if constexpr (kFindMatch) {
+                    const std::uint64_t diff0 = key0 ^ other0;
+                    const std::uint64_t inSecond = -static_cast<std::uint64_t>(diff0 == 0);
+                    const std::uint64_t diff = diff0 | ((key1 ^ other1) & inSecond);
+                    // diff is not zero; `| 1` tells the compiler so.
+                    length = 1 + static_cast<unsigned>(inSecond & 8) +
+                             static_cast<unsigned>(std::countl_zero(diff | 1)) / 8;
+                }
+            } else {
+                length = static_cast<unsigned>(CommonLengthPast16(key, other, right));
+                if (length >= F) {
+                    if constexpr (kFindMatch) {
+                        s.match_length = F;
+                        s.match_position = static_cast<int>((r - static_cast<int>(p)) & (N - 1));
+                    }
+                    ReplaceNode(static_cast<int>(p), r);
+                    return;
+                }
             }
-            next = left ^ ((left ^ rightLink) & -static_cast<int>(right));
+            if constexpr (kFindMatch)
+                best = std::max(best, length << 12 | ((p + nearness) & (N - 1)));
+            next = (links >> (16 * right)) & 0xFFFF;
         }
         s.child[p][right] = static_cast<std::uint16_t>(r);
         s.dad[r] = static_cast<std::uint16_t>(p);
-        s.match_length = length;
-        s.match_position = position;
+        if constexpr (kFindMatch) {
+            const int length = static_cast<int>(best >> 12);
+            s.match_length = length > THRESHOLD ? length : 0;
+            if (length > THRESHOLD)
+                s.match_position = static_cast<int>(N - 1 - (best & (N - 1)));
+        }
     }
 
     // r takes the place of p, whose string it repeats in full: p would leave
@@ -325,8 +345,8 @@ protected:
         int len = static_cast<int>(inPos);
         std::memcpy(text + r, in, inPos);
         for (int i = 1; i <= F; i++)
-            InsertNode(r - i);
-        InsertNode(r);
+            InsertNode<false>(r - i);
+        InsertNode<true>(r);
         do {
             if (st.match_length > len)
                 st.match_length = len;
@@ -337,6 +357,7 @@ protected:
                 encodeChar(255 - THRESHOLD + st.match_length);
                 encodePosition(st.match_position - 1);
             }
+            // The round's last insertion finds the match the next round codes.
             const int last_match_length = st.match_length;
             int i;
             for (i = 0; i < last_match_length && inPos < size; i++) {
@@ -347,14 +368,23 @@ protected:
                     text[s + N] = c;
                 s = (s + 1) & (N - 1);
                 r = (r + 1) & (N - 1);
-                InsertNode(r);
+                if (i + 1 == last_match_length)
+                    InsertNode<true>(r);
+                else
+                    InsertNode<false>(r);
             }
+            // The input has run out: the look-ahead shrinks, and the round
+            // ends with the input when len reaches 0.
             while (i++ < last_match_length) {
                 DeleteNode(s);
                 s = (s + 1) & (N - 1);
                 r = (r + 1) & (N - 1);
-                if (--len)
-                    InsertNode(r);
+                if (--len == 0)
+                    continue;
+                if (i == last_match_length)
+                    InsertNode<true>(r);
+                else
+                    InsertNode<false>(r);
             }
         } while (len > 0);
         coder.End();

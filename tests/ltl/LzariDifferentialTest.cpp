@@ -94,6 +94,42 @@ Bytes Repeats(std::size_t n, std::mt19937& gen) {
     return b;
 }
 
+// Two letters at random: every string has many earlier matches of the same
+// length at different distances, so the choice among them decides the bytes.
+Bytes TwoLetters(std::size_t n, std::mt19937& gen) {
+    Bytes b(n);
+    for (auto& c : b)
+        c = gen() % 2 ? 'a' : 'b';
+    return b;
+}
+
+// Copies of one 64-byte string, each with one byte changed at a position
+// that walks through 1 to 63: common prefixes of every length, on both sides
+// of the 16 bytes the match finder compares at once and of each word after.
+Bytes SharedPrefixes(std::size_t n, std::mt19937& gen) {
+    const Bytes base = Random(64, gen);
+    Bytes b;
+    for (std::size_t copy = 0; b.size() < n; ++copy) {
+        Bytes piece = base;
+        piece[1 + copy % 63] ^= static_cast<unsigned char>(1 + gen() % 255);
+        b.insert(b.end(), piece.begin(), piece.end());
+        if (copy % 5 == 0)
+            b.push_back(static_cast<unsigned char>(gen()));
+    }
+    b.resize(n);
+    return b;
+}
+
+// A short random string repeated: matches longer than the longest coded one,
+// full-length matches that replace tree nodes, across the ring's end.
+Bytes Periodic(std::size_t n, std::size_t period, std::mt19937& gen) {
+    const Bytes unit = Random(period, gen);
+    Bytes b(n);
+    for (std::size_t i = 0; i < n; ++i)
+        b[i] = unit[i % period];
+    return b;
+}
+
 std::vector<Bytes> Inputs() {
     std::mt19937 gen(20261207);
     std::vector<Bytes> inputs = {
@@ -108,6 +144,21 @@ std::vector<Bytes> Inputs() {
     for (int i = 0; i < 40; ++i) {
         const std::size_t n = gen() % 3000;
         inputs.push_back(i % 2 ? Repeats(n, gen) : LogText(n, gen));
+    }
+    for (const std::size_t n : {3000u, 9000u, 40000u}) {
+        inputs.push_back(TwoLetters(n, gen));
+        inputs.push_back(SharedPrefixes(n, gen));
+    }
+    for (std::size_t period = 1; period <= 70; period += period < 20 ? 1 : 7)
+        inputs.push_back(Periodic(6000 + period * 13, period, gen));
+    // Inputs ending inside a long match, at every place within it: the
+    // look-ahead runs dry in the middle of a round.
+    const Bytes tail = Repeats(5000, gen);
+    for (std::size_t cut = 0; cut < 130; ++cut) {
+        Bytes in = tail;
+        const Bytes repeat(in.end() - 200, in.end() - 70);
+        in.insert(in.end(), repeat.begin(), repeat.begin() + static_cast<long>(cut));
+        inputs.push_back(in);
     }
     inputs.push_back(LogText(300000, gen));
     inputs.push_back(Skewed(300000, gen));
