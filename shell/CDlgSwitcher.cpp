@@ -200,9 +200,20 @@ void CDlgSwitcher::OnMenuCommand(int id) {
 }
 
 void CDlgSwitcher::OnStart() {
-    if (CWarrowDlg* shell = CWarrowDlg::Main()) {
-        shell->OpenExitDialog();
+    CWarrowDlg* shell = CWarrowDlg::Main();
+    if (shell == nullptr) {
+        return;
     }
+    // The start menu: ask the parent for more time, or reach the exit dialog.
+    QMenu menu(this);
+    QMenu* more = menu.addMenu(QStringLiteral("我还想玩一会儿"));
+    for (const int minutes : {15, 30, 60}) {
+        more->addAction(QStringLiteral("%1分钟").arg(minutes), shell,
+                        [shell, minutes] { shell->RequestExtraTime(minutes); });
+    }
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("退出儿童模式…"), shell, [shell] { shell->OpenExitDialog(); });
+    menu.exec(mapToGlobal(QPoint(0, 0)) - QPoint(0, menu.sizeHint().height()));
 }
 
 void CDlgSwitcher::OnVolume() {

@@ -41,7 +41,8 @@ tagTimeRules LoadTimeRules(CDataBase* db, const ltl::CIni& config) {
 }
 
 CTimeKeeper::CTimeKeeper(const core::IUsageClock& clock, tagTimeRules rules, core::tagDailyCounters counters)
-    : m_clock(clock), m_rules(std::move(rules)), m_counters(std::move(counters)), m_lastMs(clock.MonotonicMs()) {}
+    : m_clock(clock), m_rules(std::move(rules)), m_counters(std::move(counters)),
+      m_lastMs(clock.MonotonicMs()) {}
 
 void CTimeKeeper::RollDay() {
     const core::tagLocalTime now = m_clock.Now();
@@ -79,14 +80,15 @@ void CTimeKeeper::Grant(int minutes) {
 void CTimeKeeper::Warn(const std::string& key, std::int64_t leftMs, const std::string& format,
                        tagTimeDecision& decision, std::map<std::string, std::int64_t>& seen) {
     const auto last = m_lastLeft.find(key);
-    const std::int64_t before = last == m_lastLeft.end() ? std::numeric_limits<std::int64_t>::max() : last->second;
+    const std::int64_t before =
+        last == m_lastLeft.end() ? std::numeric_limits<std::int64_t>::max() : last->second;
     seen[key] = leftMs;
     if (leftMs <= 0) {
         return;
     }
-    const bool crossed = std::any_of(m_rules.WarningMinutes.begin(), m_rules.WarningMinutes.end(), [&](int m) {
-        return before > m * kMinuteMs && leftMs <= m * kMinuteMs;
-    });
+    const bool crossed =
+        std::any_of(m_rules.WarningMinutes.begin(), m_rules.WarningMinutes.end(),
+                    [&](int m) { return before > m * kMinuteMs && leftMs <= m * kMinuteMs; });
     if (crossed) {
         const std::string name = key.rfind("app:", 0) == 0 ? key.substr(4) : std::string();
         decision.Warnings.push_back(Format(format, name, (leftMs + kMinuteMs - 1) / kMinuteMs));
@@ -130,8 +132,8 @@ tagTimeDecision CTimeKeeper::Tick(const std::vector<tagRunningProgram>& running,
     }
     // Outside the hours nothing counts; a learning program alone does not
     // use play time (the rest, once begun, always runs down).
-    decision.CountPlay = !decision.OutsideSchedule && !decision.HoldRest &&
-                         !(config.TimeStyle == 0 && learning && !counted);
+    decision.CountPlay =
+        !decision.OutsideSchedule && !decision.HoldRest && !(config.TimeStyle == 0 && learning && !counted);
 
     const bool playing = !decision.OutsideSchedule && (config.TimeStyle != 1 || decision.HoldRest);
     if (playing) {
@@ -146,18 +148,20 @@ tagTimeDecision CTimeKeeper::Tick(const std::vector<tagRunningProgram>& running,
     } else if (playing) {
         if (config.TimeStyle == 0) {
             // As the count will stand after this second.
-            const std::int64_t count = static_cast<std::int64_t>(config.CountTime) + (decision.CountPlay ? 1000 : 0);
+            const std::int64_t count =
+                static_cast<std::int64_t>(config.CountTime) + (decision.CountPlay ? 1000 : 0);
             Warn("rest", static_cast<std::int64_t>(config.PlayTime) - count + m_counters.ExtraMs,
                  "还有%d分钟就要休息了.", decision, seen);
         }
         if (const auto left = m_rules.Schedule.MinutesLeft(weekday, m_counters.Minute)) {
-            Warn("schedule", *left * kMinuteMs + m_counters.ExtraMs, "还有%d分钟就到今天停止使用电脑的时间了.",
-                 decision, seen);
+            Warn("schedule", *left * kMinuteMs + m_counters.ExtraMs,
+                 "还有%d分钟就到今天停止使用电脑的时间了.", decision, seen);
         }
         for (const auto& [appName, name] : programs) {
             const auto limit = m_rules.Apps.find(appName);
             if (limit != m_rules.Apps.end() && limit->second.Minutes >= 0) {
-                Warn("app:" + name, limit->second.Minutes * kMinuteMs - m_counters.AppMs[appName] + m_counters.ExtraMs,
+                Warn("app:" + name,
+                     limit->second.Minutes * kMinuteMs - m_counters.AppMs[appName] + m_counters.ExtraMs,
                      "[%s]今天还能用%d分钟.", decision, seen);
             }
         }

@@ -33,9 +33,9 @@ struct tagRunningProgram {
 
 // What one second of the child's time means for the shell.
 struct tagTimeDecision {
-    bool CountPlay = true;        // the play and rest cycle goes on this second
-    bool OutsideSchedule = false; // the schedule's rest screen: nothing counts
-    bool HoldRest = false;        // extra time keeps a due rest away
+    bool CountPlay = true;             // the play and rest cycle goes on this second
+    bool OutsideSchedule = false;      // the schedule's rest screen: nothing counts
+    bool HoldRest = false;             // extra time keeps a due rest away
     std::vector<std::string> UsedUp;   // AppNames whose windows close now
     std::vector<std::string> Warnings; // texts for the notice over the taskbar
 };
@@ -63,8 +63,8 @@ public:
 private:
     void RollDay();
     bool OverLimit(const std::string& appName) const;
-    void Warn(const std::string& key, std::int64_t leftMs, const std::string& format, tagTimeDecision& decision,
-              std::map<std::string, std::int64_t>& seen);
+    void Warn(const std::string& key, std::int64_t leftMs, const std::string& format,
+              tagTimeDecision& decision, std::map<std::string, std::int64_t>& seen);
 
     const core::IUsageClock& m_clock;
     tagTimeRules m_rules;

@@ -1,6 +1,6 @@
+#include "shell/TimeKeeper.h"
 #include "core/CWarrowControl.h"
 #include "shell/PlayTime.h"
-#include "shell/TimeKeeper.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +32,9 @@ struct Shell {
         config.TimeStyle = 0;
         config.CountTime = 0;
     }
-    void Start(tagDailyCounters counters = {}) { keeper = std::make_unique<CTimeKeeper>(clock, rules, counters); }
+    void Start(tagDailyCounters counters = {}) {
+        keeper = std::make_unique<CTimeKeeper>(clock, rules, counters);
+    }
     tagTimeDecision Tick(const std::vector<tagRunningProgram>& running = {}) {
         clock.ms += 1000;
         auto decision = keeper->Tick(running, config);
@@ -42,7 +44,8 @@ struct Shell {
         return decision;
     }
     // Ticks until a warning comes; the ticks it took.
-    std::vector<std::pair<int, std::string>> Run(int seconds, const std::vector<tagRunningProgram>& running = {}) {
+    std::vector<std::pair<int, std::string>> Run(int seconds,
+                                                 const std::vector<tagRunningProgram>& running = {}) {
         std::vector<std::pair<int, std::string>> warnings;
         for (int i = 1; i <= seconds; ++i) {
             for (auto& text : Tick(running).Warnings) {
