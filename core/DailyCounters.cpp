@@ -96,7 +96,8 @@ std::vector<int> ReadWarningMinutes(const ltl::CIni& ini) {
             end = text.size();
         }
         const int value = std::atoi(text.substr(at, end - at).c_str());
-        if (value >= 1 && value <= 1440 && std::find(minutes.begin(), minutes.end(), value) == minutes.end()) {
+        if (value >= 1 && value <= 1440 &&
+            std::find(minutes.begin(), minutes.end(), value) == minutes.end()) {
             minutes.push_back(value);
         }
         at = end + 1;

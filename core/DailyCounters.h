@@ -16,8 +16,8 @@ namespace core {
 struct tagDailyCounters {
     int Day = 0;    // yyyymmdd of the counters; 0 before the first tick
     int Minute = 0; // the latest minute of that day seen: the clock set back does not give time back
-    std::int64_t ExtraMs = 0;                   // extra time the parent granted that is left
-    std::map<std::string, std::int64_t> AppMs;  // time in each program (by AppName)
+    std::int64_t ExtraMs = 0;                  // extra time the parent granted that is left
+    std::map<std::string, std::int64_t> AppMs; // time in each program (by AppName)
     bool operator==(const tagDailyCounters&) const = default;
 };
 

@@ -34,7 +34,8 @@ bool Run(CDataBase& db, const char* sql, std::initializer_list<Bound> values,
             rc = sqlite3_bind_int(stmt, index++, *number);
         } else {
             const auto& text = std::get<std::string>(value);
-            rc = sqlite3_bind_text(stmt, index++, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+            rc = sqlite3_bind_text(stmt, index++, text.data(), static_cast<int>(text.size()),
+                                   SQLITE_TRANSIENT);
         }
     }
     if (rc == SQLITE_OK) {
@@ -61,7 +62,8 @@ bool TableExists(CDataBase& db, const char* table) {
 
 std::string Text(sqlite3_stmt* stmt, int column) {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
-    return text ? std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(stmt, column))) : std::string();
+    return text ? std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(stmt, column)))
+                : std::string();
 }
 
 } // namespace
@@ -128,15 +130,16 @@ bool LoadAppLimits(CDataBase& db, AppLimits& limits) {
     if (!TableExists(db, "AppLimit")) {
         return true;
     }
-    return Run(db, "SELECT [AppName],[Minutes],[Learning] FROM [AppLimit]", {}, [&limits](sqlite3_stmt* stmt) {
-        tagAppLimit limit;
-        limit.Minutes = sqlite3_column_int(stmt, 1);
-        if (limit.Minutes < 0) {
-            limit.Minutes = -1;
-        }
-        limit.Learning = sqlite3_column_int(stmt, 2) != 0;
-        limits[Text(stmt, 0)] = limit;
-    });
+    return Run(db, "SELECT [AppName],[Minutes],[Learning] FROM [AppLimit]", {},
+               [&limits](sqlite3_stmt* stmt) {
+                   tagAppLimit limit;
+                   limit.Minutes = sqlite3_column_int(stmt, 1);
+                   if (limit.Minutes < 0) {
+                       limit.Minutes = -1;
+                   }
+                   limit.Learning = sqlite3_column_int(stmt, 2) != 0;
+                   limits[Text(stmt, 0)] = limit;
+               });
 }
 
 bool SaveAppLimit(CDataBase& db, const std::string& appName, const tagAppLimit& limit) {

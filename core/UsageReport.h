@@ -13,12 +13,12 @@ namespace core {
 // Time in each program on one local day, from the activity log's
 // "启动了[%s]." and "关闭了[%s]." lines.
 struct tagUsageDay {
-    int Day = 0;                                   // yyyymmdd
-    std::map<std::string, std::int64_t> Seconds;   // by the program's name as logged
+    int Day = 0;                                 // yyyymmdd
+    std::map<std::string, std::int64_t> Seconds; // by the program's name as logged
 };
 
 struct tagUsageReport {
-    std::vector<tagUsageDay> Days;                           // oldest first, the last one is `lastDay`
+    std::vector<tagUsageDay> Days;                             // oldest first, the last one is `lastDay`
     std::vector<std::pair<std::string, std::int64_t>> TopWeek; // seconds in the last 7 days, most first
 };
 

@@ -65,8 +65,9 @@ bool CWeekSchedule::Allows(int weekday, int minute) const {
     if (!day) {
         return true;
     }
-    return std::any_of(day->begin(), day->end(),
-                       [minute](const tagTimeSpan& span) { return span.Start <= minute && minute < span.End; });
+    return std::any_of(day->begin(), day->end(), [minute](const tagTimeSpan& span) {
+        return span.Start <= minute && minute < span.End;
+    });
 }
 
 std::optional<int> CWeekSchedule::MinutesLeft(int weekday, int minute) const {

@@ -109,7 +109,8 @@ TEST_F(TimeTablesTest, ScheduleAndLimitsSurviveInTheirOwnTables) {
     ASSERT_TRUE(LoadAppLimits(*Db(), none));
     EXPECT_TRUE(none.empty());
 
-    ASSERT_TRUE(SaveScheduleDay(*Db(), kMon, std::vector<tagTimeSpan>{{At(7, 0), At(12, 0)}, {At(13, 0), 1440}}));
+    ASSERT_TRUE(
+        SaveScheduleDay(*Db(), kMon, std::vector<tagTimeSpan>{{At(7, 0), At(12, 0)}, {At(13, 0), 1440}}));
     ASSERT_TRUE(SaveScheduleDay(*Db(), kTue, std::vector<tagTimeSpan>{}));
     ASSERT_TRUE(SaveScheduleDay(*Db(), kSat, std::vector<tagTimeSpan>{{0, 60}}));
     ASSERT_TRUE(SaveScheduleDay(*Db(), kSat, std::nullopt));

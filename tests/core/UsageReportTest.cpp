@@ -49,7 +49,7 @@ TEST_F(UsageReportTest, AWeekWithProgramsOpenAcrossMidnight) {
     Line(When(12, 4, 16, 0), "关闭了[Stray]."); // closed without a start: unknown, not counted
     Line(When(12, 5, 23, 30), "启动了[Paint].");
     Line(When(12, 6, 0, 45), "关闭了[Paint].");
-    Line(When(12, 7, 9, 0), "启动了[Game]."); // still open
+    Line(When(12, 7, 9, 0), "启动了[Game].");  // still open
     Line(When(12, 8, 9, 0), "启动了[Later]."); // after the report
 
     tagUsageReport report;

@@ -43,7 +43,10 @@ std::string DayText(int day) {
 std::string Field(const std::string& text) {
     std::string out;
     for (const char c : text) {
-        out += c == '\t' ? std::string("\\t") : c == '\n' ? std::string("\\n") : c == '\\' ? "\\\\" : std::string(1, c);
+        out += c == '\t'   ? std::string("\\t")
+               : c == '\n' ? std::string("\\n")
+               : c == '\\' ? "\\\\"
+                           : std::string(1, c);
     }
     return out;
 }
@@ -66,12 +69,14 @@ int Schedule(CDataBase& db, const Args& a) {
     if (a.size() == 3 && a[0] == "set" && day) {
         const auto spans = core::ParseSpans(a[2]);
         if (!spans) {
-            return Fail(kError, "schedule: expected HH:MM-HH:MM[,HH:MM-HH:MM...] (end up to 24:00) or none, not '" +
-                                    a[2] + "'");
+            return Fail(kError,
+                        "schedule: expected HH:MM-HH:MM[,HH:MM-HH:MM...] (end up to 24:00) or none, not '" +
+                            a[2] + "'");
         }
         core::CWeekSchedule week;
         week.Set(*day, *spans); // joined and sorted as the shell reads them
-        return core::SaveScheduleDay(db, *day, week.Day(*day)) ? kOk : Fail(kError, "cannot save the schedule");
+        return core::SaveScheduleDay(db, *day, week.Day(*day)) ? kOk
+                                                               : Fail(kError, "cannot save the schedule");
     }
     if (a.size() == 2 && a[0] == "clear" && day) {
         return core::SaveScheduleDay(db, *day, std::nullopt) ? kOk : Fail(kError, "cannot save the schedule");
@@ -136,7 +141,8 @@ int Usage(CDataBase& db, const Args& a) {
         }
     }
     for (const auto& [name, seconds] : report.TopWeek) {
-        std::printf("week\t%s\t%lld\n", Field(name).c_str(), static_cast<long long>(core::RoundMinutes(seconds)));
+        std::printf("week\t%s\t%lld\n", Field(name).c_str(),
+                    static_cast<long long>(core::RoundMinutes(seconds)));
     }
     return kOk;
 }
