@@ -23,10 +23,12 @@ bool IsOfferedGrant(int minutes) {
 CShellTimeLimits::CShellTimeLimits(const core::IUsageClock& clock) {
     const ltl::CIni config(false, -1, "", "Config.ini");
     CDataBase* db = CDBManager::Instance().GetDataBase(kDataBasePath, kDataBasePassword);
-    m_pKeeper = std::make_unique<CTimeKeeper>(clock, LoadTimeRules(db, config), core::ReadDailyCounters(config));
+    m_pKeeper =
+        std::make_unique<CTimeKeeper>(clock, LoadTimeRules(db, config), core::ReadDailyCounters(config));
 }
 
-tagTimeDecision CShellTimeLimits::Tick(const tagConfig& config, const CDlgSwitcher* bar, IWindowSystem* windows) {
+tagTimeDecision CShellTimeLimits::Tick(const tagConfig& config, const CDlgSwitcher* bar,
+                                       IWindowSystem* windows) {
     std::vector<tagRunningProgram> running;
     if (bar != nullptr) {
         for (const auto& [window, button] : bar->Buttons()) {
@@ -59,7 +61,8 @@ void CShellTimeLimits::CloseUsedUp(const std::vector<std::string>& usedUp, const
         targets.push_back(window);
         if (m_logged.insert({m_pKeeper->Counters().Day, task->App().AppName}).second) {
             CWarrowCoreInterface::Get()->LogOut("[%s]今天的时间用完了.", task->App().Name.c_str());
-            ShowMessage(QStringLiteral("[%1]今天的时间用完了.").arg(QString::fromStdString(task->App().Name)));
+            ShowMessage(
+                QStringLiteral("[%1]今天的时间用完了.").arg(QString::fromStdString(task->App().Name)));
         }
     }
     if (targets.empty()) {

@@ -40,7 +40,8 @@ private:
     void CloseUsedUp(const std::vector<std::string>& usedUp, const CDlgSwitcher* bar, IWindowSystem* windows);
 
     std::unique_ptr<CTimeKeeper> m_pKeeper;
-    std::set<std::pair<int, std::string>> m_logged; // (day, AppName): the line for a used-up day is written once
+    std::set<std::pair<int, std::string>>
+        m_logged; // (day, AppName): the line for a used-up day is written once
 };
 
 // The rest screen's text outside the hours of the schedule.
