@@ -208,12 +208,19 @@ void CDlgSwitcher::OnStart() {
     QMenu menu(this);
     QMenu* more = menu.addMenu(QStringLiteral("我还想玩一会儿"));
     for (const int minutes : {15, 30, 60}) {
-        more->addAction(QStringLiteral("%1分钟").arg(minutes), shell,
-                        [shell, minutes] { shell->RequestExtraTime(minutes); });
+        more->addAction(QStringLiteral("%1分钟").arg(minutes))->setData(minutes);
     }
     menu.addSeparator();
-    menu.addAction(QStringLiteral("退出儿童模式…"), shell, [shell] { shell->OpenExitDialog(); });
-    menu.exec(mapToGlobal(QPoint(0, 0)) - QPoint(0, menu.sizeHint().height()));
+    QAction* exit = menu.addAction(QStringLiteral("退出儿童模式…"));
+    // A locked desktop keeps the keyboard; the menu needs it while it is open.
+    shell->SetStartMenuOpen(true);
+    const QAction* chosen = menu.exec(mapToGlobal(QPoint(0, 0)) - QPoint(0, menu.sizeHint().height()));
+    shell->SetStartMenuOpen(false);
+    if (chosen == exit) {
+        shell->OpenExitDialog();
+    } else if (chosen != nullptr && chosen->data().isValid()) {
+        shell->RequestExtraTime(chosen->data().toInt());
+    }
 }
 
 void CDlgSwitcher::OnVolume() {

@@ -327,6 +327,13 @@ void CWarrowDlg::ShowScheduleView() {
     m_pRest->ShowReason(QString::fromUtf8(kScheduleRestText));
 }
 
+void CWarrowDlg::SetStartMenuOpen(bool open) {
+    m_bExitDialogOpen = open;
+    if (open) {
+        m_pRest->releaseKeyboard();
+    }
+}
+
 bool CWarrowDlg::RequestExtraTime(int minutes) {
     if (!m_pTimeLimits || m_pControl == nullptr) {
         return false;

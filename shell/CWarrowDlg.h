@@ -57,6 +57,8 @@ public:
     // The start menu's "我还想玩一会儿": the parent's password grants the
     // minutes. False when refused or the password was wrong.
     bool RequestExtraTime(int minutes);
+    // While the start menu is open a locked desktop leaves it the keyboard.
+    void SetStartMenuOpen(bool open);
 
     // Where the time limits read the time; the system's clocks unless a
     // test sets its own before OnInitDialog.
