@@ -12,8 +12,12 @@
 #include "shell/CDlgSwitcher.h"
 #include "shell/CWarrowDlg.h"
 #include "shell/ShellTimeLimits.h"
+#include "skin/CGlazeButton.h"
 
+#include <QApplication>
 #include <QListWidget>
+#include <QMenu>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -149,6 +153,70 @@ TEST_F(ShellTimeLimitsTest, ClosedHoursShowTheirOwnRestScreenAndCountNothing) {
     shell.OnTick();
     EXPECT_EQ(shell.View(), enShellView::Play);
     EXPECT_FALSE(shell.Overlay()->isVisible());
+}
+
+} // namespace
+
+namespace {
+
+// Picks `path` in the open popup menus by keyboard, as a child would.
+void PickFromStartMenu(const QStringList& path) {
+    QTimer::singleShot(0, qApp, [path] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        for (const QString& text : path) {
+            if (menu == nullptr) {
+                return;
+            }
+            QAction* found = nullptr;
+            for (QAction* action : menu->actions()) {
+                if (action->text() == text) {
+                    found = action;
+                }
+            }
+            if (found == nullptr) {
+                return;
+            }
+            menu->setActiveAction(found);
+            if (found->menu() != nullptr) {
+                QTest::keyClick(menu, Qt::Key_Right);
+                menu = found->menu();
+            } else {
+                QTest::keyClick(menu, Qt::Key_Return);
+            }
+        }
+    });
+}
+
+TEST_F(ShellTimeLimitsTest, TheStartMenuAsksForMoreTimeOrLeadsToTheExitDialog) {
+    OpenCore();
+    tagSystemInfo& system = CWarrowCoreInterface::Get()->GetDBConfig()->GetInfo();
+    system.ID = 5;
+    system.UserPwd = "Secret";
+    CWarrowDlg shell;
+    shell.SetUsageClock(&m_clock);
+    ASSERT_TRUE(shell.OnInitDialog());
+    shell.TickTimer()->stop();
+
+    CDlgPwdSetup::SetNextAnswer(QDialog::Accepted, "Secret");
+    PickFromStartMenu({QStringLiteral("我还想玩一会儿"), QStringLiteral("60分钟")});
+    shell.Taskbar()->StartButton()->click();
+    EXPECT_EQ(Count("家长延长了60分钟."), 1);
+    EXPECT_EQ(shell.TimeLimits()->Keeper().Counters().ExtraMs, 60 * 60000);
+
+    // The exit dialog is closed again as soon as it shows.
+    bool exitDialogShown = false;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, qApp, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            exitDialogShown = true;
+            closer.stop();
+            QTest::keyClick(modal, Qt::Key_Escape);
+        }
+    });
+    closer.start(20);
+    PickFromStartMenu({QStringLiteral("退出儿童模式…")});
+    shell.Taskbar()->StartButton()->click();
+    EXPECT_TRUE(exitDialogShown);
 }
 
 } // namespace
