@@ -39,17 +39,28 @@ std::string Decode(const std::string& text) {
     return out;
 }
 
+// No count of one day can be longer than two days; a larger one is damage.
+constexpr std::int64_t kLongestCountMs = 2LL * 24 * 60 * 60 * 1000;
+
 std::int64_t ParseCount(const std::string& text) {
     char* end = nullptr;
     const long long value = std::strtoll(text.c_str(), &end, 10);
-    return text.empty() || *end != '\0' || value < 0 ? 0 : value;
+    return text.empty() || *end != '\0' || value < 0 || value > kLongestCountMs ? 0 : value;
+}
+
+// yyyymmdd of a real calendar day, or 0.
+int ParseDay(int day) {
+    const int month = day / 100 % 100;
+    const int date = day % 100;
+    return day >= 19700101 && day <= 99991231 && month >= 1 && month <= 12 && date >= 1 && date <= 31 ? day
+                                                                                                      : 0;
 }
 
 } // namespace
 
 tagDailyCounters ReadDailyCounters(const ltl::CIni& ini) {
     tagDailyCounters counters;
-    counters.Day = std::max(0, ini.GetInt(kSection, "Day"));
+    counters.Day = ParseDay(ini.GetInt(kSection, "Day"));
     counters.Minute = std::clamp(ini.GetInt(kSection, "Minute"), 0, 1439);
     counters.ExtraMs = ParseCount(ini.GetString(kSection, "Extra"));
     const std::string apps = ini.GetString(kSection, "Apps");

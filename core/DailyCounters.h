@@ -21,7 +21,8 @@ struct tagDailyCounters {
     bool operator==(const tagDailyCounters&) const = default;
 };
 
-// Reads [Usage] of the file; missing or damaged values read as zero.
+// Reads [Usage] of the file; missing or damaged values (not a number, not a
+// date, negative, longer than two days) read as zero.
 tagDailyCounters ReadDailyCounters(const ltl::CIni& ini);
 // The keys that store the counters, for CIni::SetStrings.
 std::vector<ltl::CIni::Entry> DailyCounterEntries(const tagDailyCounters& counters);

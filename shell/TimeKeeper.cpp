@@ -104,8 +104,10 @@ tagTimeDecision CTimeKeeper::Tick(const std::vector<tagRunningProgram>& running,
     tagTimeDecision decision;
     const int weekday = core::WeekdayOf(m_counters.Day);
     const bool outside = !m_rules.Schedule.Allows(weekday, m_counters.Minute);
+    // The count after this second, wrapping as the cycle's count does.
+    const int nextCount = static_cast<int>(static_cast<std::uint32_t>(config.CountTime) + 1000u);
     const bool restDue =
-        config.TimeStyle == 1 || (config.TimeStyle == 0 && Reached(config.CountTime + 1000, config.PlayTime));
+        config.TimeStyle == 1 || (config.TimeStyle == 0 && Reached(nextCount, config.PlayTime));
 
     std::map<std::string, std::string> programs; // AppName -> name, each once
     for (const auto& program : running) {

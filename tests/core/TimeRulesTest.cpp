@@ -151,6 +151,9 @@ TEST_F(DailyCountersTest, CountersAndWarningsInConfigIni) {
     EXPECT_EQ(damaged.AppMs.at("z"), 12);
     EXPECT_EQ(damaged.AppMs.at("x"), 0) << "a negative count is no credit";
     EXPECT_EQ(damaged.AppMs.at("y"), 0);
+    ASSERT_TRUE(ini.SetStrings({{"Usage", "Day", "20261399"}, {"Usage", "Extra", "9223372036854775807"}}));
+    EXPECT_EQ(ReadDailyCounters(ini).Day, 0) << "not a date";
+    EXPECT_EQ(ReadDailyCounters(ini).ExtraMs, 0) << "more than a day can hold is damage, not credit";
 
     EXPECT_EQ(ReadWarningMinutes(ini), (std::vector<int>{15, 5, 1})) << "missing key: the standard warnings";
     ASSERT_TRUE(ini.SetString("Time", "Warnings", "1,10,x,0,10,3000"));

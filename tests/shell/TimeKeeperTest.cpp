@@ -203,6 +203,14 @@ TEST(TimeKeeperTest, ExtraTimeHoldsTheRestOffAndRunsDown) {
     EXPECT_EQ(evening.keeper->Counters().ExtraMs, 0);
 }
 
+TEST(TimeKeeperTest, ACountAtTheEndOfItsRangeEndsThePeriod) {
+    Shell shell;
+    shell.config.CountTime = 2147483000; // wraps past the largest count on this tick
+    shell.Start();
+    shell.Tick();
+    EXPECT_EQ(shell.config.TimeStyle, 1);
+}
+
 TEST(TimeKeeperTest, CountsTheMonotonicClockNotTheTicks) {
     Shell shell;
     shell.Start();
