@@ -9,13 +9,15 @@ namespace {
 
 constexpr const char* kSection = "Usage";
 
-// Program names may hold any character: the separators, '%' and control
-// characters are written as %XX.
+// Program names may hold any character: the separators, '%', control
+// characters, and the spaces and quotes that profile reads trim from a
+// value's ends are written as %XX.
 std::string Encode(const std::string& name) {
     std::string out;
     for (const char c : name) {
         const auto u = static_cast<unsigned char>(c);
-        if (c == '%' || c == ';' || c == ':' || c == '=' || u < 0x20 || u == 0x7F) {
+        if (c == '%' || c == ';' || c == ':' || c == '=' || c == ' ' || c == '"' || c == '\'' || u < 0x20 ||
+            u == 0x7F) {
             char hex[4];
             std::snprintf(hex, sizeof hex, "%%%02X", u);
             out += hex;

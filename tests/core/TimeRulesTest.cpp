@@ -140,7 +140,7 @@ TEST_F(DailyCountersTest, CountersAndWarningsInConfigIni) {
     counters.Day = 20261207;
     counters.Minute = At(19, 30);
     counters.ExtraMs = 900000;
-    counters.AppMs = {{"a;b:c=d%e", 61000}, {"line\nbreak", 1}, {"plain", 7200000}};
+    counters.AppMs = {{" 'quoted' game ", 5}, {"a;b:c=d%e", 61000}, {"line\nbreak", 1}, {"plain", 7200000}};
     ltl::CIni ini(false, -1, "", "Config.ini");
     ASSERT_TRUE(ini.SetStrings(DailyCounterEntries(counters)));
     EXPECT_EQ(ReadDailyCounters(ini), counters);
