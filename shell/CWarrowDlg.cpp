@@ -341,7 +341,9 @@ bool CWarrowDlg::RequestExtraTime(int minutes) {
     // The prompt takes the keyboard from a rest notice while it is open.
     m_bExitDialogOpen = true;
     m_pRest->releaseKeyboard();
-    CDlgPwdSetup prompt(this);
+    // A window of its own, not one over the desktop, which stays below the
+    // rest's overlay.
+    CDlgPwdSetup prompt;
     const bool answered = prompt.DoModal() == QDialog::Accepted;
     m_bExitDialogOpen = false;
     if (!answered) {
@@ -371,9 +373,10 @@ void CWarrowDlg::OpenExitDialog() {
     const int result = exit.exec();
     m_bExitDialogOpen = false;
     // A desktop without its guard stays dimmed; otherwise the overlay stays
-    // only for a rest.
-    if (!m_bFailedClosed && m_view != enShellView::Schedule &&
-        (m_pControl == nullptr || m_pControl->GetConfig().TimeStyle != 1)) {
+    // only for a rest (not one that extra time holds off) or closed hours.
+    const bool resting =
+        m_pControl != nullptr && m_pControl->GetConfig().TimeStyle == 1 && m_view != enShellView::Play;
+    if (!m_bFailedClosed && m_view != enShellView::Schedule && !resting) {
         m_pClose->hide();
     }
     if (result == QDialog::Accepted) {
