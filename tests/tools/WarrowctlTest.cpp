@@ -235,6 +235,11 @@ TEST_F(WarrowctlTest, ProgramLimitsAndLearningFlags) {
     EXPECT_EQ(Run("apps limit WarrowExplorer 30x").status, 2);
     EXPECT_EQ(Run("apps learning WarrowExplorer yes").status, 2);
     EXPECT_EQ(Run("apps list").status, 0) << "the older forms still work";
+    EXPECT_EQ(Run("apps limit WarrowExplorer 10").status, 0);
+    EXPECT_EQ(Run("apps del WarrowExplorer").status, 0);
+    EXPECT_EQ(Run("apps limit WarrowExplorer none").status, 0) << "a stale entry can be taken back";
+    EXPECT_EQ(Run("apps limits").out, "");
+    EXPECT_EQ(Run("apps limit WarrowExplorer 10").status, 1) << "no new one for a program not allowed";
 }
 
 TEST_F(WarrowctlTest, UsageFiguresFromTheLog) {

@@ -101,7 +101,8 @@ int AppTime(CDataBase& db, const Args& a) {
     if (a.size() != 3 || (a[0] != "limit" && a[0] != "learning")) {
         return Fail(kError, "apps: expected limits, limit NAME MINUTES|none or learning NAME on|off");
     }
-    if (CWarrowCoreInterface::Get()->GetWLMng()->Find(a[1].c_str()) == nullptr) {
+    // An entry that left the allow-list can still have its settings taken back.
+    if (CWarrowCoreInterface::Get()->GetWLMng()->Find(a[1].c_str()) == nullptr && limits.count(a[1]) == 0) {
         return Fail(kRefused, a[1] + ": no such application");
     }
     core::tagAppLimit limit = limits.count(a[1]) ? limits[a[1]] : core::tagAppLimit{};
