@@ -88,7 +88,7 @@ bool CWarrowControl::Peek() {
     return true;
 }
 
-void CWarrowControl::WriteKeys(bool timeOnly) {
+void CWarrowControl::WriteKeys(bool timeOnly, const std::vector<ltl::CIni::Entry>& more) {
     ltl::CIni ini(false, -1, "");
     if (!ini.Open(kConfigFile)) {
         core::ReportError("保存配置文件失败");
@@ -107,6 +107,7 @@ void CWarrowControl::WriteKeys(bool timeOnly) {
     }
     put("Time", "TimeStyle", m_config.TimeStyle);
     put("Time", "CountTime", m_config.CountTime);
+    entries.insert(entries.end(), more.begin(), more.end());
     // One atomic replace: another program never reads half of a save.
     ini.SetStrings(entries);
 }
@@ -117,6 +118,10 @@ void CWarrowControl::Save() {
 
 void CWarrowControl::SaveTime() {
     WriteKeys(true);
+}
+
+void CWarrowControl::SaveTime(const std::vector<ltl::CIni::Entry>& more) {
+    WriteKeys(true, more);
 }
 
 void CWarrowControl::ChangeStyle(enWarrowStyle style) {

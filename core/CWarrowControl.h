@@ -1,11 +1,10 @@
 #pragma once
 
+#include "ltl/CIni.h"
+
 #include <cstdint>
 #include <string>
-
-namespace ltl {
-class CIni;
-}
+#include <vector>
 
 enum enWarrowStyle { STYLE_CHILD = 0, STYLE_PARENT = 1 };
 
@@ -40,6 +39,9 @@ public:
     bool Peek();
     void Save();
     void SaveTime();
+    // SaveTime with more keys in the same atomic replace (the shell's daily
+    // counters go with the play and rest counters).
+    void SaveTime(const std::vector<ltl::CIni::Entry>& more);
     tagConfig& GetConfig() { return m_config; }
 
     // Starts the program of the other mode; the caller ends itself afterwards.
@@ -51,7 +53,7 @@ public:
 
 private:
     void ReadSettings(const ltl::CIni& ini);
-    void WriteKeys(bool timeOnly);
+    void WriteKeys(bool timeOnly, const std::vector<ltl::CIni::Entry>& more = {});
     tagConfig m_config;
 };
 

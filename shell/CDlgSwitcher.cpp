@@ -200,8 +200,26 @@ void CDlgSwitcher::OnMenuCommand(int id) {
 }
 
 void CDlgSwitcher::OnStart() {
-    if (CWarrowDlg* shell = CWarrowDlg::Main()) {
+    CWarrowDlg* shell = CWarrowDlg::Main();
+    if (shell == nullptr) {
+        return;
+    }
+    // The start menu: ask the parent for more time, or reach the exit dialog.
+    QMenu menu(this);
+    QMenu* more = menu.addMenu(QStringLiteral("我还想玩一会儿"));
+    for (const int minutes : {15, 30, 60}) {
+        more->addAction(QStringLiteral("%1分钟").arg(minutes))->setData(minutes);
+    }
+    menu.addSeparator();
+    QAction* exit = menu.addAction(QStringLiteral("退出儿童模式…"));
+    // A locked desktop keeps the keyboard; the menu needs it while it is open.
+    shell->SetStartMenuOpen(true);
+    const QAction* chosen = menu.exec(mapToGlobal(QPoint(0, 0)) - QPoint(0, menu.sizeHint().height()));
+    shell->SetStartMenuOpen(false);
+    if (chosen == exit) {
         shell->OpenExitDialog();
+    } else if (chosen != nullptr && chosen->data().isValid()) {
+        shell->RequestExtraTime(chosen->data().toInt());
     }
 }
 

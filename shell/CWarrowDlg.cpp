@@ -9,12 +9,14 @@
 #include "shell/CDlgClose.h"
 #include "shell/CDlgCloseWindows.h"
 #include "shell/CDlgMessage.h"
+#include "shell/CDlgPwdSetup.h"
 #include "shell/CDlgRest.h"
 #include "shell/CDlgSwitcher.h"
 #include "shell/CShellHookFilter.h"
 #include "shell/CTaskManager.h"
 #include "shell/CXWindowSystem.h"
 #include "shell/ShellLayout.h"
+#include "shell/ShellTimeLimits.h"
 #include "shell/ShellX.h"
 #include "shell/TaskWindow.h"
 #include "shell/TrustedPrograms.h"
@@ -142,6 +144,9 @@ bool CWarrowDlg::OnInitDialog() {
         m_guardFailure = "读取设置失败";
         return false;
     }
+    static const core::CSystemUsageClock systemClock;
+    m_pTimeLimits =
+        std::make_unique<CShellTimeLimits>(m_pUsageClock != nullptr ? *m_pUsageClock : systemClock);
     m_guardTimer.start();
     m_tickTimer.start();
     ShowView(StartView(m_pControl->GetConfig().TimeStyle));
@@ -202,7 +207,11 @@ void CWarrowDlg::OnAppActivated(QListWidgetItem* item) {
     if (item == nullptr) {
         return;
     }
-    CTaskManager::Get()->StartApp(static_cast<const tagAppInfo*>(item->data(Qt::UserRole).value<void*>()));
+    const auto* app = static_cast<const tagAppInfo*>(item->data(Qt::UserRole).value<void*>());
+    if (app != nullptr && m_pTimeLimits && !m_pTimeLimits->MayStart(app->AppName, app->Name)) {
+        return;
+    }
+    CTaskManager::Get()->StartApp(app);
 }
 
 bool CWarrowDlg::OnEraseBkgnd(QPainter* dc) {
@@ -237,10 +246,32 @@ void CWarrowDlg::OnTick() {
     if (m_pControl == nullptr) {
         return;
     }
-    if (const auto view = TickPlayTime(m_pControl->GetConfig())) {
-        ShowView(*view);
+    tagConfig& config = m_pControl->GetConfig();
+    const tagTimeDecision time =
+        m_pTimeLimits ? m_pTimeLimits->Tick(config, m_pSwitcher, m_pWindows.get()) : tagTimeDecision{};
+    if (time.CountPlay) {
+        TickPlayTime(config);
     }
-    m_pControl->SaveTime();
+    // Outside the schedule its own rest screen; extra time keeps a due rest
+    // away; otherwise the play and rest cycle names the view.
+    enShellView wanted = StartView(config.TimeStyle);
+    if (time.OutsideSchedule) {
+        wanted = enShellView::Schedule;
+    } else if (time.HoldRest) {
+        wanted = enShellView::Play;
+    }
+    if (wanted != m_view && wanted != enShellView::None) {
+        ShowView(wanted);
+    }
+    SaveTime();
+}
+
+void CWarrowDlg::SaveTime() {
+    if (m_pTimeLimits) {
+        m_pControl->SaveTime(m_pTimeLimits->CounterEntries());
+    } else {
+        m_pControl->SaveTime();
+    }
 }
 
 void CWarrowDlg::ShowView(enShellView view) {
@@ -248,6 +279,11 @@ void CWarrowDlg::ShowView(enShellView view) {
         ShowPlayView();
     } else if (view == enShellView::Rest) {
         ShowRestView();
+    } else if (view == enShellView::Schedule) {
+        ShowScheduleView();
+    }
+    if (view != enShellView::None) {
+        m_view = view;
     }
 }
 
@@ -280,6 +316,7 @@ void CWarrowDlg::ShowRestView() {
         }
     }
     m_pClose->ShowMaximised();
+    m_pRest->SetTextAlign(DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     m_pRest->show();
     m_pRest->raise();
     m_pRest->SetRemaining(m_pControl != nullptr ? m_pControl->GetConfig().RestTime : 0);
@@ -287,6 +324,48 @@ void CWarrowDlg::ShowRestView() {
     m_pRest->StartCountdown();
     m_pList->hide();
     m_pRest->grabKeyboard();
+}
+
+void CWarrowDlg::ShowScheduleView() {
+    // Locked like a rest, with the schedule's own text and no countdown.
+    ShowRestView();
+    m_pRest->StopCountdown();
+    m_pRest->ShowReason(QString::fromUtf8(kScheduleRestText));
+}
+
+void CWarrowDlg::SetStartMenuOpen(bool open) {
+    m_bExitDialogOpen = open;
+    if (open) {
+        m_pRest->releaseKeyboard();
+    }
+}
+
+bool CWarrowDlg::RequestExtraTime(int minutes) {
+    if (!m_pTimeLimits || m_pControl == nullptr) {
+        return false;
+    }
+    // The prompt takes the keyboard from a rest notice while it is open.
+    m_bExitDialogOpen = true;
+    m_pRest->releaseKeyboard();
+    // A window of its own, not one over the desktop, which stays below the
+    // rest's overlay.
+    CDlgPwdSetup prompt;
+    const bool answered = prompt.DoModal() == QDialog::Accepted;
+    m_bExitDialogOpen = false;
+    if (!answered) {
+        return false;
+    }
+    CWarrowDBConfig* system = CWarrowCoreInterface::Get()->GetDBConfig();
+    const tagSystemInfo none;
+    if (!m_pTimeLimits->GrantExtraTime(system != nullptr ? system->GetInfo() : none, prompt.Password(),
+                                       minutes)) {
+        ShowMessage(QStringLiteral("密码错了哦"));
+        return false;
+    }
+    ShowMessage(QStringLiteral("家长延长了%1分钟.").arg(minutes));
+    SaveTime(); // a restart right now keeps the grant
+    OnTick();   // a rest or closed hours give way at once
+    return true;
 }
 
 void CWarrowDlg::OpenExitDialog() {
@@ -300,8 +379,10 @@ void CWarrowDlg::OpenExitDialog() {
     const int result = exit.exec();
     m_bExitDialogOpen = false;
     // A desktop without its guard stays dimmed; otherwise the overlay stays
-    // only for a rest.
-    if (!m_bFailedClosed && (m_pControl == nullptr || m_pControl->GetConfig().TimeStyle != 1)) {
+    // only for a rest (not one that extra time holds off) or closed hours.
+    const bool resting =
+        m_pControl != nullptr && m_pControl->GetConfig().TimeStyle == 1 && m_view != enShellView::Play;
+    if (!m_bFailedClosed && m_view != enShellView::Schedule && !resting) {
         m_pClose->hide();
     }
     if (result == QDialog::Accepted) {

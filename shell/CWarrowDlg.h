@@ -13,11 +13,15 @@
 #include <string>
 #include <vector>
 
+namespace core {
+class IUsageClock;
+}
 class CDlgClose;
 class CDlgMessage;
 class CDlgRest;
 class CDlgSwitcher;
 class CShellHookFilter;
+class CShellTimeLimits;
 class CWarrowControl;
 class CWindowAdmission;
 class CXWindowSystem;
@@ -50,6 +54,17 @@ public:
     // The start button: the exit dialog over the dimmed screen; leaves the
     // shell's loop when the parent password was given.
     void OpenExitDialog();
+    // The start menu's "我还想玩一会儿": the parent's password grants the
+    // minutes. False when refused or the password was wrong.
+    bool RequestExtraTime(int minutes);
+    // While the start menu is open a locked desktop leaves it the keyboard.
+    void SetStartMenuOpen(bool open);
+
+    // Where the time limits read the time; the system's clocks unless a
+    // test sets its own before OnInitDialog.
+    void SetUsageClock(const core::IUsageClock* clock) { m_pUsageClock = clock; }
+    CShellTimeLimits* TimeLimits() const { return m_pTimeLimits.get(); }
+    enShellView View() const { return m_view; }
 
     // A batch of the window guard's messages, in the order they came.
     void OnHookMessages(const std::vector<tagWindowEvent>& events);
@@ -77,6 +92,8 @@ private:
     void OnAppActivated(QListWidgetItem* item);
     void ShowPlayView();
     void ShowRestView();
+    void ShowScheduleView();
+    void SaveTime();
 
     QListWidget* m_pList;
     CDlgSwitcher* m_pSwitcher = nullptr;
@@ -89,6 +106,9 @@ private:
     std::unique_ptr<CXWindowSystem> m_pWindows;
     std::unique_ptr<CWindowAdmission> m_pAdmission;
     std::unique_ptr<CShellHookFilter> m_pHookFilter;
+    std::unique_ptr<CShellTimeLimits> m_pTimeLimits;
+    const core::IUsageClock* m_pUsageClock = nullptr;
+    enShellView m_view = enShellView::None;
     std::string m_guardFailure;
     bool m_bExitDialogOpen = false;
     bool m_bLocked = false;       // a rest, or no guard: the overlay keeps everything else away

@@ -7,7 +7,8 @@ struct tagConfig;
 struct tagSystemInfo;
 
 // The child's play and rest cycle, counted in whole seconds by the shell.
-enum class enShellView { Play, Rest, None };
+// Schedule: the rest screen outside the hours the parent set.
+enum class enShellView { Play, Rest, None, Schedule };
 
 // The view a shell starting with this Time/TimeStyle shows.
 enShellView StartView(int timeStyle);

@@ -3,6 +3,7 @@
 #include "core/CDBManager.h"
 #include "core/CWarrowCoreInterface.h"
 #include "core/InstallationSetup.h"
+#include "core/UsageReport.h"
 
 #include <benchmark/benchmark.h>
 
@@ -65,6 +66,28 @@ void BM_LogLoad(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_LogLoad)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// The usage figures of the last 14 days from a log of `rows` lines, one a
+// minute, programs opening and closing in turn: only the days asked for are
+// read, so the time should not grow with the log.
+void BM_UsageFigures(benchmark::State& state) {
+    Installation folder(0);
+    const std::string fill =
+        "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < " +
+        std::to_string(state.range(0)) +
+        ") INSERT INTO [AppLog] ([DateTime], [Content], [Type]) SELECT 46000 + x / 1440.0, "
+        "CASE x % 4 WHEN 0 THEN '启动了[game].' WHEN 1 THEN '关闭了[game].' WHEN 2 THEN "
+        "'启动了[paint].' ELSE '关闭了[paint].' END, 0 FROM n";
+    folder.Db()->Execute(fill.c_str());
+    const double last = 46000 + static_cast<double>(state.range(0)) / 1440.0;
+    const COleDateTime lastDay(last);
+    const int day = lastDay.GetYear() * 10000 + lastDay.GetMonth() * 100 + lastDay.GetDay();
+    for (auto _ : state) {
+        core::tagUsageReport report;
+        benchmark::DoNotOptimize(core::ComputeUsage(*folder.Db(), day, 14, last, report));
+    }
+}
+BENCHMARK(BM_UsageFigures)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 // One batch of the service's log clean-up: how long another program's
 // append may wait behind it.

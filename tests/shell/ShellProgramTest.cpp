@@ -8,6 +8,7 @@
 #include "tests/x11/XvfbServer.h"
 
 #include "core/CWarrowLog.h"
+#include "core/UsageClock.h"
 #include "ltl/CIni.h"
 #include "platform/SingleInstance.h"
 #include "platform/x11/CXConnection.h"
@@ -325,5 +326,52 @@ INSTANTIATE_TEST_SUITE_P(WindowManager, ShellProgramTest, ::testing::Values(fals
                          [](const ::testing::TestParamInfo<bool>& info) {
                              return info.param ? std::string("Openbox") : std::string("None");
                          });
+
+} // namespace
+
+namespace {
+
+class ShellCountersTest : public ShellProgramTest {
+protected:
+    static std::string Key(const char* section, const char* key) {
+        return ltl::CIni(false, -1, "", "Config.ini").GetString(section, key);
+    }
+    static int CountTime() { return std::atoi(Key("Time", "CountTime").c_str()); }
+    // Until `count` seconds were counted and saved; a minute's guard, as a
+    // loaded machine may start the shell slowly.
+    static bool Counted(int count) {
+        for (int i = 0; i < 6 && !Until([count] { return CountTime() >= count; }); ++i) {
+        }
+        return CountTime() >= count;
+    }
+};
+
+TEST_P(ShellCountersTest, TodaysCountersAndExtraTimeSurviveAKillAndARestart) {
+    const std::string today = std::to_string(core::CSystemUsageClock().Now().Day);
+    ltl::CIni config(false, -1, "", "Config.ini");
+    ASSERT_TRUE(config.SetStrings({{"Time", "PlayTime", "7200000"},
+                                   {"Time", "TimeStyle", "0"},
+                                   {"Time", "CountTime", "0"},
+                                   {"Usage", "Day", today},
+                                   {"Usage", "Extra", "600000"},
+                                   {"Usage", "Apps", "TestGame:1234"}}));
+    auto shell = Shell();
+    ASSERT_TRUE(Counted(2000)) << "the shell ticks and saves";
+    ::kill(shell->Pid(), SIGKILL);
+    shell->Wait();
+    EXPECT_EQ(Key("Usage", "Day"), today);
+    EXPECT_EQ(Key("Usage", "Extra"), "600000") << "extra time not needed is kept";
+    EXPECT_EQ(Key("Usage", "Apps"), "TestGame:1234");
+
+    const int before = CountTime();
+    auto again = Shell();
+    ASSERT_TRUE(Counted(before + 2000));
+    EXPECT_EQ(Shell({"/q"})->Wait(), 0);
+    EXPECT_EQ(again->Wait(), 0);
+    EXPECT_EQ(Key("Usage", "Extra"), "600000");
+    EXPECT_EQ(Key("Usage", "Apps"), "TestGame:1234");
+}
+
+INSTANTIATE_TEST_SUITE_P(WithoutWindowManager, ShellCountersTest, ::testing::Values(false));
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "core/CDataBase.h"
+#include "core/COleDateTime.h"
 #include "core/CWarrowCoreInterface.h"
 #include "platform/ServiceChannel.h"
 
@@ -6,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -200,3 +202,73 @@ TEST_F(WarrowctlTest, StandardErrorCarriesOnlyRealErrorsUnlessTracingIsAsked) {
 }
 
 } // namespace
+
+TEST_F(WarrowctlTest, ScheduleIsSetListedAndCleared) {
+    Run("init");
+    EXPECT_EQ(Run("schedule list").out, "mon\t-\ntue\t-\nwed\t-\nthu\t-\nfri\t-\nsat\t-\nsun\t-\n");
+    EXPECT_EQ(Run("schedule set MON 13:00-20:30,07:00-12:00").status, 0);
+    EXPECT_EQ(Run("schedule set Sat 20:00-24:00").status, 0);
+    EXPECT_EQ(Run("schedule set sun none").status, 0);
+    EXPECT_EQ(Run("schedule list").out,
+              "mon\t07:00-12:00,13:00-20:30\ntue\t-\nwed\t-\nthu\t-\nfri\t-\nsat\t20:00-24:00\nsun\tnone\n");
+    EXPECT_EQ(Run("schedule clear mOn").status, 0);
+    EXPECT_EQ(Run("schedule list").out.substr(0, 6), "mon\t-\n");
+    for (const char* bad : {"schedule set funday 07:00-08:00", "schedule set mon 7-8",
+                            "schedule set mon 09:00-08:00", "schedule clear", "schedule"}) {
+        const Result r = Run(bad);
+        EXPECT_EQ(r.status, 2) << bad;
+        EXPECT_NE(r.err.find("schedule"), std::string::npos) << bad;
+    }
+}
+
+TEST_F(WarrowctlTest, ProgramLimitsAndLearningFlags) {
+    Run("init");
+    EXPECT_EQ(Run("apps limit WarrowExplorer 30").status, 0);
+    EXPECT_EQ(Run("apps learning WarrowExplorer on").status, 0);
+    EXPECT_EQ(Run("apps limits").out, "WarrowExplorer\t30\tlearning\n");
+    EXPECT_EQ(Run("apps limit WarrowExplorer none").status, 0);
+    EXPECT_EQ(Run("apps limits").out, "WarrowExplorer\tnone\tlearning\n");
+    EXPECT_EQ(Run("apps learning WarrowExplorer off").status, 0);
+    EXPECT_EQ(Run("apps limits").out, "") << "an entry back at the defaults goes";
+    EXPECT_EQ(Run("apps limit NoSuchGame 5").status, 1);
+    EXPECT_EQ(Run("apps limit WarrowExplorer -3").status, 2);
+    EXPECT_EQ(Run("apps limit WarrowExplorer 30x").status, 2);
+    EXPECT_EQ(Run("apps learning WarrowExplorer yes").status, 2);
+    EXPECT_EQ(Run("apps list").status, 0) << "the older forms still work";
+    EXPECT_EQ(Run("apps limit WarrowExplorer 10").status, 0);
+    EXPECT_EQ(Run("apps del WarrowExplorer").status, 0);
+    EXPECT_EQ(Run("apps limit WarrowExplorer none").status, 0) << "a stale entry can be taken back";
+    EXPECT_EQ(Run("apps limits").out, "");
+    EXPECT_EQ(Run("apps limit WarrowExplorer 10").status, 1) << "no new one for a program not allowed";
+}
+
+TEST_F(WarrowctlTest, UsageFiguresFromTheLog) {
+    Run("init");
+    {
+        // Two days ago, and across the midnight before yesterday.
+        const double today = std::floor(COleDateTime::GetCurrentTime().m_dt);
+        CDataBase db;
+        ASSERT_TRUE(db.Open((m_dir / kDataBasePath).c_str(), kDataBasePassword));
+        const auto line = [&db](double when, const char* content) {
+            char sql[256];
+            std::snprintf(sql, sizeof sql,
+                          "INSERT INTO [AppLog]([DateTime],[Content],[Type]) VALUES (%.10f,'%s',0)", when,
+                          content);
+            ASSERT_TRUE(db.Execute(sql));
+        };
+        line(today - 2 + 10.0 / 24, "启动了[Tux Racer].");
+        line(today - 2 + 10.75 / 24, "关闭了[Tux Racer].");
+        line(today - 1 - 1.0 / 24, "启动了[Paint].");
+        line(today - 1 + 0.25 / 24, "关闭了[Paint].");
+    }
+    const Result usage = Run("usage --days 3");
+    EXPECT_EQ(usage.status, 0) << usage.err;
+    const auto day = [](int back) {
+        const COleDateTime date(std::floor(COleDateTime::GetCurrentTime().m_dt) - back);
+        return date.Format().substr(0, 10);
+    };
+    EXPECT_EQ(usage.out, day(1) + "\tPaint\t15\n" + day(2) + "\tPaint\t60\n" + day(2) + "\tTux Racer\t45\n" +
+                             "week\tPaint\t75\nweek\tTux Racer\t45\n");
+    EXPECT_EQ(Run("usage --days 0").status, 2);
+    EXPECT_EQ(Run("usage --days").status, 2);
+}

@@ -10,6 +10,7 @@
 #include "core/WebKey.h"
 #include "platform/Paths.h"
 #include "platform/ServiceChannel.h"
+#include "tools/warrowctl/TimeCommands.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -32,6 +33,11 @@ const char* const kUsage =
     "  init                              create missing Config.ini and database files\n"
     "  config                            show the settings of Config.ini\n"
     "  apps list | add PATH | del APPNAME | match PATH\n"
+    "  apps limits | limit APPNAME MINUTES|none | learning APPNAME on|off\n"
+    "                                    daily limits of programs; learning programs alone use no play time\n"
+    "  schedule list | set DAY HH:MM-HH:MM[,...]|none | clear DAY\n"
+    "                                    the hours of each day (mon..sun) the computer may be used\n"
+    "  usage [--days N]                  minutes per day and program (default 14 days), and the week's top\n"
     "  web list | add-folder NAME | add-page FOLDER NAME URL LEVEL | erase NAME | check URL\n"
     "  log list [--all] | add TEXT | clear\n"
     "                                    list: the newest 500 lines, or with --all every line\n"
@@ -125,8 +131,15 @@ void PrintApp(const tagAppInfo& app) {
     PrintRecord({app.AppName, app.AppPath, app.Name, app.Icon, app.AppParam});
 }
 
+CDataBase& SettingsDb() {
+    return *CDBManager::Instance().GetDataBase(kDataBasePath, kDataBasePassword);
+}
+
 int Apps(const Args& a) {
     CWriteListMng& list = *Core().GetWLMng();
+    if (!a.empty() && (a[0] == "limits" || a[0] == "limit" || a[0] == "learning")) {
+        return warrowctl::AppTime(SettingsDb(), a);
+    }
     if (a.size() == 1 && a[0] == "list") {
         list.ForEach([](tagAppInfo& app) { PrintApp(app); });
         return kOk;
@@ -357,7 +370,13 @@ int main(int argc, char** argv) {
         return ChangeStyle(rest);
     }
     static const std::map<std::string, std::function<int(const Args&)>> kLibraryCommands = {
-        {"apps", Apps}, {"web", Web}, {"log", Log}, {"account", Account}, {"volume", Volume}};
+        {"apps", Apps},
+        {"web", Web},
+        {"log", Log},
+        {"account", Account},
+        {"volume", Volume},
+        {"schedule", [](const Args& a) { return warrowctl::Schedule(SettingsDb(), a); }},
+        {"usage", [](const Args& a) { return warrowctl::Usage(SettingsDb(), a); }}};
     const auto found = kLibraryCommands.find(command);
     if (found == kLibraryCommands.end()) {
         return Fail(kError, "unknown command '" + command + "'\n" + kUsage);
