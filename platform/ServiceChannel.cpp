@@ -14,6 +14,12 @@ namespace {
 
 constexpr const char* kOverride = "WARROW_SERVICE_SOCKET";
 constexpr const char* kSocketName = "warrow-service.sock";
+// The system service's socket lives in a folder of its own: a sandboxed
+// service may write below /run only in the runtime folder systemd made for it.
+constexpr const char* kSystemFolder = "/run/warrow";
+constexpr const char* kSystemSocket = "/run/warrow/service.sock";
+// Where services before that listened; still tried by senders.
+constexpr const char* kOldSystemSocket = "/run/warrow-service.sock";
 constexpr std::size_t kMaxDatagram = 128;
 
 std::string TmpFolder() {
@@ -57,7 +63,7 @@ std::string ServiceSocketPath() {
         return runtime;
     }
     if (::geteuid() == 0) {
-        return std::string("/run/") + kSocketName;
+        return kSystemSocket;
     }
     return TmpFolder() + "/service.sock";
 }
@@ -70,7 +76,8 @@ std::vector<std::string> ServiceSocketCandidates() {
     if (std::string runtime = RuntimePath(); !runtime.empty()) {
         candidates.push_back(runtime);
     }
-    candidates.push_back(std::string("/run/") + kSocketName);
+    candidates.push_back(kSystemSocket);
+    candidates.push_back(kOldSystemSocket);
     candidates.push_back(TmpFolder() + "/service.sock");
     return candidates;
 }
@@ -144,6 +151,9 @@ bool ServiceSocket::Open(const std::string& path, std::string* error) {
     };
     if (path == TmpFolder() + "/service.sock" && !PrivateFolder(TmpFolder())) {
         return fail("folder is not private");
+    }
+    if (path == kSystemSocket && ::mkdir(kSystemFolder, 0755) != 0 && errno != EEXIST) {
+        return fail("folder");
     }
     sockaddr_un address{};
     if (!MakeAddress(path, address)) {

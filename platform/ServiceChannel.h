@@ -11,11 +11,12 @@ namespace platform {
 //
 // Where the service listens: $WARROW_SERVICE_SOCKET when set; otherwise
 // $XDG_RUNTIME_DIR/warrow-service.sock; root without XDG_RUNTIME_DIR uses
-// /run/warrow-service.sock; anyone else /tmp/warrow-<uid>/service.sock.
+// /run/warrow/service.sock; anyone else /tmp/warrow-<uid>/service.sock.
 std::string ServiceSocketPath();
 
 // Where a sender looks for a service, in order: the override, its own runtime
-// folder, the system service's /run path, the /tmp fallback.
+// folder, the system service's /run paths (the current, then the older
+// /run/warrow-service.sock), the /tmp fallback.
 std::vector<std::string> ServiceSocketCandidates();
 
 constexpr const char* kChangeStyleMessage = "WRM_CHANGESTYLE";

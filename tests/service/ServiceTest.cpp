@@ -145,6 +145,23 @@ TEST_F(ServiceTest, AProgramThatCannotRunIsLogged) {
     StopService();
 }
 
+TEST_F(ServiceTest, RootWithoutLogindStartsNothingWithoutTheTestOverride) {
+    if (::geteuid() != 0 || std::filesystem::exists("/run/systemd/system")) {
+        GTEST_SKIP() << "needs root on a machine without systemd-logind";
+    }
+    SetAccount(5);
+    SetSetup(1, 0);
+    const std::string saved =
+        std::getenv("WARROW_TEST_START_AS_ROOT") ? std::getenv("WARROW_TEST_START_AS_ROOT") : "";
+    ::unsetenv("WARROW_TEST_START_AS_ROOT");
+    StartService();
+    ::setenv("WARROW_TEST_START_AS_ROOT", saved.c_str(), 1);
+    EXPECT_NE(m_service->Out().find("not starting it as root\n运行Warrow 失败\n"), std::string::npos)
+        << m_service->Out();
+    EXPECT_FALSE(std::filesystem::exists(m_folder / "started.log"));
+    StopService();
+}
+
 TEST_F(ServiceTest, WithoutServiceIdTheSettingsAreNotLoadedAndNothingStartsAutomatically) {
     SetAccount(5);
     WriteConfig("[Setup]\nIsAutoStart=1\nStartStyle=0\n");
