@@ -116,6 +116,17 @@ SessionLookup FindConsoleSession(ConsoleSession& session) {
     return SessionLookup::Found;
 }
 
+std::optional<uid_t> ActiveSeatUser() {
+    if (const char* test = std::getenv("WARROW_TEST_SEAT_UID"); test != nullptr && *test != '\0') {
+        return static_cast<uid_t>(std::strtoul(test, nullptr, 10));
+    }
+    uid_t uid = 0;
+    if (!LogindRuns() || sd_seat_get_active("seat0", nullptr, &uid) < 0) {
+        return std::nullopt;
+    }
+    return uid;
+}
+
 bool RootMayStartDirectly() {
     const char* value = std::getenv(kTestRootStartVariable);
     return value != nullptr && std::string(value) == "1";

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -24,6 +25,10 @@ enum class SessionLookup {
 };
 
 SessionLookup FindConsoleSession(ConsoleSession& session);
+
+// The user of seat0's active session: none without logind or while nobody is
+// logged in. Tests name one with $WARROW_TEST_SEAT_UID.
+std::optional<uid_t> ActiveSeatUser();
 
 // How a program of the suite is started for the person at the computer: a
 // normal user starts it directly; root (the service) starts it as the user of

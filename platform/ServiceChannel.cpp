@@ -163,6 +163,10 @@ bool ServiceSocket::Open(const std::string& path, std::string* error) {
     if (fd < 0) {
         return fail("socket");
     }
+    // Every datagram carries its sender's credentials, filled in by the
+    // kernel, so the receiver can tell root and the seat's user from others.
+    const int on = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_PASSCRED, &on, sizeof on);
     const auto* sa = reinterpret_cast<const sockaddr*>(&address);
     int bound = ::bind(fd, sa, sizeof address);
     if (bound != 0 && errno == EADDRINUSE) {
@@ -199,6 +203,36 @@ void ServiceSocket::Close() {
         ::unlink(m_path.c_str());
         m_fd = -1;
     }
+}
+
+bool ServiceSocket::Receive(std::string& datagram, uid_t& senderUid, pid_t& senderPid) {
+    char buffer[kMaxDatagram + 1];
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(ucred))];
+    iovec io{buffer, sizeof buffer};
+    msghdr message{};
+    message.msg_iov = &io;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    ssize_t n;
+    while ((n = ::recvmsg(m_fd, &message, MSG_DONTWAIT)) < 0 && errno == EINTR) {
+    }
+    if (n < 0) {
+        return false;
+    }
+    datagram.assign(buffer, static_cast<std::size_t>(n));
+    senderUid = static_cast<uid_t>(-1);
+    senderPid = 0;
+    for (cmsghdr* c = CMSG_FIRSTHDR(&message); c != nullptr; c = CMSG_NXTHDR(&message, c)) {
+        if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_CREDENTIALS &&
+            c->cmsg_len >= CMSG_LEN(sizeof(ucred))) {
+            ucred credentials{};
+            std::memcpy(&credentials, CMSG_DATA(c), sizeof credentials);
+            senderUid = credentials.uid;
+            senderPid = credentials.pid;
+        }
+    }
+    return true;
 }
 
 bool ServiceSocket::Receive(std::string& datagram) {

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 #include <vector>
 
 namespace platform {
@@ -52,6 +53,9 @@ public:
     int Descriptor() const { return m_fd; }
     // One pending datagram, without blocking; false when none is waiting.
     bool Receive(std::string& datagram);
+    // The same with the sender's user and process as the kernel vouches for
+    // them (SCM_CREDENTIALS); a datagram without them has the user -1.
+    bool Receive(std::string& datagram, uid_t& senderUid, pid_t& senderPid);
 
 private:
     int m_fd = -1;

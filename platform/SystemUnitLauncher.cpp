@@ -122,11 +122,8 @@ bool StartInSystemUnit(const LaunchRequest& request, std::string* error, pid_t* 
     const std::string unit = TransientUnitName(request.program);
     // Type=exec: systemd-run returns once the program runs (or failed to).
     // --collect: a unit that failed is forgotten too, so names never pile up.
-    std::vector<std::string> run{Command("WARROW_SYSTEMD_RUN", "systemd-run"),
-                                 "--quiet",
-                                 "--collect",
-                                 "--unit=" + unit,
-                                 "--property=Type=exec"};
+    std::vector<std::string> run{Command("WARROW_SYSTEMD_RUN", "systemd-run"), "--quiet", "--collect",
+                                 "--unit=" + unit, "--property=Type=exec"};
     if (request.asUser) {
         run.push_back("--uid=" + std::to_string(request.uid));
         run.push_back("--gid=" + std::to_string(request.gid));
@@ -150,8 +147,8 @@ bool StartInSystemUnit(const LaunchRequest& request, std::string* error, pid_t* 
         return false;
     }
     std::string mainPid;
-    if (!Run({Command("WARROW_SYSTEMCTL", "systemctl"), "show", "--property=MainPID", "--value", unit}, &mainPid,
-             error)) {
+    if (!Run({Command("WARROW_SYSTEMCTL", "systemctl"), "show", "--property=MainPID", "--value", unit},
+             &mainPid, error)) {
         errno = ESRCH;
         return false;
     }

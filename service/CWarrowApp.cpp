@@ -1,14 +1,18 @@
 #include "service/CWarrowApp.h"
 
 #include "core/CWarrowCoreInterface.h"
+#include "platform/ConsoleSession.h"
 #include "service/CLogRetention.h"
 #include "service/CMainShell.h"
 #include "service/CService.h"
+#include "service/ChildAccounts.h"
 
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <ctime>
 #include <poll.h>
+#include <pwd.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
 #include <vector>
@@ -95,13 +99,51 @@ bool CWarrowApp::PumpControls() {
 
 void CWarrowApp::HandleMessages() {
     std::string datagram;
-    while (m_socket.Receive(datagram)) {
+    uid_t sender = 0;
+    pid_t senderPid = 0;
+    while (m_socket.Receive(datagram, sender, senderPid)) {
         std::string name;
         long wParam = 0;
-        if (platform::ParseServiceMessage(datagram, name, wParam)) {
-            PreTranslateMessage(name, wParam);
+        if (!platform::ParseServiceMessage(datagram, name, wParam)) {
+            continue;
         }
+        if (name == platform::kChangeStyleMessage) {
+            const StyleVerdict verdict =
+                JudgeStyleRequest(sender, wParam, platform::ActiveSeatUser(), SeatUserIsChild());
+            if (verdict != StyleVerdict::Allowed) {
+                m_refusals.Refused(sender, senderPid, wParam, verdict);
+                continue;
+            }
+        }
+        PreTranslateMessage(name, wParam);
     }
+}
+
+bool CWarrowApp::SeatUserIsChild() {
+    const std::optional<uid_t> seat = platform::ActiveSeatUser();
+    const passwd* pw = seat ? ::getpwuid(*seat) : nullptr;
+    return pw != nullptr && child_accounts::Contains("Config.ini", pw->pw_name);
+}
+
+void RefusalLog::Refused(uid_t sender, pid_t pid, long style, StyleVerdict verdict) {
+    // One line per ten seconds at most: a sender cannot flood the journal.
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    if (m_logged && now.tv_sec - m_last < 10) {
+        ++m_suppressed;
+        return;
+    }
+    if (m_suppressed > 0) {
+        LogEvent("Refused ChangeStyle [%d] from uid %d (pid %d): %s (and %ld more refused)",
+                 static_cast<int>(style), static_cast<int>(sender), static_cast<int>(pid),
+                 DescribeVerdict(verdict), m_suppressed);
+    } else {
+        LogEvent("Refused ChangeStyle [%d] from uid %d (pid %d): %s", static_cast<int>(style),
+                 static_cast<int>(sender), static_cast<int>(pid), DescribeVerdict(verdict));
+    }
+    m_logged = true;
+    m_last = now.tv_sec;
+    m_suppressed = 0;
 }
 
 void CWarrowApp::PreTranslateMessage(const std::string& name, long wParam) {

@@ -23,8 +23,9 @@ protected:
                                              ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(m_dir);
         fs::create_directories(m_dir);
-        Script("systemd-run", "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$(dirname \"$0\")/run.args\"\n"
-                              "if [ -e \"$(dirname \"$0\")/fail\" ]; then echo 'Failed to start unit' >&2; exit 1; fi\n");
+        Script("systemd-run",
+               "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$(dirname \"$0\")/run.args\"\n"
+               "if [ -e \"$(dirname \"$0\")/fail\" ]; then echo 'Failed to start unit' >&2; exit 1; fi\n");
         Script("systemctl", "echo \"$*\" > \"$(dirname \"$0\")/ctl.args\"\necho 4242\n");
         ::setenv("WARROW_SYSTEMD_RUN", (m_dir / "systemd-run").c_str(), 1);
         ::setenv("WARROW_SYSTEMCTL", (m_dir / "systemctl").c_str(), 1);
@@ -49,15 +50,20 @@ protected:
 };
 
 TEST_F(SystemUnitLauncherTest, StartsAsTheUserInTheUsersSliceAndTellsTheMainPid) {
-    platform::LaunchRequest request{"/opt/warrow/Warrow", {"--x", "two words"}, "/opt/warrow",
-                                    {"DISPLAY=:0", "EVIL=a\nExecStart=/bin/sh"}, true, 1001, 1002};
+    platform::LaunchRequest request{"/opt/warrow/Warrow",
+                                    {"--x", "two words"},
+                                    "/opt/warrow",
+                                    {"DISPLAY=:0", "EVIL=a\nExecStart=/bin/sh"},
+                                    true,
+                                    1001,
+                                    1002};
     pid_t pid = 0;
     std::string error;
     ASSERT_TRUE(platform::StartInSystemUnit(request, &error, &pid)) << error;
     EXPECT_EQ(pid, 4242);
     const std::string args = Read("run.args");
-    const std::string unit = args.substr(args.find("--unit=") + 7, args.find('\n', args.find("--unit=")) -
-                                                                       args.find("--unit=") - 7);
+    const std::string unit = args.substr(args.find("--unit=") + 7,
+                                         args.find('\n', args.find("--unit=")) - args.find("--unit=") - 7);
     EXPECT_EQ(unit.rfind("warrow-warrow-" + std::to_string(::getpid()) + "-", 0), 0u) << unit;
     EXPECT_EQ(args, "--quiet\n--collect\n--unit=" + unit +
                         "\n--property=Type=exec\n--uid=1001\n--gid=1002\n--slice=user-1001.slice\n"
@@ -65,7 +71,8 @@ TEST_F(SystemUnitLauncherTest, StartsAsTheUserInTheUsersSliceAndTellsTheMainPid)
                         "two words\n")
         << "a variable with a line break is dropped";
     EXPECT_EQ(Read("ctl.args"), "show --property=MainPID --value " + unit + "\n");
-    EXPECT_NE(platform::TransientUnitName("/opt/warrow/Warrow"), platform::TransientUnitName("/opt/warrow/Warrow"));
+    EXPECT_NE(platform::TransientUnitName("/opt/warrow/Warrow"),
+              platform::TransientUnitName("/opt/warrow/Warrow"));
 }
 
 TEST_F(SystemUnitLauncherTest, AFailedStartIsReportedWithSystemdsReason) {

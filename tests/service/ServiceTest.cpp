@@ -6,6 +6,8 @@
 
 #include <cerrno>
 #include <csignal>
+#include <grp.h>
+#include <sys/wait.h>
 
 namespace {
 
@@ -159,6 +161,63 @@ TEST_F(ServiceTest, RootWithoutLogindStartsNothingWithoutTheTestOverride) {
     EXPECT_NE(m_service->Out().find("not starting it as root\n运行Warrow 失败\n"), std::string::npos)
         << m_service->Out();
     EXPECT_FALSE(std::filesystem::exists(m_folder / "started.log"));
+    StopService();
+}
+
+// Sends a mode change as another user (needs root); true when it was delivered.
+bool PostAs(uid_t uid, long style) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const bool switched = ::setgroups(0, nullptr) == 0 && ::setgid(uid) == 0 && ::setuid(uid) == 0;
+        ::_exit(switched && platform::PostServiceMessage(platform::kChangeStyleMessage, style) ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+constexpr uid_t kNobody = 65534;
+
+TEST_F(ServiceTest, OnlyRootAndThePersonAtTheComputerMayChangeTheMode) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to send as another user";
+    }
+    SetAccount(5);
+    SetSetup(0, 0);
+    StartService(); // nobody is at the computer (no logind, no stand-in)
+    ASSERT_TRUE(PostAs(kNobody, 1));
+    ASSERT_TRUE(m_service->WaitForOutput("Refused ChangeStyle [1] from uid 65534")) << m_service->Out();
+    EXPECT_NE(m_service->Out().find("not root and not the person at the computer"), std::string::npos);
+    // Root still may; its request is handled after the refused one.
+    ASSERT_TRUE(platform::PostServiceMessage(platform::kChangeStyleMessage, 1));
+    ASSERT_TRUE(WaitForStarts(1));
+    EXPECT_EQ(Started(), std::vector<std::string>{Line("WarrowTray")});
+    EXPECT_EQ(m_service->Out().find("Recieve ChangeStyle [1]\n"),
+              m_service->Out().rfind("Recieve ChangeStyle"))
+        << "only root's request was received";
+    StopService();
+}
+
+TEST_F(ServiceTest, AChildAccountAtTheComputerMayNotAskForTheConsole) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to send as another user";
+    }
+    SetAccount(5);
+    SetSetup(0, 0);
+    ::setenv("WARROW_TEST_SEAT_UID", std::to_string(kNobody).c_str(), 1);
+    StartService();
+    ::unsetenv("WARROW_TEST_SEAT_UID");
+    // As a parent's account the seat's user may ask for either program.
+    ASSERT_TRUE(PostAs(kNobody, 1));
+    ASSERT_TRUE(WaitForStarts(1));
+    // Marked as a child account it may ask for the child shell only.
+    ltl::CIni(false, -1, "", "Config.ini").SetString("ChildAccounts", "Users", "kid,nobody");
+    ASSERT_TRUE(PostAs(kNobody, 1));
+    ASSERT_TRUE(m_service->WaitForOutput("a child account may not ask for the parent console"))
+        << m_service->Out();
+    ASSERT_TRUE(PostAs(kNobody, 0));
+    ASSERT_TRUE(WaitForStarts(2));
+    EXPECT_EQ(Started(), (std::vector<std::string>{Line("WarrowTray"), Line("Warrow")}));
     StopService();
 }
 
