@@ -5,14 +5,13 @@
 #include "service/CLogRetention.h"
 #include "service/CMainShell.h"
 #include "service/CService.h"
-#include "service/ChildAccounts.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <ctime>
 #include <poll.h>
-#include <pwd.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
 #include <vector>
@@ -109,7 +108,7 @@ void CWarrowApp::HandleMessages() {
         }
         if (name == platform::kChangeStyleMessage) {
             const StyleVerdict verdict =
-                JudgeStyleRequest(sender, wParam, platform::ActiveSeatUser(), SeatUserIsChild());
+                JudgeStyleRequest(sender, wParam, platform::ActiveSeatUser(), SeatUserIsChildAccount());
             if (verdict != StyleVerdict::Allowed) {
                 m_refusals.Refused(sender, senderPid, wParam, verdict);
                 continue;
@@ -117,12 +116,6 @@ void CWarrowApp::HandleMessages() {
         }
         PreTranslateMessage(name, wParam);
     }
-}
-
-bool CWarrowApp::SeatUserIsChild() {
-    const std::optional<uid_t> seat = platform::ActiveSeatUser();
-    const passwd* pw = seat ? ::getpwuid(*seat) : nullptr;
-    return pw != nullptr && child_accounts::Contains("Config.ini", pw->pw_name);
 }
 
 void RefusalLog::Refused(uid_t sender, pid_t pid, long style, StyleVerdict verdict) {
@@ -162,9 +155,15 @@ void CWarrowApp::Run() {
     CLogRetention retention([] { return CWarrowCoreInterface::Get()->GetLog(); }, "Config.ini");
     const int retentionFd = retention.Arm(0) ? retention.Descriptor() : -1;
     while (!m_quit) {
-        pollfd fds[3] = {
-            {m_signalFd, POLLIN, 0}, {m_socket.Descriptor(), POLLIN, 0}, {retentionFd, POLLIN, 0}};
-        if (::poll(fds, 3, -1) < 0) {
+        CMainShell* shell = CMainShell::Get();
+        pollfd fds[4] = {{m_signalFd, POLLIN, 0},
+                         {m_socket.Descriptor(), POLLIN, 0},
+                         {retentionFd, POLLIN, 0},
+                         {shell->ShellDescriptor(), POLLIN, 0}};
+        // The only timed wait: a shell restart held back by the restart limit.
+        const long due = shell->ShellRestartDueInMs();
+        const int ready = ::poll(fds, 4, due < 0 ? -1 : static_cast<int>(std::min(due, 60000L)));
+        if (ready < 0) {
             if (errno == EINTR) {
                 continue;
             }
@@ -174,11 +173,19 @@ void CWarrowApp::Run() {
         if (fds[0].revents != 0) {
             HandleSignals();
         }
+        // Requests first: a shell that asked for the console before it ended
+        // is not started again.
         if (fds[1].revents != 0 && !m_quit) {
             HandleMessages();
         }
         if (fds[2].revents != 0 && !m_quit) {
             retention.OnTimer();
+        }
+        if (fds[3].fd >= 0 && fds[3].revents != 0 && !m_quit) {
+            shell->OnShellEnded();
+        }
+        if (!m_quit) {
+            shell->RestartShellIfDue();
         }
     }
 }

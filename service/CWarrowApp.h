@@ -43,7 +43,6 @@ public:
 private:
     void HandleSignals();
     void HandleMessages();
-    static bool SeatUserIsChild();
     void PreTranslateMessage(const std::string& name, long wParam);
 
     int m_signalFd = -1;

@@ -2,7 +2,8 @@
 
 #include "core/CWarrowControl.h"
 
-StyleVerdict JudgeStyleRequest(uid_t sender, long style, std::optional<uid_t> seatUser, bool seatUserIsChild) {
+StyleVerdict JudgeStyleRequest(uid_t sender, long style, std::optional<uid_t> seatUser,
+                               bool seatUserIsChild) {
     if (sender == 0) {
         return StyleVerdict::Allowed;
     }

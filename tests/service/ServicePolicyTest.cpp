@@ -12,7 +12,8 @@ namespace {
 TEST(StyleRequestPolicyTest, RootAndTheSeatUserMayAChildOnlyForItsShell) {
     const std::optional<uid_t> seat = 1000;
     EXPECT_EQ(JudgeStyleRequest(0, 1, std::nullopt, false), StyleVerdict::Allowed);
-    EXPECT_EQ(JudgeStyleRequest(0, 1, seat, true), StyleVerdict::Allowed) << "root may hand over to the parent";
+    EXPECT_EQ(JudgeStyleRequest(0, 1, seat, true), StyleVerdict::Allowed)
+        << "root may hand over to the parent";
     EXPECT_EQ(JudgeStyleRequest(1000, 1, seat, false), StyleVerdict::Allowed);
     EXPECT_EQ(JudgeStyleRequest(1001, 0, seat, false), StyleVerdict::NotSeatUser);
     EXPECT_EQ(JudgeStyleRequest(1000, 0, std::nullopt, false), StyleVerdict::NotSeatUser)
@@ -25,7 +26,8 @@ TEST(StyleRequestPolicyTest, RootAndTheSeatUserMayAChildOnlyForItsShell) {
 }
 
 TEST(ChildAccountsTest, MarksAreKeptInTheSettingsWithoutDuplicatesOrInjection) {
-    const auto dir = std::filesystem::temp_directory_path() / ("child-accounts-" + std::to_string(::getpid()));
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("child-accounts-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     const std::string config = (dir / "Config.ini").string();
     std::ofstream(config) << "[System]\nID=1\n";

@@ -17,15 +17,22 @@ class ServiceTest : public InstallationFolder {
 protected:
     void SetUp() override {
         InstallationFolder::SetUp();
-        for (const char* name : {"Warrow", "WarrowTray"}) {
-            WriteScript(m_folder / name,
-                        std::string("echo \"") + name + " $(pwd)\" >> \"$(dirname \"$0\")/started.log\"\n");
-        }
+        // The child shell stays until it is ended (the service starts an ended
+        // one again); the console ends at once.
+        WriteScript(m_folder / "Warrow", "echo $$ >> \"$(dirname \"$0\")/shell.pids\"\n"
+                                         "echo \"Warrow $(pwd)\" >> \"$(dirname \"$0\")/started.log\"\n"
+                                         "exec sleep 100000\n");
+        WriteScript(m_folder / "WarrowTray",
+                    "echo \"WarrowTray $(pwd)\" >> \"$(dirname \"$0\")/started.log\"\n");
         m_service = std::make_unique<ServiceProcess>(m_folder);
         ::setenv("WARROW_SERVICE_SOCKET", m_service->Socket().c_str(), 1);
     }
     void TearDown() override {
         m_service.reset();
+        std::istringstream pids(ServiceProcess::Read(m_folder / "shell.pids"));
+        for (pid_t pid = 0; pids >> pid;) {
+            ::kill(pid, SIGKILL);
+        }
         ::unsetenv("WARROW_SERVICE_SOCKET");
         InstallationFolder::TearDown();
     }
@@ -251,6 +258,73 @@ TEST_F(ServiceTest, ASecondServiceOnTheSameSocketDoesNotStart) {
     const std::string out = second.Out();
     EXPECT_NE(out.find("another service listens there"), std::string::npos) << out;
     EXPECT_NE(out.find("InitInstance Failed\n启动MFC出现问题\n"), std::string::npos) << out;
+    StopService();
+}
+
+// A shell killed 20 times comes back each time, resuming the counter it
+// stored last; Config.ini is whole after every kill.
+TEST_F(ServiceTest, AKilledShellComesBackWithItsCounter) {
+    WriteScript(m_folder / "Warrow", "exec \"$WARROW_COUNTER_SHELL\"\n");
+    SetAccount(5);
+    SetSetup(1, 0);
+    StartService();
+    auto resumes = [&] {
+        std::vector<std::pair<int, pid_t>> list;
+        std::istringstream in(ServiceProcess::Read(m_folder / "counter.log"));
+        std::string word;
+        int value = 0;
+        pid_t pid = 0;
+        while (in >> word >> value >> pid) {
+            list.emplace_back(value, pid);
+        }
+        return list;
+    };
+    auto counter = [] { return ltl::CIni(false, -1, "", "Config.ini").GetInt("Time", "CountTime"); };
+    int stored = -1;
+    for (std::size_t kill = 0; kill <= 20; ++kill) {
+        ASSERT_TRUE(ServiceProcess::Until([&] { return resumes().size() == kill + 1; }))
+            << "the shell is not back after kill " << kill << "\n"
+            << m_service->Out();
+        const auto [resumed, pid] = resumes().back();
+        EXPECT_GE(resumed, stored) << "a counter stored before kill " << kill << " was lost";
+        if (kill == 20) {
+            ::kill(pid, SIGKILL);
+            break;
+        }
+        // Killed while it writes, after a save of its own; the file only
+        // grows, so what it holds now was stored before the kill.
+        ASSERT_TRUE(ServiceProcess::Until([&] { return counter() > resumed; }));
+        stored = counter();
+        ASSERT_EQ(::kill(pid, SIGKILL), 0);
+        const ltl::CIni ini(false, -1, "", "Config.ini");
+        EXPECT_EQ(ini.GetInt("System", "ID"), m_service->Pid()) << "Config.ini torn after kill " << kill;
+        EXPECT_GE(ini.GetInt("Time", "CountTime"), stored);
+    }
+    const std::string out = m_service->Out();
+    std::size_t restarts = 0;
+    for (std::size_t at = 0; (at = out.find("starting it again", at)) != std::string::npos; ++at) {
+        ++restarts;
+    }
+    EXPECT_GE(restarts, 20u);
+    StopService();
+}
+
+TEST_F(ServiceTest, AShellEndedByTheParentsRequestStaysEnded) {
+    SetAccount(5);
+    SetSetup(1, 0);
+    StartService();
+    ASSERT_TRUE(WaitForStarts(1));
+    // What the shell does when the parent password ends it: ask for the console.
+    ASSERT_TRUE(platform::PostServiceMessage(platform::kChangeStyleMessage, 1));
+    ASSERT_TRUE(WaitForStarts(2));
+    const pid_t shell = std::stoi(ServiceProcess::Read(m_folder / "shell.pids"));
+    ASSERT_EQ(::kill(shell, SIGKILL), 0);
+    // A request after the end proves the service saw it before answering.
+    ASSERT_TRUE(ServiceProcess::Until([&] { return ::kill(shell, 0) != 0; }));
+    ASSERT_TRUE(platform::PostServiceMessage(platform::kChangeStyleMessage, 1));
+    ASSERT_TRUE(WaitForStarts(3));
+    EXPECT_EQ(Started(), (std::vector<std::string>{Line("Warrow"), Line("WarrowTray"), Line("WarrowTray")}));
+    EXPECT_EQ(m_service->Out().find("starting it again"), std::string::npos) << m_service->Out();
     StopService();
 }
 
