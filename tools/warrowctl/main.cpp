@@ -10,6 +10,8 @@
 #include "core/WebKey.h"
 #include "platform/Paths.h"
 #include "platform/ServiceChannel.h"
+#include "service/ChildAccounts.h"
+#include "tools/warrowctl/Doctor.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -38,7 +40,9 @@ const char* const kUsage =
     "  account                           show the account (never its passwords)\n"
     "  volume [VALUE]                    show (and set) the master volume, 0..65535\n"
     "  changestyle 0|1                   ask the running service to start the child shell (0)\n"
-    "                                    or the parent console (1)\n";
+    "                                    or the parent console (1)\n"
+    "  doctor [--json] [--root DIR]      list what weakens this machine's setup, each with a fix;\n"
+    "                                    exit 0 when nothing is found, 1 otherwise\n";
 
 using Args = std::vector<std::string>;
 
@@ -106,6 +110,30 @@ int ChangeStyle(const Args& a) {
         return Fail(kRefused, error);
     }
     return kOk;
+}
+
+int Doctor(const Args& a) {
+    bool json = false;
+    std::string root = "/";
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] == "--json") {
+            json = true;
+        } else if (a[i] == "--root" && i + 1 < a.size()) {
+            root = a[++i];
+        } else {
+            return Fail(kError, "doctor: expected [--json] [--root DIR]");
+        }
+    }
+    const auto findings =
+        doctor::Diagnose(root, platform::CurrentDirectory(), child_accounts::List("Config.ini"));
+    if (json) {
+        std::fputs(doctor::ToJson(findings).c_str(), stdout);
+    } else {
+        for (const auto& finding : findings) {
+            PrintRecord({finding.id, finding.problem, finding.fix});
+        }
+    }
+    return findings.empty() ? kOk : kRefused;
 }
 
 int ShowConfig(const Args&) {
@@ -355,6 +383,9 @@ int main(int argc, char** argv) {
     }
     if (command == "changestyle") {
         return ChangeStyle(rest);
+    }
+    if (command == "doctor") {
+        return Doctor(rest);
     }
     static const std::map<std::string, std::function<int(const Args&)>> kLibraryCommands = {
         {"apps", Apps}, {"web", Web}, {"log", Log}, {"account", Account}, {"volume", Volume}};
