@@ -30,7 +30,8 @@ protected:
         Write("root/usr/share/xsessions/warrow.desktop", "[Desktop Entry]\nName=Warrow\n");
         Write("root/var/lib/AccountsService/users/kid", "[User]\nXSession=warrow\n");
         Write("root/etc/X11/xorg.conf.d/50-warrow.conf",
-              "Section \"ServerFlags\"\n  Option \"DontVTSwitch\" \"true\"\n  Option \"DontZap\" \"true\"\nEndSection\n");
+              "Section \"ServerFlags\"\n  Option \"DontVTSwitch\" \"true\"\n  Option \"DontZap\" "
+              "\"true\"\nEndSection\n");
         Write("root/etc/default/keyboard", "XKBOPTIONS=\"terminate:ctrl_alt_bksp\"\n");
         Write("root/etc/systemd/system/multi-user.target.wants/Warrow.service", "");
         fs::create_directories(Install());
@@ -68,7 +69,9 @@ protected:
         const int status = ::pclose(pipe);
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
     }
-    Result Doctor(const std::string& options = "") { return Run("doctor --root '" + (m_dir / "root").string() + "' " + options); }
+    Result Doctor(const std::string& options = "") {
+        return Run("doctor --root '" + (m_dir / "root").string() + "' " + options);
+    }
 
     fs::path m_dir;
 };
@@ -84,16 +87,27 @@ TEST_F(DoctorTest, EachPlantedWeaknessIsFoundWithAFix) {
     const std::vector<std::pair<std::string, std::function<void()>>> weaknesses = {
         {"admin-group", [&] { Write("root/etc/group", "sudo:x:27:parent,kid\nkid:x:1001:\n"); }},
         {"no-password", [&] { Write("root/etc/shadow", "kid::19000::::::\n"); }},
-        {"other-sessions", [&] { Write("root/usr/share/wayland-sessions/gnome.desktop", "[Desktop Entry]\n"); }},
+        {"other-sessions",
+         [&] { Write("root/usr/share/wayland-sessions/gnome.desktop", "[Desktop Entry]\n"); }},
         {"child-session", [&] { Write("root/var/lib/AccountsService/users/kid", "[User]\nSession=xfce\n"); }},
-        {"autologin", [&] { Write("root/etc/lightdm/lightdm.conf.d/10-auto.conf", "[Seat:*]\nautologin-user=kid\n"); }},
+        {"autologin",
+         [&] { Write("root/etc/lightdm/lightdm.conf.d/10-auto.conf", "[Seat:*]\nautologin-user=kid\n"); }},
         {"autologin", [&] { Write("root/etc/gdm3/daemon.conf", "[daemon]\nAutomaticLoginEnable = True\n"); }},
-        {"vt-switch", [&] { Write("root/etc/X11/xorg.conf.d/50-warrow.conf", "Section \"ServerFlags\"\n  Option \"DontZap\" \"true\"\nEndSection\n"); }},
-        {"zap", [&] { Write("root/etc/X11/xorg.conf.d/50-warrow.conf", "Option \"DontVTSwitch\" \"true\"\n# Option \"DontZap\" \"true\"\n"); }},
+        {"vt-switch",
+         [&] {
+             Write("root/etc/X11/xorg.conf.d/50-warrow.conf",
+                   "Section \"ServerFlags\"\n  Option \"DontZap\" \"true\"\nEndSection\n");
+         }},
+        {"zap",
+         [&] {
+             Write("root/etc/X11/xorg.conf.d/50-warrow.conf",
+                   "Option \"DontVTSwitch\" \"true\"\n# Option \"DontZap\" \"true\"\n");
+         }},
         {"writable-settings", [&] { ::chmod((Install() / "Config.ini").c_str(), 0666); }},
         {"writable-settings", [&] { ASSERT_EQ(::chown(Install().c_str(), 1001, 1001), 0); }},
         {"readable-database", [&] { ::chmod((Install() / "DataBase/DataBase.db").c_str(), 0644); }},
-        {"service-disabled", [&] { fs::remove(m_dir / "root/etc/systemd/system/multi-user.target.wants/Warrow.service"); }},
+        {"service-disabled",
+         [&] { fs::remove(m_dir / "root/etc/systemd/system/multi-user.target.wants/Warrow.service"); }},
     };
     for (const auto& [id, plant] : weaknesses) {
         SCOPED_TRACE(id);
@@ -103,7 +117,8 @@ TEST_F(DoctorTest, EachPlantedWeaknessIsFoundWithAFix) {
         const Result result = Doctor();
         EXPECT_EQ(result.status, 1);
         EXPECT_EQ(result.out.rfind(id + "\t", 0), 0u) << result.out;
-        EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 1) << "only the planted one: " << result.out;
+        EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 1)
+            << "only the planted one: " << result.out;
         const std::string json = Doctor("--json").out;
         EXPECT_NE(json.find("{\"id\": \"" + id + "\", \"problem\": \""), std::string::npos) << json;
         EXPECT_NE(json.find("\"fix\": \""), std::string::npos);

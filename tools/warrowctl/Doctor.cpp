@@ -89,13 +89,14 @@ void CheckGroupsAndPasswords(const fs::path& root, const std::vector<std::string
         const auto fields = Split(line, ':');
         if (fields.size() >= 2 && fields[1].empty() &&
             std::find(children.begin(), children.end(), fields[0]) != children.end()) {
-            out.push_back({"no-password", "child account " + fields[0] + " has no password",
-                           "passwd " + fields[0]});
+            out.push_back(
+                {"no-password", "child account " + fields[0] + " has no password", "passwd " + fields[0]});
         }
     }
 }
 
-void CheckSessions(const fs::path& root, const std::vector<std::string>& children, std::vector<Finding>& out) {
+void CheckSessions(const fs::path& root, const std::vector<std::string>& children,
+                   std::vector<Finding>& out) {
     std::vector<std::string> others;
     for (const char* folder : {"usr/share/xsessions", "usr/share/wayland-sessions"}) {
         for (const auto& file : Files(root / folder, ".desktop")) {
@@ -131,15 +132,16 @@ void CheckAutologin(const fs::path& root, std::vector<Finding>& out) {
     }
     for (const auto& file : lightdm) {
         if (const std::string user = Value(file, "autologin-user"); !user.empty()) {
-            out.push_back({"autologin", "the login screen logs " + user + " in without a password (" +
-                                            file.lexically_relative(root).string() + ")",
+            out.push_back({"autologin",
+                           "the login screen logs " + user + " in without a password (" +
+                               file.lexically_relative(root).string() + ")",
                            "remove autologin-user from " + ("/" + file.lexically_relative(root).string())});
         }
     }
     for (const char* name : {"etc/gdm3/daemon.conf", "etc/gdm3/custom.conf", "etc/gdm/custom.conf"}) {
         if (Lower(Value(root / name, "AutomaticLoginEnable")) == "true") {
-            out.push_back({"autologin", std::string("the login screen logs a user in without a password (/") +
-                                            name + ")",
+            out.push_back({"autologin",
+                           std::string("the login screen logs a user in without a password (/") + name + ")",
                            std::string("set AutomaticLoginEnable=false in /") + name});
         }
     }
@@ -159,16 +161,18 @@ void CheckXServer(const fs::path& root, std::vector<Finding>& out) {
             if (text.find("#") != std::string::npos && text.find("#") < text.find("option")) {
                 continue;
             }
-            const bool on = text.find("\"true\"") != std::string::npos || text.find("\"on\"") != std::string::npos ||
-                            text.find("\"yes\"") != std::string::npos || text.find("\"1\"") != std::string::npos;
+            const bool on =
+                text.find("\"true\"") != std::string::npos || text.find("\"on\"") != std::string::npos ||
+                text.find("\"yes\"") != std::string::npos || text.find("\"1\"") != std::string::npos;
             noVtSwitch |= text.find("\"dontvtswitch\"") != std::string::npos && on;
             noZap |= text.find("\"dontzap\"") != std::string::npos && on;
         }
     }
     const std::string fixFile = "/etc/X11/xorg.conf.d/50-warrow.conf";
     if (!noVtSwitch) {
-        out.push_back({"vt-switch", "the X server lets Ctrl+Alt+F1..F12 switch to a text console",
-                       "add Section \"ServerFlags\" Option \"DontVTSwitch\" \"true\" EndSection to " + fixFile});
+        out.push_back(
+            {"vt-switch", "the X server lets Ctrl+Alt+F1..F12 switch to a text console",
+             "add Section \"ServerFlags\" Option \"DontVTSwitch\" \"true\" EndSection to " + fixFile});
     }
     const bool zapKey = Value(root / "etc/default/keyboard", "XKBOPTIONS").find("terminate:ctrl_alt_bksp") !=
                         std::string::npos;

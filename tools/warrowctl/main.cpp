@@ -11,6 +11,7 @@
 #include "platform/Paths.h"
 #include "platform/ServiceChannel.h"
 #include "service/ChildAccounts.h"
+#include "tools/warrowctl/ChildCommand.h"
 #include "tools/warrowctl/Doctor.h"
 
 #include <algorithm>
@@ -41,6 +42,8 @@ const char* const kUsage =
     "  volume [VALUE]                    show (and set) the master volume, 0..65535\n"
     "  changestyle 0|1                   ask the running service to start the child shell (0)\n"
     "                                    or the parent console (1)\n"
+    "  child add USER | del USER | list  mark an account as a child account (its default session\n"
+    "                                    becomes Warrow) or no longer; list the child accounts\n"
     "  doctor [--json] [--root DIR]      list what weakens this machine's setup, each with a fix;\n"
     "                                    exit 0 when nothing is found, 1 otherwise\n";
 
@@ -383,6 +386,9 @@ int main(int argc, char** argv) {
     }
     if (command == "changestyle") {
         return ChangeStyle(rest);
+    }
+    if (command == "child") {
+        return ChildCommand(rest);
     }
     if (command == "doctor") {
         return Doctor(rest);
