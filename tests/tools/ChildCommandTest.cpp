@@ -25,7 +25,9 @@ protected:
         fs::remove_all(m_dir);
         fs::create_directories(m_dir / "install");
         fs::create_directories(m_dir / "accounts");
-        ASSERT_EQ(std::system(("useradd -M -G sudo " + m_user + " && passwd -d " + m_user + " >/dev/null").c_str()), 0);
+        ASSERT_EQ(
+            std::system(("useradd -M -G sudo " + m_user + " && passwd -d " + m_user + " >/dev/null").c_str()),
+            0);
         m_created = true;
         ASSERT_EQ(Run("init").status, 0);
         ::setenv("WARROW_ACCOUNTSSERVICE_DIR", (m_dir / "accounts").c_str(), 1);
@@ -47,8 +49,9 @@ protected:
     };
     Result Run(const std::string& arguments) {
         const fs::path err = m_dir / "stderr.txt";
-        const std::string command = std::string(std::getenv("WARROWCTL")) + " --dir '" + (m_dir / "install").string() +
-                                    "' " + arguments + " 2>'" + err.string() + "'";
+        const std::string command = std::string(std::getenv("WARROWCTL")) + " --dir '" +
+                                    (m_dir / "install").string() + "' " + arguments + " 2>'" + err.string() +
+                                    "'";
         FILE* pipe = ::popen(command.c_str(), "r");
         std::string out;
         char buffer[4096];
@@ -83,7 +86,8 @@ TEST_F(ChildCommandTest, AddMarksTheAccountSetsItsSessionAndWarnsOfAdministrator
     // The doctor sees the same weaknesses on this machine's real files.
     const Result doctor = Run("doctor");
     EXPECT_EQ(doctor.status, 1);
-    EXPECT_NE(doctor.out.find("admin-group\tchild account " + m_user + " is in the group sudo"), std::string::npos)
+    EXPECT_NE(doctor.out.find("admin-group\tchild account " + m_user + " is in the group sudo"),
+              std::string::npos)
         << doctor.out;
     EXPECT_NE(doctor.out.find("no-password\tchild account " + m_user), std::string::npos) << doctor.out;
 

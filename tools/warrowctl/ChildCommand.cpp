@@ -45,8 +45,9 @@ bool SetSessionOverDBus(const std::string& user) {
     sd_bus_message_unref(reply);
     sd_bus_error_free(&error);
     if (ok) {
-        ok = sd_bus_call_method(bus, "org.freedesktop.Accounts", userPath.c_str(), "org.freedesktop.Accounts.User",
-                                "SetXSession", &error, nullptr, "s", kSession) >= 0;
+        ok = sd_bus_call_method(bus, "org.freedesktop.Accounts", userPath.c_str(),
+                                "org.freedesktop.Accounts.User", "SetXSession", &error, nullptr, "s",
+                                kSession) >= 0;
         sd_bus_error_free(&error);
     }
     sd_bus_flush_close_unref(bus);
@@ -85,11 +86,14 @@ void Warn(const passwd& pw) {
         const group* gr = ::getgrgid(gid);
         if (gr != nullptr && (std::string(gr->gr_name) == "sudo" || std::string(gr->gr_name) == "adm" ||
                               std::string(gr->gr_name) == "wheel")) {
-            std::fprintf(stderr, "warrowctl: warning: %s is in the group %s and can change the system: gpasswd -d %s %s\n",
-                         pw.pw_name, gr->gr_name, pw.pw_name, gr->gr_name);
+            std::fprintf(
+                stderr,
+                "warrowctl: warning: %s is in the group %s and can change the system: gpasswd -d %s %s\n",
+                pw.pw_name, gr->gr_name, pw.pw_name, gr->gr_name);
         }
     }
-    if (const spwd* sp = ::getspnam(pw.pw_name); sp != nullptr && sp->sp_pwdp != nullptr && sp->sp_pwdp[0] == '\0') {
+    if (const spwd* sp = ::getspnam(pw.pw_name);
+        sp != nullptr && sp->sp_pwdp != nullptr && sp->sp_pwdp[0] == '\0') {
         std::fprintf(stderr, "warrowctl: warning: %s has no password: passwd %s\n", pw.pw_name, pw.pw_name);
     }
 }
@@ -156,7 +160,8 @@ int ChildCommand(const std::vector<std::string>& a) {
     const bool set = (folder == nullptr && SetSessionOverDBus(user)) ||
                      SetSessionInFile(folder != nullptr ? folder : "/var/lib/AccountsService/users", user);
     if (!set) {
-        std::fprintf(stderr, "warrowctl: warning: could not make the Warrow session %s's default\n", user.c_str());
+        std::fprintf(stderr, "warrowctl: warning: could not make the Warrow session %s's default\n",
+                     user.c_str());
     }
     Warn(copy);
     return kOk;
