@@ -4,6 +4,7 @@
 #include "ltl/CIni.h"
 #include "platform/ConsoleSession.h"
 #include "platform/Paths.h"
+#include "platform/ServiceChannel.h"
 
 #include <cstdio>
 
@@ -129,6 +130,11 @@ void CWarrowControl::ChangeStyle(enWarrowStyle style) {
     // directory, and find each other there.
     const std::string folder = platform::ProgramDirectory();
     platform::ChangeDirectory(folder);
+    // A running service starts it, so it knows when child mode begins and
+    // ends (a shell that ends without this request is started again).
+    if (platform::PostServiceMessage(platform::kChangeStyleMessage, style)) {
+        return;
+    }
     std::string error;
     if (!platform::StartForConsoleUser(platform::JoinPath(folder, ProgramForStyle(style)), folder, &error)) {
         std::fprintf(stderr, "%s: %s\n", ProgramForStyle(style), error.c_str());

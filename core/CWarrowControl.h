@@ -44,7 +44,8 @@ public:
     void SaveTime(const std::vector<ltl::CIni::Entry>& more);
     tagConfig& GetConfig() { return m_config; }
 
-    // Starts the program of the other mode; the caller ends itself afterwards.
+    // Starts the program of the other mode (through the service when one
+    // listens); the caller ends itself afterwards.
     void ChangeStyle(enWarrowStyle style);
 
     // "a_b_c_d" to the packed 64-bit version and back.

@@ -69,10 +69,20 @@ private:
 
 bool ReplaceFile(const std::string& path, const std::string& text) {
     struct stat st {};
-    const mode_t mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
+    const bool existed = ::stat(path.c_str(), &st) == 0;
+    const mode_t mode = existed ? (st.st_mode & 07777) : 0644;
     std::string temp = path + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) {
+        return false;
+    }
+    // A replaced file keeps its owner and group: root (the service) writing a
+    // family user's settings must not leave them unwritable for that user.
+    // Only root can give a file away; anyone else keeps the group when allowed.
+    if (existed && (st.st_uid != ::geteuid() || st.st_gid != ::getegid()) &&
+        ::fchown(fd, st.st_uid, st.st_gid) != 0 && ::geteuid() == 0) {
+        ::close(fd);
+        ::unlink(temp.c_str());
         return false;
     }
     const bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, text) && ::fdatasync(fd) == 0;

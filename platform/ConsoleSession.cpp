@@ -1,10 +1,12 @@
 #include "platform/ConsoleSession.h"
 
 #include "platform/ProcessLauncher.h"
+#include "platform/SystemUnitLauncher.h"
 
 #include <systemd/sd-daemon.h>
 #include <systemd/sd-login.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -114,23 +116,50 @@ SessionLookup FindConsoleSession(ConsoleSession& session) {
     return SessionLookup::Found;
 }
 
+std::optional<uid_t> ActiveSeatUser() {
+    if (const char* test = std::getenv("WARROW_TEST_SEAT_UID"); test != nullptr && *test != '\0') {
+        return static_cast<uid_t>(std::strtoul(test, nullptr, 10));
+    }
+    uid_t uid = 0;
+    if (!LogindRuns() || sd_seat_get_active("seat0", nullptr, &uid) < 0) {
+        return std::nullopt;
+    }
+    return uid;
+}
+
+bool RootMayStartDirectly() {
+    const char* value = std::getenv(kTestRootStartVariable);
+    return value != nullptr && std::string(value) == "1";
+}
+
 bool StartForConsoleUser(const std::string& program, const std::string& folder, std::string* error,
-                         const std::function<void()>& onWait) {
+                         const std::function<void()>& onWait, pid_t* pid) {
     LaunchRequest request{program, {}, folder, {}, false, 0, 0, {}};
     if (::geteuid() != 0) {
-        return StartDetached(request, error);
+        return StartDetached(request, error, pid);
     }
     for (;;) {
         ConsoleSession session;
         switch (FindConsoleSession(session)) {
         case SessionLookup::NotAvailable:
-            return StartDetached(request, error);
+            // Nobody to start it for: a program of the family never runs as root.
+            if (!RootMayStartDirectly()) {
+                if (error) {
+                    *error = "no login manager (systemd-logind) to find the person at the computer; not "
+                             "starting it as root";
+                }
+                errno = EPERM;
+                return false;
+            }
+            return StartDetached(request, error, pid);
         case SessionLookup::Found:
             request.environment = session.environment;
             request.asUser = true;
             request.uid = session.uid;
             request.gid = session.gid;
-            return StartDetached(request, error);
+            // A sandboxed service must not hand its sandbox down.
+            return RunningAsSystemUnit() ? StartInSystemUnit(request, error, pid)
+                                         : StartDetached(request, error, pid);
         case SessionLookup::NoSessionYet:
             if (onWait) {
                 onWait();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -25,11 +26,24 @@ enum class SessionLookup {
 
 SessionLookup FindConsoleSession(ConsoleSession& session);
 
+// The user of seat0's active session: none without logind or while nobody is
+// logged in. Tests name one with $WARROW_TEST_SEAT_UID.
+std::optional<uid_t> ActiveSeatUser();
+
 // How a program of the suite is started for the person at the computer: a
 // normal user starts it directly; root (the service) starts it as the user of
-// the active graphical session, waiting while nobody is logged in; root on a
-// system without logind starts it directly. `onWait` is told each time it waits.
+// the active graphical session, waiting while nobody is logged in (in a unit
+// of its own when the service itself runs as a systemd unit). Root on a system
+// without logind refuses (EPERM): there is nobody to start it for, and a
+// family's program never runs as root; tests set kTestRootStartVariable to 1
+// to start it directly anyway. `onWait` is told each time it waits; `pid`
+// receives the started program's process id.
 bool StartForConsoleUser(const std::string& program, const std::string& folder, std::string* error = nullptr,
-                         const std::function<void()>& onWait = {});
+                         const std::function<void()>& onWait = {}, pid_t* pid = nullptr);
+
+constexpr const char* kTestRootStartVariable = "WARROW_TEST_START_AS_ROOT";
+
+// True when kTestRootStartVariable is set to 1.
+bool RootMayStartDirectly();
 
 } // namespace platform

@@ -42,6 +42,8 @@ public:
     ProcessHandle& operator=(const ProcessHandle&) = delete;
 
     bool Valid() const { return m_fd >= 0; }
+    // The pidfd: readable once the process has ended (poll it, never read it).
+    int Descriptor() const { return m_fd; }
     pid_t Pid() const { return m_pid; }
     // False when the process has ended (or nothing is held).
     bool Running() const;

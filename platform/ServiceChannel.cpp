@@ -14,6 +14,12 @@ namespace {
 
 constexpr const char* kOverride = "WARROW_SERVICE_SOCKET";
 constexpr const char* kSocketName = "warrow-service.sock";
+// The system service's socket lives in a folder of its own: a sandboxed
+// service may write below /run only in the runtime folder systemd made for it.
+constexpr const char* kSystemFolder = "/run/warrow";
+constexpr const char* kSystemSocket = "/run/warrow/service.sock";
+// Where services before that listened; still tried by senders.
+constexpr const char* kOldSystemSocket = "/run/warrow-service.sock";
 constexpr std::size_t kMaxDatagram = 128;
 
 std::string TmpFolder() {
@@ -57,7 +63,7 @@ std::string ServiceSocketPath() {
         return runtime;
     }
     if (::geteuid() == 0) {
-        return std::string("/run/") + kSocketName;
+        return kSystemSocket;
     }
     return TmpFolder() + "/service.sock";
 }
@@ -70,7 +76,8 @@ std::vector<std::string> ServiceSocketCandidates() {
     if (std::string runtime = RuntimePath(); !runtime.empty()) {
         candidates.push_back(runtime);
     }
-    candidates.push_back(std::string("/run/") + kSocketName);
+    candidates.push_back(kSystemSocket);
+    candidates.push_back(kOldSystemSocket);
     candidates.push_back(TmpFolder() + "/service.sock");
     return candidates;
 }
@@ -145,6 +152,9 @@ bool ServiceSocket::Open(const std::string& path, std::string* error) {
     if (path == TmpFolder() + "/service.sock" && !PrivateFolder(TmpFolder())) {
         return fail("folder is not private");
     }
+    if (path == kSystemSocket && ::mkdir(kSystemFolder, 0755) != 0 && errno != EEXIST) {
+        return fail("folder");
+    }
     sockaddr_un address{};
     if (!MakeAddress(path, address)) {
         return fail("address");
@@ -153,6 +163,10 @@ bool ServiceSocket::Open(const std::string& path, std::string* error) {
     if (fd < 0) {
         return fail("socket");
     }
+    // Every datagram carries its sender's credentials, filled in by the
+    // kernel, so the receiver can tell root and the seat's user from others.
+    const int on = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_PASSCRED, &on, sizeof on);
     const auto* sa = reinterpret_cast<const sockaddr*>(&address);
     int bound = ::bind(fd, sa, sizeof address);
     if (bound != 0 && errno == EADDRINUSE) {
@@ -189,6 +203,36 @@ void ServiceSocket::Close() {
         ::unlink(m_path.c_str());
         m_fd = -1;
     }
+}
+
+bool ServiceSocket::Receive(std::string& datagram, uid_t& senderUid, pid_t& senderPid) {
+    char buffer[kMaxDatagram + 1];
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(ucred))];
+    iovec io{buffer, sizeof buffer};
+    msghdr message{};
+    message.msg_iov = &io;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    ssize_t n;
+    while ((n = ::recvmsg(m_fd, &message, MSG_DONTWAIT)) < 0 && errno == EINTR) {
+    }
+    if (n < 0) {
+        return false;
+    }
+    datagram.assign(buffer, static_cast<std::size_t>(n));
+    senderUid = static_cast<uid_t>(-1);
+    senderPid = 0;
+    for (cmsghdr* c = CMSG_FIRSTHDR(&message); c != nullptr; c = CMSG_NXTHDR(&message, c)) {
+        if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_CREDENTIALS &&
+            c->cmsg_len >= CMSG_LEN(sizeof(ucred))) {
+            ucred credentials{};
+            std::memcpy(&credentials, CMSG_DATA(c), sizeof credentials);
+            senderUid = credentials.uid;
+            senderPid = credentials.pid;
+        }
+    }
+    return true;
 }
 
 bool ServiceSocket::Receive(std::string& datagram) {

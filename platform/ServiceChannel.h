@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 #include <vector>
 
 namespace platform {
@@ -11,11 +12,12 @@ namespace platform {
 //
 // Where the service listens: $WARROW_SERVICE_SOCKET when set; otherwise
 // $XDG_RUNTIME_DIR/warrow-service.sock; root without XDG_RUNTIME_DIR uses
-// /run/warrow-service.sock; anyone else /tmp/warrow-<uid>/service.sock.
+// /run/warrow/service.sock; anyone else /tmp/warrow-<uid>/service.sock.
 std::string ServiceSocketPath();
 
 // Where a sender looks for a service, in order: the override, its own runtime
-// folder, the system service's /run path, the /tmp fallback.
+// folder, the system service's /run paths (the current, then the older
+// /run/warrow-service.sock), the /tmp fallback.
 std::vector<std::string> ServiceSocketCandidates();
 
 constexpr const char* kChangeStyleMessage = "WRM_CHANGESTYLE";
@@ -51,6 +53,9 @@ public:
     int Descriptor() const { return m_fd; }
     // One pending datagram, without blocking; false when none is waiting.
     bool Receive(std::string& datagram);
+    // The same with the sender's user and process as the kernel vouches for
+    // them (SCM_CREDENTIALS); a datagram without them has the user -1.
+    bool Receive(std::string& datagram, uid_t& senderUid, pid_t& senderPid);
 
 private:
     int m_fd = -1;

@@ -7,9 +7,11 @@
 #include "platform/ServiceChannel.h"
 #include "service/CService.h"
 #include "service/CWarrowApp.h"
+#include "service/ChildAccounts.h"
 
 #include <cerrno>
 #include <climits>
+#include <pwd.h>
 #include <unistd.h>
 
 unsigned int WRM_CHANGESTYLE = 0;
@@ -24,7 +26,7 @@ constexpr int kAbandoned = INT_MIN;
 
 // Returns 0 on success, kAbandoned when the start was abandoned, otherwise
 // the failure's errno (-1 when none was given).
-int StartProgram(const char* name) {
+int StartProgram(const char* name, pid_t* pid = nullptr) {
     const std::string folder = platform::ProgramDirectory();
     platform::ChangeDirectory(folder);
     bool waited = false;
@@ -41,7 +43,7 @@ int StartProgram(const char* name) {
     std::string error;
     try {
         errno = 0;
-        if (platform::StartForConsoleUser(platform::JoinPath(folder, name), folder, &error, onWait)) {
+        if (platform::StartForConsoleUser(platform::JoinPath(folder, name), folder, &error, onWait, pid)) {
             return 0;
         }
     } catch (const StartAbandoned&) {
@@ -58,10 +60,12 @@ void SetStopCheck(std::function<bool()> check) {
     g_stopCheck = std::move(check);
 }
 
-void StartWarrow() {
-    if (const int code = StartProgram(ProgramForStyle(STYLE_CHILD)); code != 0 && code != kAbandoned) {
+bool StartWarrow(pid_t* pid) {
+    const int code = StartProgram(ProgramForStyle(STYLE_CHILD), pid);
+    if (code != 0 && code != kAbandoned) {
         LogEvent("运行Warrow 失败");
     }
+    return code == 0;
 }
 
 void StartWarrowTray() {
@@ -73,10 +77,38 @@ void StartWarrowTray() {
 
 void CMainShell::OnChangeStyle(long style) {
     if (style == STYLE_CHILD) {
-        StartWarrow();
+        StartShell();
     } else if (style == STYLE_PARENT) {
+        // The parent asked for the console: the shell's end is expected.
+        m_shellWatch.Stop();
         StartWarrowTray();
     }
+}
+
+void CMainShell::StartShell() {
+    pid_t pid = 0;
+    if (StartWarrow(&pid)) {
+        m_shellWatch.Started(pid, SeatUserIsChildAccount());
+    }
+}
+
+void CMainShell::OnShellEnded() {
+    m_shellWatch.Ended();
+}
+
+void CMainShell::RestartShellIfDue() {
+    if (m_shellWatch.DueInMs() != 0) {
+        return;
+    }
+    m_shellWatch.Restarting();
+    LogEvent("Warrow ended without the parent; starting it again");
+    StartShell();
+}
+
+bool SeatUserIsChildAccount() {
+    const std::optional<uid_t> seat = platform::ActiveSeatUser();
+    const passwd* pw = seat ? ::getpwuid(*seat) : nullptr;
+    return pw != nullptr && child_accounts::Contains("Config.ini", pw->pw_name);
 }
 
 bool CMainShell::Init() {

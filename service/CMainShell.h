@@ -3,6 +3,7 @@
 #include "core/CWarrowControl.h"
 #include "core/CWarrowDBConfig.h"
 #include "ltl/CSingleton.h"
+#include "service/ShellWatch.h"
 
 #include <functional>
 
@@ -20,7 +21,17 @@ public:
     // anything else nothing.
     void OnChangeStyle(long style);
 
+    // The child shell the service watches (see ShellWatch).
+    int ShellDescriptor() const { return m_shellWatch.Descriptor(); }
+    void OnShellEnded();
+    // Milliseconds until a restart is due, -1 when none is.
+    long ShellRestartDueInMs() const { return m_shellWatch.DueInMs(); }
+    void RestartShellIfDue();
+
 private:
+    void StartShell();
+
+    ShellWatch m_shellWatch;
     tagConfig* m_pConfig = nullptr; // the library's settings record
     tagSystemInfo m_systemInfo;
 };
@@ -29,9 +40,13 @@ private:
 extern unsigned int WRM_CHANGESTYLE;
 
 // Start the child shell / the parent console for the person at the computer.
-void StartWarrow();
+// The shell's process id goes to `pid`; false when it could not be started.
+bool StartWarrow(pid_t* pid = nullptr);
 void StartWarrowTray();
 
 // Asked while a start waits for someone to log in; true abandons the start
 // (the service is stopping).
 void SetStopCheck(std::function<bool()> check);
+
+// True when the user at the computer is marked as a child account.
+bool SeatUserIsChildAccount();

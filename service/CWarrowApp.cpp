@@ -1,13 +1,16 @@
 #include "service/CWarrowApp.h"
 
 #include "core/CWarrowCoreInterface.h"
+#include "platform/ConsoleSession.h"
 #include "service/CLogRetention.h"
 #include "service/CMainShell.h"
 #include "service/CService.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <ctime>
 #include <poll.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
@@ -95,13 +98,45 @@ bool CWarrowApp::PumpControls() {
 
 void CWarrowApp::HandleMessages() {
     std::string datagram;
-    while (m_socket.Receive(datagram)) {
+    uid_t sender = 0;
+    pid_t senderPid = 0;
+    while (m_socket.Receive(datagram, sender, senderPid)) {
         std::string name;
         long wParam = 0;
-        if (platform::ParseServiceMessage(datagram, name, wParam)) {
-            PreTranslateMessage(name, wParam);
+        if (!platform::ParseServiceMessage(datagram, name, wParam)) {
+            continue;
         }
+        if (name == platform::kChangeStyleMessage) {
+            const StyleVerdict verdict =
+                JudgeStyleRequest(sender, wParam, platform::ActiveSeatUser(), SeatUserIsChildAccount());
+            if (verdict != StyleVerdict::Allowed) {
+                m_refusals.Refused(sender, senderPid, wParam, verdict);
+                continue;
+            }
+        }
+        PreTranslateMessage(name, wParam);
     }
+}
+
+void RefusalLog::Refused(uid_t sender, pid_t pid, long style, StyleVerdict verdict) {
+    // One line per ten seconds at most: a sender cannot flood the journal.
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    if (m_logged && now.tv_sec - m_last < 10) {
+        ++m_suppressed;
+        return;
+    }
+    if (m_suppressed > 0) {
+        LogEvent("Refused ChangeStyle [%d] from uid %d (pid %d): %s (and %ld more refused)",
+                 static_cast<int>(style), static_cast<int>(sender), static_cast<int>(pid),
+                 DescribeVerdict(verdict), m_suppressed);
+    } else {
+        LogEvent("Refused ChangeStyle [%d] from uid %d (pid %d): %s", static_cast<int>(style),
+                 static_cast<int>(sender), static_cast<int>(pid), DescribeVerdict(verdict));
+    }
+    m_logged = true;
+    m_last = now.tv_sec;
+    m_suppressed = 0;
 }
 
 void CWarrowApp::PreTranslateMessage(const std::string& name, long wParam) {
@@ -120,9 +155,15 @@ void CWarrowApp::Run() {
     CLogRetention retention([] { return CWarrowCoreInterface::Get()->GetLog(); }, "Config.ini");
     const int retentionFd = retention.Arm(0) ? retention.Descriptor() : -1;
     while (!m_quit) {
-        pollfd fds[3] = {
-            {m_signalFd, POLLIN, 0}, {m_socket.Descriptor(), POLLIN, 0}, {retentionFd, POLLIN, 0}};
-        if (::poll(fds, 3, -1) < 0) {
+        CMainShell* shell = CMainShell::Get();
+        pollfd fds[4] = {{m_signalFd, POLLIN, 0},
+                         {m_socket.Descriptor(), POLLIN, 0},
+                         {retentionFd, POLLIN, 0},
+                         {shell->ShellDescriptor(), POLLIN, 0}};
+        // The only timed wait: a shell restart held back by the restart limit.
+        const long due = shell->ShellRestartDueInMs();
+        const int ready = ::poll(fds, 4, due < 0 ? -1 : static_cast<int>(std::min(due, 60000L)));
+        if (ready < 0) {
             if (errno == EINTR) {
                 continue;
             }
@@ -132,11 +173,19 @@ void CWarrowApp::Run() {
         if (fds[0].revents != 0) {
             HandleSignals();
         }
+        // Requests first: a shell that asked for the console before it ended
+        // is not started again.
         if (fds[1].revents != 0 && !m_quit) {
             HandleMessages();
         }
         if (fds[2].revents != 0 && !m_quit) {
             retention.OnTimer();
+        }
+        if (fds[3].fd >= 0 && fds[3].revents != 0 && !m_quit) {
+            shell->OnShellEnded();
+        }
+        if (!m_quit) {
+            shell->RestartShellIfDue();
         }
     }
 }

@@ -1,8 +1,20 @@
 #pragma once
 
 #include "platform/ServiceChannel.h"
+#include "service/StyleRequestPolicy.h"
 
 #include <string>
+
+// Logs refused requests, at most one line per ten seconds.
+class RefusalLog {
+public:
+    void Refused(uid_t sender, pid_t pid, long style, StyleVerdict verdict);
+
+private:
+    bool m_logged = false;
+    long m_last = 0;
+    long m_suppressed = 0;
+};
 
 // The service's main loop on its one thread: no windows, it sleeps until a
 // control signal (SIGTERM, SIGINT, SIGHUP) or a message on the service socket
@@ -35,6 +47,7 @@ private:
 
     int m_signalFd = -1;
     platform::ServiceSocket m_socket;
+    RefusalLog m_refusals;
     bool m_quit = false;
     static inline CWarrowApp* s_current = nullptr;
 };

@@ -124,10 +124,54 @@ std::string UnitText(const char* name, const std::string& program, const std::st
         }
         text += "After=" + unit + "\nWants=" + unit + "\n";
     }
+    std::string writable;
+    UnitValue(folder, writable, true);
     // KillMode=process: stopping the service must not end the programs it
     // started for the family; they were never its to watch.
     text += "\n[Service]\nType=notify\nExecStart=" + exec + "\nWorkingDirectory=" + directory +
-            "\nKillMode=process\n\n[Install]\nWantedBy=multi-user.target\n";
+            "\nKillMode=process\n";
+    // The service reads and writes the installation folder, listens on one
+    // socket below /run and asks systemd to start programs for the person at
+    // the computer (those run in units of their own, outside this sandbox).
+    // It keeps only what that needs: reading the session leader's environment
+    // of another user (SYS_PTRACE), settings in a folder a family's user may
+    // own in the shared-account mode (DAC_OVERRIDE), and giving a replaced
+    // settings file back to its owner (CHOWN).
+    text += "UMask=0077\n"
+            "RuntimeDirectory=warrow\n"
+            "RuntimeDirectoryMode=0755\n"
+            "ProtectSystem=strict\n"
+            "ReadWritePaths=" +
+            writable +
+            "\n"
+            "ProtectHome=yes\n"
+            "PrivateTmp=yes\n"
+            "PrivateDevices=yes\n"
+            "PrivateNetwork=yes\n"
+            "PrivateMounts=yes\n"
+            "IPAddressDeny=any\n"
+            "RestrictAddressFamilies=AF_UNIX\n"
+            "ProtectKernelTunables=yes\n"
+            "ProtectKernelModules=yes\n"
+            "ProtectKernelLogs=yes\n"
+            "ProtectControlGroups=yes\n"
+            "ProtectClock=yes\n"
+            "ProtectHostname=yes\n"
+            "ProtectProc=invisible\n"
+            "NoNewPrivileges=yes\n"
+            "RestrictNamespaces=yes\n"
+            "RestrictRealtime=yes\n"
+            "RestrictSUIDSGID=yes\n"
+            "LockPersonality=yes\n"
+            "MemoryDenyWriteExecute=yes\n"
+            "RemoveIPC=yes\n"
+            "SystemCallArchitectures=native\n"
+            "SystemCallFilter=@system-service\n"
+            "SystemCallFilter=~@resources\n"
+            "SystemCallErrorNumber=EPERM\n"
+            "CapabilityBoundingSet=CAP_SYS_PTRACE CAP_DAC_OVERRIDE CAP_CHOWN\n"
+            "DevicePolicy=closed\n";
+    text += "\n[Install]\nWantedBy=multi-user.target\n";
     return text;
 }
 

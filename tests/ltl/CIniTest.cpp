@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -176,6 +177,24 @@ TEST_F(CIniTest, AProcessKilledWhileWritingNeverLeavesATornFile) {
         ASSERT_EQ(pad.size(), static_cast<std::size_t>(count / 1000 % 4000))
             << "keys of one write belong together";
     }
+}
+
+TEST_F(CIniTest, AReplacedFileKeepsItsOwnerAndMode) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "only root can give a file to another user";
+    }
+    Write("[System]\nID=1\n");
+    // Settings of a family's user, written by root (the service).
+    ASSERT_EQ(::chown(m_path.c_str(), 65534, 65534), 0);
+    ASSERT_EQ(::chmod(m_path.c_str(), 0640), 0);
+    ltl::CIni ini(false, -1, "", m_path.c_str());
+    ASSERT_TRUE(ini.SetInt("System", "ID", 7));
+    struct stat st {};
+    ASSERT_EQ(::stat(m_path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 65534u);
+    EXPECT_EQ(st.st_gid, 65534u);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(Read(), "[System]\nID=7\n");
 }
 
 TEST(IniDocumentTest, KeepsByteOrderMarkAndMissingFinalLineBreak) {

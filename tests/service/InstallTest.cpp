@@ -49,6 +49,26 @@ TEST_F(InstallTest, InstallReplacesAnExistingUnitAndEnablesTheNewOne) {
     EXPECT_EQ(m_service->Out(), "") << "installing does not run the service";
 }
 
+// systemd's own checks of the written unit: it loads, and its sandbox rates
+// an exposure of at most 5 (of 10).
+TEST_F(InstallTest, TheUnitPassesSystemdsChecksWithALowExposure) {
+    if (std::system("systemd-analyze --version >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "systemd-analyze is not installed";
+    }
+    ASSERT_EQ(m_service->Run({"/install"}), 0) << m_service->Err();
+    const std::string unit = ServiceProcess::Read(Unit());
+    EXPECT_NE(unit.find("ReadWritePaths=\"" + m_folder.string() + "\"\n"), std::string::npos) << unit;
+    EXPECT_NE(unit.find("RuntimeDirectory=warrow\n"), std::string::npos) << unit;
+    const std::string quoted = "'" + Unit().string() + "'";
+    EXPECT_EQ(std::system(("systemd-analyze verify " + quoted + " >/dev/null 2>&1").c_str()), 0)
+        << "systemd-analyze verify " << quoted;
+    EXPECT_EQ(
+        std::system(("systemd-analyze security --offline=true --threshold=50 " + quoted + " >/dev/null 2>&1")
+                        .c_str()),
+        0)
+        << "systemd-analyze security --offline=true " << quoted;
+}
+
 TEST_F(InstallTest, ABareDependencyNamesAServiceAndUnsafeOnesAreRefused) {
     EXPECT_EQ(m_service->Run({"/install", "Tcpip"}), 0);
     EXPECT_NE(ServiceProcess::Read(Unit()).find("After=Tcpip.service\n"), std::string::npos);

@@ -6,6 +6,8 @@
 
 #include <cerrno>
 #include <csignal>
+#include <grp.h>
+#include <sys/wait.h>
 
 namespace {
 
@@ -15,15 +17,28 @@ class ServiceTest : public InstallationFolder {
 protected:
     void SetUp() override {
         InstallationFolder::SetUp();
-        for (const char* name : {"Warrow", "WarrowTray"}) {
-            WriteScript(m_folder / name,
-                        std::string("echo \"") + name + " $(pwd)\" >> \"$(dirname \"$0\")/started.log\"\n");
-        }
+        // The child shell stays until it is ended (the service starts an ended
+        // one again); the console ends at once.
+        WriteScript(m_folder / "Warrow", "echo $$ >> \"$(dirname \"$0\")/shell.pids\"\n"
+                                         "echo \"Warrow $(pwd)\" >> \"$(dirname \"$0\")/started.log\"\n"
+                                         "exec sleep 100000\n");
+        WriteScript(m_folder / "WarrowTray",
+                    "echo \"WarrowTray $(pwd)\" >> \"$(dirname \"$0\")/started.log\"\n");
         m_service = std::make_unique<ServiceProcess>(m_folder);
         ::setenv("WARROW_SERVICE_SOCKET", m_service->Socket().c_str(), 1);
     }
     void TearDown() override {
         m_service.reset();
+        // Every shell a test started: the stand-ins and the counting ones.
+        std::istringstream pids(ServiceProcess::Read(m_folder / "shell.pids"));
+        for (pid_t pid = 0; pids >> pid;) {
+            ::kill(pid, SIGKILL);
+        }
+        std::istringstream resumes(ServiceProcess::Read(m_folder / "counter.log"));
+        std::string word;
+        for (long value = 0, pid = 0; resumes >> word >> value >> pid;) {
+            ::kill(static_cast<pid_t>(pid), SIGKILL);
+        }
         ::unsetenv("WARROW_SERVICE_SOCKET");
         InstallationFolder::TearDown();
     }
@@ -157,6 +172,80 @@ TEST_F(ServiceTest, AProgramThatCannotRunIsLogged) {
     StopService();
 }
 
+TEST_F(ServiceTest, RootWithoutLogindStartsNothingWithoutTheTestOverride) {
+    if (::geteuid() != 0 || std::filesystem::exists("/run/systemd/system")) {
+        GTEST_SKIP() << "needs root on a machine without systemd-logind";
+    }
+    SetAccount(5);
+    SetSetup(1, 0);
+    const std::string saved =
+        std::getenv("WARROW_TEST_START_AS_ROOT") ? std::getenv("WARROW_TEST_START_AS_ROOT") : "";
+    ::unsetenv("WARROW_TEST_START_AS_ROOT");
+    StartService();
+    ::setenv("WARROW_TEST_START_AS_ROOT", saved.c_str(), 1);
+    EXPECT_NE(m_service->Out().find("not starting it as root\n运行Warrow 失败\n"), std::string::npos)
+        << m_service->Out();
+    EXPECT_FALSE(std::filesystem::exists(m_folder / "started.log"));
+    StopService();
+}
+
+// Sends a mode change as another user (needs root); true when it was delivered.
+bool PostAs(uid_t uid, long style) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const bool switched = ::setgroups(0, nullptr) == 0 && ::setgid(uid) == 0 && ::setuid(uid) == 0;
+        ::_exit(switched && platform::PostServiceMessage(platform::kChangeStyleMessage, style) ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+constexpr uid_t kNobody = 65534;
+
+TEST_F(ServiceTest, OnlyRootAndThePersonAtTheComputerMayChangeTheMode) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to send as another user";
+    }
+    SetAccount(5);
+    SetSetup(0, 0);
+    StartService(); // nobody is at the computer (no logind, no stand-in)
+    ASSERT_TRUE(PostAs(kNobody, 1));
+    ASSERT_TRUE(m_service->WaitForOutput("Refused ChangeStyle [1] from uid 65534")) << m_service->Out();
+    EXPECT_NE(m_service->Out().find("not root and not the person at the computer"), std::string::npos);
+    // Root still may; its request is handled after the refused one.
+    ASSERT_TRUE(platform::PostServiceMessage(platform::kChangeStyleMessage, 1));
+    ASSERT_TRUE(WaitForStarts(1));
+    EXPECT_EQ(Started(), std::vector<std::string>{Line("WarrowTray")});
+    EXPECT_EQ(m_service->Out().find("Recieve ChangeStyle [1]\n"),
+              m_service->Out().rfind("Recieve ChangeStyle"))
+        << "only root's request was received";
+    StopService();
+}
+
+TEST_F(ServiceTest, AChildAccountAtTheComputerMayNotAskForTheConsole) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to send as another user";
+    }
+    SetAccount(5);
+    SetSetup(0, 0);
+    ::setenv("WARROW_TEST_SEAT_UID", std::to_string(kNobody).c_str(), 1);
+    StartService();
+    ::unsetenv("WARROW_TEST_SEAT_UID");
+    // As a parent's account the seat's user may ask for either program.
+    ASSERT_TRUE(PostAs(kNobody, 1));
+    ASSERT_TRUE(WaitForStarts(1));
+    // Marked as a child account it may ask for the child shell only.
+    ltl::CIni(false, -1, "", "Config.ini").SetString("ChildAccounts", "Users", "kid,nobody");
+    ASSERT_TRUE(PostAs(kNobody, 1));
+    ASSERT_TRUE(m_service->WaitForOutput("a child account may not ask for the parent console"))
+        << m_service->Out();
+    ASSERT_TRUE(PostAs(kNobody, 0));
+    ASSERT_TRUE(WaitForStarts(2));
+    EXPECT_EQ(Started(), (std::vector<std::string>{Line("WarrowTray"), Line("Warrow")}));
+    StopService();
+}
+
 TEST_F(ServiceTest, WithoutServiceIdTheSettingsAreNotLoadedAndNothingStartsAutomatically) {
     SetAccount(5);
     WriteConfig("[Setup]\nIsAutoStart=1\nStartStyle=0\n");
@@ -187,6 +276,72 @@ TEST_F(ServiceTest, ASecondServiceOnTheSameSocketDoesNotStart) {
     const std::string out = second.Out();
     EXPECT_NE(out.find("another service listens there"), std::string::npos) << out;
     EXPECT_NE(out.find("InitInstance Failed\n启动MFC出现问题\n"), std::string::npos) << out;
+    StopService();
+}
+
+// A shell killed 20 times comes back each time, resuming the counter it
+// stored last; Config.ini is whole after every kill.
+TEST_F(ServiceTest, AKilledShellComesBackWithItsCounter) {
+    WriteScript(m_folder / "Warrow", "exec \"$WARROW_COUNTER_SHELL\"\n");
+    SetAccount(5);
+    SetSetup(1, 0);
+    StartService();
+    auto resumes = [&] {
+        std::vector<std::pair<int, pid_t>> list;
+        std::istringstream in(ServiceProcess::Read(m_folder / "counter.log"));
+        std::string word;
+        int value = 0;
+        pid_t pid = 0;
+        while (in >> word >> value >> pid) {
+            list.emplace_back(value, pid);
+        }
+        return list;
+    };
+    auto counter = [] { return ltl::CIni(false, -1, "", "Config.ini").GetInt("Time", "CountTime"); };
+    int stored = -1;
+    for (std::size_t kill = 0; kill <= 20; ++kill) {
+        ASSERT_TRUE(ServiceProcess::Until([&] { return resumes().size() == kill + 1; }))
+            << "the shell is not back after kill " << kill << "\n"
+            << m_service->Out();
+        const auto [resumed, pid] = resumes().back();
+        EXPECT_GE(resumed, stored) << "a counter stored before kill " << kill << " was lost";
+        if (kill == 20) {
+            break; // this one stays; teardown ends it after the service
+        }
+        // Killed while it writes, after a save of its own; the file only
+        // grows, so what it holds now was stored before the kill.
+        ASSERT_TRUE(ServiceProcess::Until([&] { return counter() > resumed; }));
+        stored = counter();
+        ASSERT_EQ(::kill(pid, SIGKILL), 0);
+        const ltl::CIni ini(false, -1, "", "Config.ini");
+        EXPECT_EQ(ini.GetInt("System", "ID"), m_service->Pid()) << "Config.ini torn after kill " << kill;
+        EXPECT_GE(ini.GetInt("Time", "CountTime"), stored);
+    }
+    const std::string out = m_service->Out();
+    std::size_t restarts = 0;
+    for (std::size_t at = 0; (at = out.find("starting it again", at)) != std::string::npos; ++at) {
+        ++restarts;
+    }
+    EXPECT_GE(restarts, 20u);
+    StopService();
+}
+
+TEST_F(ServiceTest, AShellEndedByTheParentsRequestStaysEnded) {
+    SetAccount(5);
+    SetSetup(1, 0);
+    StartService();
+    ASSERT_TRUE(WaitForStarts(1));
+    // What the shell does when the parent password ends it: ask for the console.
+    ASSERT_TRUE(platform::PostServiceMessage(platform::kChangeStyleMessage, 1));
+    ASSERT_TRUE(WaitForStarts(2));
+    const pid_t shell = std::stoi(ServiceProcess::Read(m_folder / "shell.pids"));
+    ASSERT_EQ(::kill(shell, SIGKILL), 0);
+    // A request after the end proves the service saw it before answering.
+    ASSERT_TRUE(ServiceProcess::Until([&] { return ::kill(shell, 0) != 0; }));
+    ASSERT_TRUE(platform::PostServiceMessage(platform::kChangeStyleMessage, 1));
+    ASSERT_TRUE(WaitForStarts(3));
+    EXPECT_EQ(Started(), (std::vector<std::string>{Line("Warrow"), Line("WarrowTray"), Line("WarrowTray")}));
+    EXPECT_EQ(m_service->Out().find("starting it again"), std::string::npos) << m_service->Out();
     StopService();
 }
 

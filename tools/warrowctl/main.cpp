@@ -10,6 +10,9 @@
 #include "core/WebKey.h"
 #include "platform/Paths.h"
 #include "platform/ServiceChannel.h"
+#include "service/ChildAccounts.h"
+#include "tools/warrowctl/ChildCommand.h"
+#include "tools/warrowctl/Doctor.h"
 #include "tools/warrowctl/TimeCommands.h"
 
 #include <algorithm>
@@ -44,7 +47,11 @@ const char* const kUsage =
     "  account                           show the account (never its passwords)\n"
     "  volume [VALUE]                    show (and set) the master volume, 0..65535\n"
     "  changestyle 0|1                   ask the running service to start the child shell (0)\n"
-    "                                    or the parent console (1)\n";
+    "                                    or the parent console (1)\n"
+    "  child add USER | del USER | list  mark an account as a child account (its default session\n"
+    "                                    becomes Warrow) or no longer; list the child accounts\n"
+    "  doctor [--json] [--root DIR]      list what weakens this machine's setup, each with a fix;\n"
+    "                                    exit 0 when nothing is found, 1 otherwise\n";
 
 using Args = std::vector<std::string>;
 
@@ -112,6 +119,30 @@ int ChangeStyle(const Args& a) {
         return Fail(kRefused, error);
     }
     return kOk;
+}
+
+int Doctor(const Args& a) {
+    bool json = false;
+    std::string root = "/";
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] == "--json") {
+            json = true;
+        } else if (a[i] == "--root" && i + 1 < a.size()) {
+            root = a[++i];
+        } else {
+            return Fail(kError, "doctor: expected [--json] [--root DIR]");
+        }
+    }
+    const auto findings =
+        doctor::Diagnose(root, platform::CurrentDirectory(), child_accounts::List("Config.ini"));
+    if (json) {
+        std::fputs(doctor::ToJson(findings).c_str(), stdout);
+    } else {
+        for (const auto& finding : findings) {
+            PrintRecord({finding.id, finding.problem, finding.fix});
+        }
+    }
+    return findings.empty() ? kOk : kRefused;
 }
 
 int ShowConfig(const Args&) {
@@ -368,6 +399,12 @@ int main(int argc, char** argv) {
     }
     if (command == "changestyle") {
         return ChangeStyle(rest);
+    }
+    if (command == "child") {
+        return ChildCommand(rest);
+    }
+    if (command == "doctor") {
+        return Doctor(rest);
     }
     static const std::map<std::string, std::function<int(const Args&)>> kLibraryCommands = {
         {"apps", Apps},
