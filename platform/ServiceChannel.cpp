@@ -1,5 +1,7 @@
 #include "platform/ServiceChannel.h"
 
+#include "platform/DatagramSender.h"
+
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
@@ -206,32 +208,12 @@ void ServiceSocket::Close() {
 }
 
 bool ServiceSocket::Receive(std::string& datagram, uid_t& senderUid, pid_t& senderPid) {
-    char buffer[kMaxDatagram + 1];
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(ucred))];
-    iovec io{buffer, sizeof buffer};
-    msghdr message{};
-    message.msg_iov = &io;
-    message.msg_iovlen = 1;
-    message.msg_control = control;
-    message.msg_controllen = sizeof control;
-    ssize_t n;
-    while ((n = ::recvmsg(m_fd, &message, MSG_DONTWAIT)) < 0 && errno == EINTR) {
-    }
-    if (n < 0) {
+    DatagramSender sender;
+    if (!ReceiveWithSender(m_fd, kMaxDatagram + 1, datagram, sender)) {
         return false;
     }
-    datagram.assign(buffer, static_cast<std::size_t>(n));
-    senderUid = static_cast<uid_t>(-1);
-    senderPid = 0;
-    for (cmsghdr* c = CMSG_FIRSTHDR(&message); c != nullptr; c = CMSG_NXTHDR(&message, c)) {
-        if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_CREDENTIALS &&
-            c->cmsg_len >= CMSG_LEN(sizeof(ucred))) {
-            ucred credentials{};
-            std::memcpy(&credentials, CMSG_DATA(c), sizeof credentials);
-            senderUid = credentials.uid;
-            senderPid = credentials.pid;
-        }
-    }
+    senderUid = sender.uid;
+    senderPid = sender.pid;
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "platform/SingleInstance.h"
 
+#include "platform/DatagramSender.h"
+
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -59,31 +61,11 @@ bool SingleInstance::Listen(const std::string& title, std::string* error) {
 }
 
 bool SingleInstance::ReceiveFrom(std::string& datagram, uid_t& sender) {
-    char buffer[512];
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(ucred))];
-    iovec io{buffer, sizeof buffer};
-    msghdr message{};
-    message.msg_iov = &io;
-    message.msg_iovlen = 1;
-    message.msg_control = control;
-    message.msg_controllen = sizeof control;
-    ssize_t n;
-    while ((n = ::recvmsg(m_mailbox.Descriptor(), &message, MSG_DONTWAIT)) < 0 && errno == EINTR) {
-    }
-    if (n < 0) {
+    DatagramSender from;
+    if (!ReceiveWithSender(m_mailbox.Descriptor(), 512, datagram, from)) {
         return false;
     }
-    datagram.assign(buffer, static_cast<std::size_t>(n));
-    // Without credentials the sender is nobody anyone trusts.
-    sender = static_cast<uid_t>(-1);
-    for (cmsghdr* c = CMSG_FIRSTHDR(&message); c != nullptr; c = CMSG_NXTHDR(&message, c)) {
-        if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_CREDENTIALS &&
-            c->cmsg_len >= CMSG_LEN(sizeof(ucred))) {
-            ucred credentials{};
-            std::memcpy(&credentials, CMSG_DATA(c), sizeof credentials);
-            sender = credentials.uid;
-        }
-    }
+    sender = from.uid;
     return true;
 }
 

@@ -4,6 +4,7 @@
 // web tree, in real database files.
 
 #include "tests/core/InstallationFolder.h"
+#include "tests/support/Files.h"
 
 #include "console/BrowserBookmarks.h"
 #include "console/InstalledPrograms.h"
@@ -20,16 +21,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void Write(const fs::path& path, const std::string& text) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::trunc) << text;
-}
-
-fs::path MakeProgram(const fs::path& path) {
-    Write(path, "#!/bin/sh\nexit 0\n");
-    fs::permissions(path, fs::perms::owner_all);
-    return path;
-}
+using test_files::MakeProgram;
+using test_files::Write;
 
 std::string Launcher(const std::string& name, const std::string& exec, const std::string& extra = "") {
     return "[Desktop Entry]\nType=Application\nName=" + name + "\nExec=" + exec + "\n" + extra;

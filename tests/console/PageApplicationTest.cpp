@@ -3,6 +3,7 @@
 // shell then finds in the database file.
 
 #include "tests/console/ConsoleFixture.h"
+#include "tests/support/Files.h"
 
 #include "console/CAllowListModel.h"
 #include "console/CDlgPageAppliction.h"
@@ -23,16 +24,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void Write(const fs::path& path, const std::string& text) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::trunc) << text;
-}
-
-fs::path MakeProgram(const fs::path& path) {
-    Write(path, "#!/bin/sh\nexit 0\n");
-    fs::permissions(path, fs::perms::owner_all);
-    return path;
-}
+using test_files::MakeProgram;
+using test_files::Write;
 
 // The allow-list as the child shell reads it at its start.
 std::optional<tagAppInfo> Stored(const char* name) {

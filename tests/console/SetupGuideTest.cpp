@@ -3,6 +3,7 @@
 // background, and the ways out (finish, close, Escape).
 
 #include "tests/console/ConsoleFixture.h"
+#include "tests/support/Files.h"
 
 #include "console/CDlgMessage.h"
 #include "console/CDlgSetupGuide.h"
@@ -29,16 +30,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void Write(const fs::path& path, const std::string& text) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::trunc) << text;
-}
-
-fs::path MakeProgram(const fs::path& path) {
-    Write(path, "#!/bin/sh\nexit 0\n");
-    fs::permissions(path, fs::perms::owner_all);
-    return path;
-}
+using test_files::MakeProgram;
+using test_files::Write;
 
 QString Notice(const char* text) {
     return QStringLiteral("瓦罗提示:\n") + QString::fromUtf8(text);
