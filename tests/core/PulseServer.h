@@ -2,13 +2,14 @@
 // A private PulseAudio server with one null sink, for tests of the volume
 // that need a real sound server. PULSE_SERVER points at it while it lives.
 
+#include "tests/support/Wait.h"
+
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 // A private PulseAudio server with one null sink, when pulseaudio is installed.
@@ -34,10 +35,7 @@ public:
             ::_exit(127);
         }
         ::setenv("PULSE_SERVER", ("unix:" + socket).c_str(), 1);
-        for (int i = 0; i < 100 && !std::filesystem::exists(socket); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        m_running = std::filesystem::exists(socket);
+        m_running = testwait::ForFile(socket);
     }
     ~PulseServer() {
         if (m_pid > 0) {

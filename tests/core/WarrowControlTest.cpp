@@ -2,10 +2,10 @@
 
 #include "ltl/CIni.h"
 #include "platform/Paths.h"
+#include "tests/support/Wait.h"
 
 #include <chrono>
 #include <sys/stat.h>
-#include <thread>
 
 namespace {
 
@@ -94,9 +94,7 @@ TEST_F(WarrowControlTest, ChangeStyleStartsTheOtherProgramInTheProgramFolder) {
 
     CWarrowControl().ChangeStyle(STYLE_PARENT);
     EXPECT_EQ(platform::CurrentDirectory(), folder);
-    for (int i = 0; i < 200 && !std::filesystem::exists(marker); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    EXPECT_TRUE(testwait::ForFile(marker));
     std::filesystem::remove(standIn);
     EXPECT_EQ(ReadFile(marker), folder + "\n");
     EXPECT_STREQ(ProgramForStyle(STYLE_CHILD), "Warrow");
