@@ -168,11 +168,14 @@ bool CDataBase::Open(const char* path, const char* password) {
     }
     sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
     // The first read of the schema tells a wrong password or a damaged file.
+    // A file this user may only read (a child account's copy of the settings)
+    // is read as it is: it cannot be switched to write-ahead logging.
     const bool ok =
         sqlite3_key(m_db, key.data(), static_cast<int>(key.size())) == SQLITE_OK &&
         sqlite3_exec(m_db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) == SQLITE_OK &&
-        sqlite3_exec(m_db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr) ==
-            SQLITE_OK;
+        (sqlite3_db_readonly(m_db, "main") == 1 ||
+         sqlite3_exec(m_db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL", nullptr, nullptr,
+                      nullptr) == SQLITE_OK);
     if (!ok) {
         const int code = sqlite3_errcode(m_db);
         ReportError(ConnectError(code == SQLITE_NOTADB ? "wrong database password or damaged file"

@@ -1,10 +1,12 @@
 #include "core/CWarrowControl.h"
 
+#include "core/ChildAccounts.h"
 #include "core/ErrorReporter.h"
 #include "ltl/CIni.h"
 #include "platform/ConsoleSession.h"
 #include "platform/Paths.h"
 #include "platform/ServiceChannel.h"
+#include "platform/ServiceRequest.h"
 
 #include <cstdio>
 
@@ -12,6 +14,15 @@ namespace {
 constexpr const char* kConfigFile = "Config.ini";
 constexpr int kDefaultPlayTime = 7200000;
 constexpr int kDefaultRestTime = 1800000;
+
+// "Section/Key=Value" lines: the service's form of a counter store.
+std::string FormatStore(const std::vector<ltl::CIni::Entry>& entries) {
+    std::string text;
+    for (const auto& entry : entries) {
+        text += (text.empty() ? "" : "\n") + entry.section + "/" + entry.key + "=" + entry.value;
+    }
+    return text;
+}
 } // namespace
 
 const char* ProgramForStyle(int style) {
@@ -90,11 +101,6 @@ bool CWarrowControl::Peek() {
 }
 
 void CWarrowControl::WriteKeys(bool timeOnly, const std::vector<ltl::CIni::Entry>& more) {
-    ltl::CIni ini(false, -1, "");
-    if (!ini.Open(kConfigFile)) {
-        core::ReportError("保存配置文件失败");
-        return;
-    }
     std::vector<ltl::CIni::Entry> entries;
     auto put = [&entries](const char* section, const char* key, int value) {
         entries.push_back({section, key, std::to_string(value)});
@@ -109,6 +115,19 @@ void CWarrowControl::WriteKeys(bool timeOnly, const std::vector<ltl::CIni::Entry
     put("Time", "TimeStyle", m_config.TimeStyle);
     put("Time", "CountTime", m_config.CountTime);
     entries.insert(entries.end(), more.begin(), more.end());
+    if (child_accounts::RunsInChildAccount()) {
+        // The file is not the child's to write: the service stores the
+        // counters, and nothing else, for the child's shell.
+        if (!timeOnly || !platform::PostServiceRequest(platform::kStoreTimeRequest, FormatStore(entries))) {
+            core::ReportError("保存配置文件失败");
+        }
+        return;
+    }
+    ltl::CIni ini(false, -1, "");
+    if (!ini.Open(kConfigFile)) {
+        core::ReportError("保存配置文件失败");
+        return;
+    }
     // One atomic replace: another program never reads half of a save.
     ini.SetStrings(entries);
 }

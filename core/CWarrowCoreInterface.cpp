@@ -1,13 +1,21 @@
 #include "core/CWarrowCoreInterface.h"
 
 #include "core/CDBManager.h"
+#include "core/ChildAccounts.h"
+#include "core/ChildView.h"
 #include "platform/CommandLine.h"
 #include "platform/DesktopEntry.h"
 #include "platform/Paths.h"
+#include "platform/ServiceRequest.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <vector>
+
+namespace {
+// How long a child account's program waits for its copy of the settings.
+constexpr int kChildViewWaitMs = 5000;
+} // namespace
 
 CWarrowCoreInterface::~CWarrowCoreInterface() {
     m_pWriteList.reset();
@@ -21,6 +29,16 @@ CWarrowCoreInterface::~CWarrowCoreInterface() {
 
 bool CWarrowCoreInterface::Init(const char* dbPath, const char* dbPassword, ErrorReporter reporter) {
     core::SetErrorReporter(reporter);
+    if (child_accounts::RunsInChildAccount() && dbPath != nullptr && std::string(dbPath) == kDataBasePath) {
+        // The child's programs read their copy of the settings, which the
+        // service writes afresh first; without a service they read the copy
+        // it wrote last time, and without a copy nothing at all.
+        std::string error;
+        if (!platform::AskService(platform::kChildViewRequest, "", kChildViewWaitMs, &error)) {
+            std::fprintf(stderr, "settings copy: %s\n", error.c_str());
+        }
+        dbPath = core::kChildViewPath;
+    }
 
     m_pWriteList = std::make_unique<CWriteListMng>();
     m_pWriteList->Init(dbPath, dbPassword);
@@ -85,7 +103,11 @@ void CWarrowCoreInterface::LogOut(const char* format, ...) {
     if (length >= 0) {
         std::vector<char> text(static_cast<std::size_t>(length) + 1);
         std::vsnprintf(text.data(), text.size(), format, again);
-        m_pLog->Log(text.data());
+        if (child_accounts::RunsInChildAccount()) {
+            platform::PostServiceRequest(platform::kLogLineRequest, text.data());
+        } else {
+            m_pLog->Log(text.data());
+        }
     }
     va_end(again);
 }

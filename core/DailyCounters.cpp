@@ -60,12 +60,12 @@ int ParseDay(int day) {
 
 } // namespace
 
-tagDailyCounters ReadDailyCounters(const ltl::CIni& ini) {
+tagDailyCounters ParseDailyCounters(const std::function<std::string(const char* key)>& value) {
     tagDailyCounters counters;
-    counters.Day = ParseDay(ini.GetInt(kSection, "Day"));
-    counters.Minute = std::clamp(ini.GetInt(kSection, "Minute"), 0, 1439);
-    counters.ExtraMs = ParseCount(ini.GetString(kSection, "Extra"));
-    const std::string apps = ini.GetString(kSection, "Apps");
+    counters.Day = ParseDay(ltl::CIni::ParseProfileInt(value("Day")));
+    counters.Minute = std::clamp(ltl::CIni::ParseProfileInt(value("Minute")), 0, 1439);
+    counters.ExtraMs = ParseCount(value("Extra"));
+    const std::string apps = value("Apps");
     std::size_t at = 0;
     while (at < apps.size()) {
         std::size_t end = apps.find(';', at);
@@ -80,6 +80,10 @@ tagDailyCounters ReadDailyCounters(const ltl::CIni& ini) {
         at = end + 1;
     }
     return counters;
+}
+
+tagDailyCounters ReadDailyCounters(const ltl::CIni& ini) {
+    return ParseDailyCounters([&ini](const char* key) { return ini.GetString(kSection, key); });
 }
 
 std::vector<ltl::CIni::Entry> DailyCounterEntries(const tagDailyCounters& counters) {

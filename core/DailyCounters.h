@@ -3,6 +3,7 @@
 #include "ltl/CIni.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -24,6 +25,8 @@ struct tagDailyCounters {
 // Reads [Usage] of the file; missing or damaged values (not a number, not a
 // date, negative, longer than two days) read as zero.
 tagDailyCounters ReadDailyCounters(const ltl::CIni& ini);
+// The same from any source of the section's values (a key missing: "").
+tagDailyCounters ParseDailyCounters(const std::function<std::string(const char* key)>& value);
 // The keys that store the counters, for CIni::SetStrings.
 std::vector<ltl::CIni::Entry> DailyCounterEntries(const tagDailyCounters& counters);
 

@@ -212,9 +212,14 @@ bool ServiceSocket::Receive(std::string& datagram, uid_t& senderUid, pid_t& send
     if (!ReceiveWithSender(m_fd, kMaxDatagram + 1, datagram, sender)) {
         return false;
     }
+    DropReply(sender);
     senderUid = sender.uid;
     senderPid = sender.pid;
     return true;
+}
+
+bool ServiceSocket::Receive(std::string& datagram, DatagramSender& sender) {
+    return ReceiveWithSender(m_fd, kMaxServiceRequest + 1, datagram, sender);
 }
 
 bool ServiceSocket::Receive(std::string& datagram) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/DatagramSender.h"
+
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -21,6 +23,8 @@ std::string ServiceSocketPath();
 std::vector<std::string> ServiceSocketCandidates();
 
 constexpr const char* kChangeStyleMessage = "WRM_CHANGESTYLE";
+// The longest datagram the service reads: a request with its text.
+constexpr std::size_t kMaxServiceRequest = 4096;
 
 // Sends one message to the first candidate socket a service listens on.
 // False with the reason when no service could be reached.
@@ -56,6 +60,9 @@ public:
     // The same with the sender's user and process as the kernel vouches for
     // them (SCM_CREDENTIALS); a datagram without them has the user -1.
     bool Receive(std::string& datagram, uid_t& senderUid, pid_t& senderPid);
+    // The same for requests up to kMaxServiceRequest bytes, keeping the
+    // sender's reply descriptor (the caller answers or drops it).
+    bool Receive(std::string& datagram, DatagramSender& sender);
 
 private:
     int m_fd = -1;

@@ -65,6 +65,7 @@ bool SingleInstance::ReceiveFrom(std::string& datagram, uid_t& sender) {
     if (!ReceiveWithSender(m_mailbox.Descriptor(), 512, datagram, from)) {
         return false;
     }
+    DropReply(from);
     sender = from.uid;
     return true;
 }

@@ -1,13 +1,13 @@
 #include "service/CMainShell.h"
 
 #include "core/CWarrowCoreInterface.h"
+#include "core/ChildAccounts.h"
 #include "ltl/CIni.h"
 #include "platform/ConsoleSession.h"
 #include "platform/Paths.h"
 #include "platform/ServiceChannel.h"
 #include "service/CService.h"
 #include "service/CWarrowApp.h"
-#include "service/ChildAccounts.h"
 
 #include <cerrno>
 #include <climits>

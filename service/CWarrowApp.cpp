@@ -2,9 +2,11 @@
 
 #include "core/CWarrowCoreInterface.h"
 #include "platform/ConsoleSession.h"
+#include "platform/ServiceRequest.h"
 #include "service/CLogRetention.h"
 #include "service/CMainShell.h"
 #include "service/CService.h"
+#include "service/ChildRequests.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -98,27 +100,43 @@ bool CWarrowApp::PumpControls() {
 
 void CWarrowApp::HandleMessages() {
     std::string datagram;
-    uid_t sender = 0;
-    pid_t senderPid = 0;
-    while (m_socket.Receive(datagram, sender, senderPid)) {
-        std::string name;
-        long wParam = 0;
-        if (!platform::ParseServiceMessage(datagram, name, wParam)) {
-            continue;
-        }
-        if (name == platform::kChangeStyleMessage) {
-            const StyleVerdict verdict =
-                JudgeStyleRequest(sender, wParam, platform::ActiveSeatUser(), SeatUserIsChildAccount());
-            if (verdict != StyleVerdict::Allowed) {
-                m_refusals.Refused(sender, senderPid, wParam, verdict);
-                continue;
-            }
-        }
-        PreTranslateMessage(name, wParam);
+    platform::DatagramSender sender;
+    while (m_socket.Receive(datagram, sender)) {
+        HandleRequest(datagram, sender);
+        platform::DropReply(sender);
     }
 }
 
-void RefusalLog::Refused(uid_t sender, pid_t pid, long style, StyleVerdict verdict) {
+void CWarrowApp::HandleRequest(const std::string& datagram, platform::DatagramSender& sender) {
+    std::string name;
+    std::string text;
+    if (platform::ParseServiceRequest(datagram, name, text)) {
+        const std::optional<uid_t> seat = platform::ActiveSeatUser();
+        const bool seatIsChild = SeatUserIsChildAccount();
+        if (!MayAskForChild(sender.uid, seat, seatIsChild)) {
+            m_refusals.Refused(sender.uid, sender.pid, name, "not the child at the computer");
+            return;
+        }
+        m_child.Handle(name, text, sender);
+        return;
+    }
+    long wParam = 0;
+    if (!platform::ParseServiceMessage(datagram, name, wParam)) {
+        return;
+    }
+    if (name == platform::kChangeStyleMessage) {
+        const StyleVerdict verdict =
+            JudgeStyleRequest(sender.uid, wParam, platform::ActiveSeatUser(), SeatUserIsChildAccount());
+        if (verdict != StyleVerdict::Allowed) {
+            m_refusals.Refused(sender.uid, sender.pid, "ChangeStyle [" + std::to_string(wParam) + "]",
+                               DescribeVerdict(verdict));
+            return;
+        }
+    }
+    PreTranslateMessage(name, wParam);
+}
+
+void RefusalLog::Refused(uid_t sender, pid_t pid, const std::string& what, const char* why) {
     // One line per ten seconds at most: a sender cannot flood the journal.
     timespec now{};
     ::clock_gettime(CLOCK_MONOTONIC, &now);
@@ -127,12 +145,11 @@ void RefusalLog::Refused(uid_t sender, pid_t pid, long style, StyleVerdict verdi
         return;
     }
     if (m_suppressed > 0) {
-        LogEvent("Refused ChangeStyle [%d] from uid %d (pid %d): %s (and %ld more refused)",
-                 static_cast<int>(style), static_cast<int>(sender), static_cast<int>(pid),
-                 DescribeVerdict(verdict), m_suppressed);
+        LogEvent("Refused %s from uid %d (pid %d): %s (and %ld more refused)", what.c_str(),
+                 static_cast<int>(sender), static_cast<int>(pid), why, m_suppressed);
     } else {
-        LogEvent("Refused ChangeStyle [%d] from uid %d (pid %d): %s", static_cast<int>(style),
-                 static_cast<int>(sender), static_cast<int>(pid), DescribeVerdict(verdict));
+        LogEvent("Refused %s from uid %d (pid %d): %s", what.c_str(), static_cast<int>(sender),
+                 static_cast<int>(pid), why);
     }
     m_logged = true;
     m_last = now.tv_sec;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/ServiceChannel.h"
+#include "service/ChildService.h"
 #include "service/StyleRequestPolicy.h"
 
 #include <string>
@@ -8,7 +9,7 @@
 // Logs refused requests, at most one line per ten seconds.
 class RefusalLog {
 public:
-    void Refused(uid_t sender, pid_t pid, long style, StyleVerdict verdict);
+    void Refused(uid_t sender, pid_t pid, const std::string& what, const char* why);
 
 private:
     bool m_logged = false;
@@ -43,11 +44,13 @@ public:
 private:
     void HandleSignals();
     void HandleMessages();
+    void HandleRequest(const std::string& datagram, platform::DatagramSender& sender);
     void PreTranslateMessage(const std::string& name, long wParam);
 
     int m_signalFd = -1;
     platform::ServiceSocket m_socket;
     RefusalLog m_refusals;
+    CChildService m_child{m_refusals};
     bool m_quit = false;
     static inline CWarrowApp* s_current = nullptr;
 };

@@ -2,12 +2,15 @@
 
 #include "core/CWarrowControl.h"
 #include "core/CWarrowDBConfig.h"
+#include "core/ChildAccounts.h"
+#include "platform/ServiceRequest.h"
 
 #include <cstdint>
 
 namespace {
 constexpr int kTick = 1000;
 constexpr int kMinute = 60000;
+constexpr int kPasswordWaitMs = 5000;
 
 bool Reached(int count, int length) {
     return static_cast<std::uint32_t>(count) >= static_cast<std::uint32_t>(length);
@@ -48,5 +51,11 @@ std::string RestNoticeText(int remainingMs) {
 }
 
 bool CheckExitPassword(const tagSystemInfo& system, const std::string& typed) {
+    if (child_accounts::RunsInChildAccount()) {
+        // The child's copy of the settings holds no password: the service
+        // checks it, and says no when it cannot be asked.
+        return platform::AskService(platform::kCheckPasswordRequest, typed, kPasswordWaitMs).value_or("0") ==
+               "1";
+    }
     return system.ID == -1 || typed == system.UserPwd;
 }

@@ -1,6 +1,6 @@
 #include "tools/warrowctl/ChildCommand.h"
 
-#include "service/ChildAccounts.h"
+#include "core/ChildAccounts.h"
 
 #include <systemd/sd-bus.h>
 

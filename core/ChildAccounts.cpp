@@ -1,8 +1,11 @@
-#include "service/ChildAccounts.h"
+#include "core/ChildAccounts.h"
 
 #include "ltl/CIni.h"
 
 #include <algorithm>
+#include <mutex>
+#include <pwd.h>
+#include <unistd.h>
 
 namespace child_accounts {
 namespace {
@@ -50,6 +53,21 @@ bool Mark(const std::string& configPath, const std::string& user, bool child) {
     }
     ltl::CIni ini(false, -1, "");
     return ini.Open(configPath.c_str()) && ini.SetString(kSection, kKey, text.c_str());
+}
+
+bool RunsInChildAccount() {
+    // Decided once per user: a process that switched users (a test's fork)
+    // decides again.
+    static std::mutex lock;
+    static uid_t decidedFor = static_cast<uid_t>(-1);
+    static bool child = false;
+    const std::lock_guard<std::mutex> hold(lock);
+    if (::getuid() != decidedFor) {
+        decidedFor = ::getuid();
+        const passwd* pw = decidedFor == 0 ? nullptr : ::getpwuid(decidedFor);
+        child = pw != nullptr && Contains("Config.ini", pw->pw_name);
+    }
+    return child;
 }
 
 } // namespace child_accounts

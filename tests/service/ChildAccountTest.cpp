@@ -1,0 +1,174 @@
+// A child account's shell and browser in the protected installation: they
+// cannot write the settings or read the database, yet their counters, activity
+// lines and password checks reach the real service over its socket, which
+// refuses what the shell could not have done and anyone else.
+#include "core/CWarrowControl.h"
+#include "core/ChildAccounts.h"
+#include "core/ChildView.h"
+#include "core/DailyCounters.h"
+#include "ltl/CIni.h"
+#include "platform/ServiceRequest.h"
+#include "tests/core/InstallationFolder.h"
+#include "tests/service/ServiceProcess.h"
+
+#include <fcntl.h>
+#include <functional>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+namespace {
+
+constexpr uid_t kNobody = 65534;
+
+// Runs `body` in a forked process as `uid`; its result is the exit status
+// (0: every check in it held; else the number of the first that failed).
+int RunAs(uid_t uid, const std::function<int()>& body) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const bool switched = ::setgroups(0, nullptr) == 0 && ::setgid(uid) == 0 && ::setuid(uid) == 0;
+        ::_exit(switched ? body() : 99);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 98;
+}
+
+class ChildAccountTest : public InstallationFolder {
+protected:
+    void SetUp() override {
+        if (::geteuid() != 0) {
+            GTEST_SKIP() << "needs root: a second, real user is created for the child";
+        }
+        InstallationFolder::SetUp();
+        m_user = "wkid" + std::to_string(::getpid() % 100000);
+        ASSERT_EQ(std::system(("useradd -M -s /usr/sbin/nologin " + m_user).c_str()), 0);
+        const passwd* pw = ::getpwnam(m_user.c_str());
+        ASSERT_NE(pw, nullptr);
+        m_uid = pw->pw_uid;
+
+        CWarrowCoreInterface::Get()->Init(kDataBasePath, kDataBasePassword, nullptr);
+        auto& info = CWarrowCoreInterface::Get()->GetDBConfig()->GetInfo();
+        info.ID = 5;
+        info.UserPwd = "secret";
+        ASSERT_TRUE(CWarrowCoreInterface::Get()->GetDBConfig()->Save());
+        CWarrowCoreInterface::Free();
+        CDBManager::Destroy();
+        ltl::CIni ini(false, -1, "", "Config.ini");
+        ini.SetInt("Setup", "IsAutoStart", 0);
+        ini.SetInt("Time", "TimeStyle", 0);
+        ini.SetInt("Time", "CountTime", 60000);
+        ASSERT_TRUE(child_accounts::Mark("Config.ini", m_user, true));
+        Protect();
+
+        m_service = std::make_unique<ServiceProcess>(m_folder);
+        ::setenv("WARROW_SERVICE_SOCKET", m_service->Socket().c_str(), 1);
+        ::setenv("WARROW_TEST_SEAT_UID", std::to_string(m_uid).c_str(), 1);
+        m_service->Start();
+        ::unsetenv("WARROW_TEST_SEAT_UID");
+        ASSERT_TRUE(m_service->WaitForOutput("Begin Run Msg\n")) << m_service->Out();
+    }
+    void TearDown() override {
+        if (::geteuid() != 0) {
+            return;
+        }
+        m_service.reset();
+        ::unsetenv("WARROW_SERVICE_SOCKET");
+        if (!m_user.empty()) {
+            EXPECT_EQ(std::system(("userdel " + m_user + " 2>/dev/null").c_str()), 0);
+        }
+        InstallationFolder::TearDown();
+    }
+
+    // Root's files: settings readable, databases not even that.
+    void Protect() {
+        for (const char* path : {".", "Config.ini", "DataBase", kDataBasePath, kCacheDataBasePath}) {
+            ASSERT_EQ(::chown(path, 0, 0), 0) << path;
+        }
+        ASSERT_EQ(::chmod(".", 0755), 0);
+        ASSERT_EQ(::chmod("Config.ini", 0644), 0);
+        ASSERT_EQ(::chmod("DataBase", 0755), 0);
+        ASSERT_EQ(::chmod(kDataBasePath, 0600), 0);
+        ASSERT_EQ(::chmod(kCacheDataBasePath, 0600), 0);
+    }
+
+    std::vector<std::string> LogLines() {
+        std::vector<std::string> lines;
+        CWarrowCoreInterface::Get()->Init(kDataBasePath, kDataBasePassword, nullptr);
+        CWarrowCoreInterface::Get()->GetLog()->ForEach(
+            [&lines](tagLogInfo& line) { lines.push_back(line.Content); });
+        CWarrowCoreInterface::Free();
+        CDBManager::Destroy();
+        return lines;
+    }
+    static int Count() { return ltl::CIni(false, -1, "", "Config.ini").GetInt("Time", "CountTime"); }
+
+    std::string m_user;
+    uid_t m_uid = 0;
+    std::unique_ptr<ServiceProcess> m_service;
+};
+
+TEST_F(ChildAccountTest, TheChildsProgramsWriteOnlyThroughTheService) {
+    const int checks = RunAs(m_uid, [] {
+        if (::open("Config.ini", O_WRONLY) >= 0 || ::open(kDataBasePath, O_RDONLY) >= 0 ||
+            ::open(kCacheDataBasePath, O_RDONLY) >= 0) {
+            return 1;
+        }
+        if (!child_accounts::RunsInChildAccount()) {
+            return 2;
+        }
+        // Its copy of the settings: the allow-list, the account without passwords.
+        CWarrowCoreInterface* core = CWarrowCoreInterface::Get();
+        core->Init(kDataBasePath, kDataBasePassword, nullptr);
+        bool browserAllowed = false;
+        core->GetWLMng()->ForEach(
+            [&](tagAppInfo& app) { browserAllowed |= app.AppName == "WarrowExplorer"; });
+        if (!browserAllowed) {
+            return 3;
+        }
+        if (core->GetDBConfig()->GetInfo().ID != 5 || !core->GetDBConfig()->GetInfo().UserPwd.empty()) {
+            return 4;
+        }
+        core->LogOut("启动了[%s].", "孩子的程序");
+        CWarrowControl control;
+        if (!control.Load()) {
+            return 5;
+        }
+        control.GetConfig().CountTime += 1000;
+        control.SaveTime(core::DailyCounterEntries(core::tagDailyCounters{}));
+        if (platform::AskService(platform::kCheckPasswordRequest, "guess", 10000) != std::string("0") ||
+            platform::AskService(platform::kCheckPasswordRequest, "secret", 10000) != std::string("1")) {
+            return 6;
+        }
+        // A store that gives play time back is refused.
+        control.GetConfig().CountTime = 0;
+        control.SaveTime(core::DailyCounterEntries(core::tagDailyCounters{}));
+        return 0;
+    });
+    ASSERT_EQ(checks, 0);
+    ASSERT_TRUE(m_service->WaitForOutput("Refused WRM_STORETIME from uid " + std::to_string(m_uid)))
+        << m_service->Out();
+    EXPECT_NE(m_service->Out().find("the count went back"), std::string::npos) << m_service->Out();
+    EXPECT_EQ(Count(), 61000) << "the honest store landed, the forged one did not";
+    const auto lines = LogLines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "启动了[孩子的程序]."), lines.end());
+    // The copy the child read is root's, readable, and holds no password.
+    struct stat st {};
+    ASSERT_EQ(::stat(core::kChildViewPath, &st), 0);
+    EXPECT_EQ(st.st_uid, 0u);
+    EXPECT_EQ(st.st_mode & 0777, 0644u);
+}
+
+TEST_F(ChildAccountTest, NobodyElseMayWriteForTheChild) {
+    const int sent = RunAs(kNobody, [] {
+        return platform::PostServiceRequest(platform::kLogLineRequest, "forged line") ? 0 : 1;
+    });
+    ASSERT_EQ(sent, 0);
+    ASSERT_TRUE(m_service->WaitForOutput("Refused WRM_LOGLINE from uid 65534")) << m_service->Out();
+    EXPECT_NE(m_service->Out().find("not the child at the computer"), std::string::npos);
+    const auto lines = LogLines();
+    EXPECT_EQ(std::find(lines.begin(), lines.end(), "forged line"), lines.end());
+}
+
+} // namespace
