@@ -39,6 +39,7 @@ bool CWarrowCoreInterface::Init(const char* dbPath, const char* dbPassword, Erro
         }
         dbPath = core::kChildViewPath;
     }
+    m_settingsPath = dbPath != nullptr ? dbPath : "";
 
     m_pWriteList = std::make_unique<CWriteListMng>();
     m_pWriteList->Init(dbPath, dbPassword);

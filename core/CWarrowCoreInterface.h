@@ -40,6 +40,9 @@ public:
     // read when first asked for. Database and Config.ini problems
     // show through the reporter and the components' contents, not the result.
     bool Init(const char* dbPath, const char* dbPassword, ErrorReporter reporter);
+    // The settings database this process reads: the one Init was given, or
+    // the child's copy in a child account.
+    const std::string& SettingsPath() const { return m_settingsPath; }
     // Drops the allow-list and every database connection.
     void Exit();
 
@@ -64,6 +67,7 @@ private:
     std::unique_ptr<CIEListMng> m_pIEList;
     std::unique_ptr<CVolumeControl> m_pVolume;
     OSVERSIONINFOA m_osInfo{};
+    std::string m_settingsPath = kDataBasePath;
 };
 
 // "Winxp Service Pack 3" for Windows records; "Linux <distribution> <kernel>" for Linux ones.

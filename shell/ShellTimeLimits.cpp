@@ -22,7 +22,8 @@ bool IsOfferedGrant(int minutes) {
 
 CShellTimeLimits::CShellTimeLimits(const core::IUsageClock& clock) {
     const ltl::CIni config(false, -1, "", "Config.ini");
-    CDataBase* db = CDBManager::Instance().GetDataBase(kDataBasePath, kDataBasePassword);
+    CDataBase* db = CDBManager::Instance().GetDataBase(CWarrowCoreInterface::Get()->SettingsPath().c_str(),
+                                                       kDataBasePassword);
     m_pKeeper =
         std::make_unique<CTimeKeeper>(clock, LoadTimeRules(db, config), core::ReadDailyCounters(config));
 }
