@@ -30,9 +30,9 @@ CDlgSchedule::CDlgSchedule(CDataBase* db, QWidget* parent)
       m_pSummary(new QLabel(this)), m_pSet(new CGlazeButton(this)), m_pCancel(new CGlazeButton(this)),
       m_pClose(new CGlazeButton(this)) {
     setWindowTitle(QStringLiteral("作息时间"));
-    m_pHint->setText(QStringLiteral("蓝色的时段里孩子可以使用电脑，其余时间儿童模式会让孩子休息。"
-                                    "按住鼠标在格子上拖动可以增减时段（每格半小时），"
-                                    "点击星期几可以取消那一天的限制。"));
+    m_pHint->setText(
+        QStringLiteral("蓝色的时段里孩子可以使用电脑，其余时间儿童模式让孩子休息。"
+                       "在格子上按住鼠标拖动可以增减时段（每格半小时），点击星期几取消那一天的限制。"));
     m_pHint->setWordWrap(true);
     m_pSummary->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_pGrid->SetOnChanged([this](int weekday) {
@@ -54,7 +54,8 @@ QString CDlgSchedule::DayText(int weekday, const core::CWeekSchedule::Spans& spa
     if (spans->empty()) {
         return text + QStringLiteral("全天不能使用电脑");
     }
-    return text + QString::fromStdString(core::FormatSpans(*spans)).replace(QLatin1Char(','), QStringLiteral("，"));
+    return text +
+           QString::fromStdString(core::FormatSpans(*spans)).replace(QLatin1Char(','), QStringLiteral("，"));
 }
 
 bool CDlgSchedule::OnInitDialog() {
@@ -79,8 +80,8 @@ bool CDlgSchedule::OnInitDialog() {
         label->setFont(font);
     }
     m_pHint->setGeometry(24, 48, kWidth - 48, 40);
-    m_pGrid->setGeometry(17, 92, 640, 250);
-    m_pSummary->setGeometry(32, 348, kWidth - 64, 108);
+    m_pGrid->setGeometry(17, 92, 640, 226);
+    m_pSummary->setGeometry(32, 324, kWidth - 64, 134);
     console::PushButtonLook(*m_pSet, QRect(489, 471, 82, 24));
     console::PushButtonLook(*m_pCancel, QRect(582, 471, 82, 24));
     for (int state = 0; state < 4; ++state) {

@@ -242,7 +242,8 @@ TEST_F(FamilyFeaturesTest, TheContextMenuSetsAndShowsLimitsAndLearning) {
     EXPECT_EQ(limits.size(), 1u) << "paint was not under the click";
     EXPECT_EQ(limits["chess"], (core::tagAppLimit{30, true}));
     EXPECT_EQ(chess.data().toString(), QStringLiteral("chess\n限时30分钟 学习"));
-    EXPECT_EQ(chess.data(Qt::EditRole).toString(), QStringLiteral("chess")) << "renaming edits the name alone";
+    EXPECT_EQ(chess.data(Qt::EditRole).toString(), QStringLiteral("chess"))
+        << "renaming edits the name alone";
     EXPECT_EQ(Warrowctl(m_folder, {QStringLiteral("apps"), QStringLiteral("limits")}),
               "chess\t30\tlearning\n");
 
