@@ -8,6 +8,7 @@
 #include "core/CWarrowCoreInterface.h"
 #include "core/UsageReport.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
@@ -118,8 +119,11 @@ void CDlgLogout::RefreshChart() {
     const int today = now.GetYear() * 10000 + now.GetMonth() * 100 + now.GetDay();
     core::tagUsageReport report;
     CDataBase* db = Log() != nullptr ? Log()->GetDataBase() : nullptr;
-    // One query over the log's time index: a long log costs what a short one does.
+    // One query over the log's time index: its cost follows the lines of the
+    // fortnight, not the length of the log; a dense fortnight takes a moment.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
     m_bChartKnown = db != nullptr && core::ComputeUsage(*db, today, kChartDays, now.m_dt, report);
+    QApplication::restoreOverrideCursor();
     if (!m_bChartKnown) {
         report = core::tagUsageReport{}; // asked again when the tab is next shown
         console::MessageBox(this, QStringLiteral("使用统计读取失败，请稍后再试"));
