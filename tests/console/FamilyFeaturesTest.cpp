@@ -18,6 +18,8 @@
 #include "console/UsageChartView.h"
 #include "core/COleDateTime.h"
 #include "core/TimeTables.h"
+#include "ltl/CIni.h"
+#include "shell/TimeKeeper.h"
 #include "skin/CGlazeButton.h"
 
 #include <QApplication>
@@ -65,6 +67,25 @@ void Drag(CScheduleGrid& grid, int weekday, int firstCell, int lastCell) {
         QTest::mouseMove(&grid, grid.CellRect(weekday, cell).center());
     }
     QTest::mouseRelease(&grid, Qt::LeftButton, {}, grid.CellRect(weekday, lastCell).center());
+}
+
+// The shell's clock, set by the test: Monday 7 December 2026 at `minute`.
+class CMondayClock : public core::IUsageClock {
+public:
+    explicit CMondayClock(int minute) : m_minute(minute) {}
+    std::int64_t MonotonicMs() const override { return m_ms; }
+    core::tagLocalTime Now() const override { return {20261207, m_minute}; }
+    void Forward(std::int64_t ms) { m_ms += ms; }
+
+private:
+    int m_minute;
+    std::int64_t m_ms = 0;
+};
+
+// A shell's time limits as they start on this installation.
+std::unique_ptr<CTimeKeeper> StartedKeeper(CDataBase* db, const core::IUsageClock& clock) {
+    const ltl::CIni config(false, -1, "", "Config.ini");
+    return std::make_unique<CTimeKeeper>(clock, LoadTimeRules(db, config), core::tagDailyCounters{});
 }
 
 double When(int month, int day, int hours, int minutes) {
@@ -338,4 +359,46 @@ TEST_F(FamilyFeaturesTest, TheUsageWindowChartsTheFortnightOfTheLog) {
     window.OnClearLog();
     EXPECT_TRUE(window.Chart()->Data().Series.empty());
     EXPECT_EQ(window.Chart()->Data().Bars.size(), 14u);
+}
+
+TEST_F(FamilyFeaturesTest, WhatTheConsoleSetsIsWhatTheShellEnforces) {
+    CWarrowTrayDlg& main = StartMain();
+    {
+        CDlgSchedule week(Db());
+        ASSERT_TRUE(week.OnInitDialog());
+        week.show();
+        Drag(*week.Grid(), 0, 0, 3); // Monday: not before 02:00
+        week.SetButton()->click();
+        ASSERT_EQ(week.result(), QDialog::Accepted);
+    }
+    main.SelectPage(1);
+    CDlgPageAppliction& page = *main.ApplicationPage();
+    page.Model()->AddFiles(
+        {MakeProgram(m_folder / "a/chess").string(), MakeProgram(m_folder / "a/paint").string()});
+    page.PrepareContextMenu(page.Model()->index(1)); // chess
+    page.LimitMenu()->actions().at(1)->trigger();    // 15 minutes
+    page.PrepareContextMenu(page.Model()->index(2)); // paint
+    page.LearningAction()->trigger();
+
+    tagConfig config = CWarrowCoreInterface::Get()->GetWRControl()->GetConfig();
+    config.TimeStyle = 0;
+    config.PlayTime = 24 * 3600 * 1000;
+    config.CountTime = 0;
+    const std::vector<tagRunningProgram> chess{{"chess", "chess"}};
+    const std::vector<tagRunningProgram> paint{{"paint", "paint"}};
+
+    CMondayClock night(60);
+    EXPECT_TRUE(StartedKeeper(Db(), night)->Tick({}, config).OutsideSchedule) << "Monday 01:00";
+
+    CMondayClock day(9 * 60);
+    auto keeper = StartedKeeper(Db(), day);
+    EXPECT_FALSE(keeper->Tick(paint, config).CountPlay) << "a learning program alone";
+    EXPECT_TRUE(keeper->Tick({paint[0], chess[0]}, config).CountPlay) << "beside a game";
+    for (int minute = 1; minute <= 15; ++minute) {
+        day.Forward(60 * 1000);
+        EXPECT_TRUE(keeper->Tick(chess, config).UsedUp.empty()) << "minute " << minute;
+    }
+    day.Forward(1000);
+    EXPECT_EQ(keeper->Tick(chess, config).UsedUp, std::vector<std::string>{"chess"})
+        << "the second after its fifteen minutes";
 }
