@@ -11,7 +11,6 @@
 #include "console/CDlgPageAppliction.h"
 #include "console/CDlgPageProtect.h"
 #include "console/CDlgSchedule.h"
-#include "console/CLogModel.h"
 #include "console/CWarrowTrayDlg.h"
 #include "console/ConsoleMessageBox.h"
 #include "console/ScheduleGrid.h"
@@ -183,6 +182,9 @@ TEST_F(FamilyFeaturesTest, TheWeekEditedOnTheSecurityPageIsWhatTheShellAndWarrow
     EXPECT_EQ(Warrowctl(m_folder, {QStringLiteral("schedule"), QStringLiteral("list")}),
               "mon\t02:00-24:00\ntue\t-\nwed\t07:10-20:30\nthu\t09:00-17:00\nfri\t08:00-12:00\n"
               "sat\t-\nsun\t-\n");
+    CMondayClock night(60);
+    EXPECT_TRUE(StartedKeeper(Db(), night)->Tick({}, tagConfig{}).OutsideSchedule)
+        << "a shell on Monday at 01:00";
 }
 
 TEST_F(FamilyFeaturesTest, ACancelledOrFailedScheduleEditStoresNothing) {
@@ -231,60 +233,72 @@ TEST_F(FamilyFeaturesTest, AnUnreadableScheduleIsNotShownAsNoLimits) {
     EXPECT_TRUE(MessageBoxShown(QStringLiteral("作息时间读取失败，请稍后再试")));
 }
 
-TEST_F(FamilyFeaturesTest, TheContextMenuSetsAndShowsLimitsAndLearning) {
+TEST_F(FamilyFeaturesTest, TheContextMenuSetsAndShowsLimitsAndLearningAsTheShellReadsThem) {
     CWarrowTrayDlg& main = StartMain();
     main.SelectPage(1);
     CDlgPageAppliction& page = *main.ApplicationPage();
     CAllowListModel& model = *page.Model();
     model.AddFiles({MakeProgram(m_folder / "a/chess").string(), MakeProgram(m_folder / "a/paint").string()});
-    ASSERT_EQ(model.index(1).data(CAllowListModel::AppNameRole).toString(), QStringLiteral("chess"));
     const QModelIndex chess = model.index(1);
     const QModelIndex paint = model.index(2);
-    const auto choice = [&](const QString& text) -> QAction* {
-        for (QAction* action : page.LimitMenu()->actions()) {
-            if (action->text() == text) {
-                return action;
-            }
-        }
-        ADD_FAILURE() << "no menu item " << text.toStdString();
-        return nullptr;
+    ASSERT_EQ(chess.data(CAllowListModel::AppNameRole).toString(), QStringLiteral("chess"));
+    const auto choice = [&](const char* text) {
+        const QList<QAction*> items = page.LimitMenu()->actions();
+        const auto found = std::find_if(items.begin(), items.end(), [&](QAction* item) {
+            return item->text() == QString::fromUtf8(text);
+        });
+        return found != items.end() ? *found : nullptr;
     };
 
-    // A right click on chess: the menu applies to it alone.
+    // A right click on chess applies to chess alone, though paint was selected.
     page.List()->selectionModel()->select(paint, QItemSelectionModel::ClearAndSelect);
     page.PrepareContextMenu(chess);
-    EXPECT_TRUE(choice(QStringLiteral("不限制"))->isChecked());
+    EXPECT_TRUE(choice("不限制")->isChecked());
+    choice("15分钟")->trigger();
+    page.PrepareContextMenu(paint);
     EXPECT_FALSE(page.LearningAction()->isChecked());
-    choice(QStringLiteral("30分钟"))->trigger();
     page.LearningAction()->trigger();
-
-    core::AppLimits limits;
-    ASSERT_TRUE(core::LoadAppLimits(*Db(), limits));
-    EXPECT_EQ(limits.size(), 1u) << "paint was not under the click";
-    EXPECT_EQ(limits["chess"], (core::tagAppLimit{30, true}));
-    EXPECT_EQ(chess.data().toString(), QStringLiteral("chess\n限时30分钟 学习"));
-    EXPECT_EQ(chess.data(Qt::EditRole).toString(), QStringLiteral("chess"))
-        << "renaming edits the name alone";
     EXPECT_EQ(Warrowctl(m_folder, {QStringLiteral("apps"), QStringLiteral("limits")}),
-              "chess\t30\tlearning\n");
+              "chess\t15\t-\npaint\tnone\tlearning\n");
+    EXPECT_EQ(chess.data().toString(), QStringLiteral("chess\n限时15分钟"));
+    EXPECT_EQ(paint.data().toString(), QStringLiteral("paint\n学习"));
+    EXPECT_EQ(paint.data(Qt::EditRole).toString(), QStringLiteral("paint"))
+        << "renaming edits the name alone";
 
-    // A custom length; a cancelled question changes nothing.
-    CDlgPageAppliction::SetNextMinutesAnswer(45);
-    choice(QStringLiteral("自定义..."))->trigger();
-    CDlgPageAppliction::SetNextMinutesAnswer(std::nullopt);
-    choice(QStringLiteral("自定义..."))->trigger();
-    ASSERT_TRUE(core::LoadAppLimits(*Db(), limits));
-    EXPECT_EQ(limits["chess"].Minutes, 45);
+    // A shell started now: paint alone uses no play time, chess closes the
+    // second after its fifteen minutes.
+    tagConfig config = CWarrowCoreInterface::Get()->GetWRControl()->GetConfig();
+    config.TimeStyle = 0;
+    config.PlayTime = 24 * 3600 * 1000;
+    config.CountTime = 0;
+    CMondayClock clock(9 * 60);
+    const auto keeper = StartedKeeper(Db(), clock);
+    const tagRunningProgram chessRunning{"chess", "chess"};
+    const tagRunningProgram paintRunning{"paint", "paint"};
+    EXPECT_FALSE(keeper->Tick({paintRunning}, config).CountPlay);
+    EXPECT_TRUE(keeper->Tick({paintRunning, chessRunning}, config).CountPlay) << "beside a game";
+    for (int minute = 1; minute <= 15; ++minute) {
+        clock.Forward(60 * 1000);
+        EXPECT_TRUE(keeper->Tick({chessRunning}, config).UsedUp.empty()) << "minute " << minute;
+    }
+    clock.Forward(1000);
+    EXPECT_EQ(keeper->Tick({chessRunning}, config).UsedUp, std::vector<std::string>{"chess"});
+
+    // A custom length; a cancelled question changes nothing; the menu shows it.
     page.PrepareContextMenu(chess);
-    EXPECT_TRUE(choice(QStringLiteral("自定义..."))->isChecked());
-    EXPECT_TRUE(page.LearningAction()->isChecked());
+    CDlgPageAppliction::SetNextMinutesAnswer(45);
+    choice("自定义...")->trigger();
+    CDlgPageAppliction::SetNextMinutesAnswer(std::nullopt);
+    choice("自定义...")->trigger();
+    page.PrepareContextMenu(chess);
+    EXPECT_TRUE(choice("自定义...")->isChecked());
+    EXPECT_EQ(model.LimitOf(1).Minutes, 45);
 
-    // Back at "no limit, not learning": the entry goes and the row shows the name alone.
-    choice(QStringLiteral("不限制"))->trigger();
+    // Back at "no limit, not learning": the entry goes, the row shows the name alone.
+    page.PrepareContextMenu(paint);
     page.LearningAction()->trigger();
-    ASSERT_TRUE(core::LoadAppLimits(*Db(), limits));
-    EXPECT_TRUE(limits.empty());
-    EXPECT_EQ(chess.data().toString(), QStringLiteral("chess"));
+    EXPECT_EQ(paint.data().toString(), QStringLiteral("paint"));
+    EXPECT_EQ(Warrowctl(m_folder, {QStringLiteral("apps"), QStringLiteral("limits")}), "chess\t45\t-\n");
 
     // The add row offers no limit.
     page.PrepareContextMenu(model.index(model.rowCount() - 1));
@@ -359,46 +373,4 @@ TEST_F(FamilyFeaturesTest, TheUsageWindowChartsTheFortnightOfTheLog) {
     window.OnClearLog();
     EXPECT_TRUE(window.Chart()->Data().Series.empty());
     EXPECT_EQ(window.Chart()->Data().Bars.size(), 14u);
-}
-
-TEST_F(FamilyFeaturesTest, WhatTheConsoleSetsIsWhatTheShellEnforces) {
-    CWarrowTrayDlg& main = StartMain();
-    {
-        CDlgSchedule week(Db());
-        ASSERT_TRUE(week.OnInitDialog());
-        week.show();
-        Drag(*week.Grid(), 0, 0, 3); // Monday: not before 02:00
-        week.SetButton()->click();
-        ASSERT_EQ(week.result(), QDialog::Accepted);
-    }
-    main.SelectPage(1);
-    CDlgPageAppliction& page = *main.ApplicationPage();
-    page.Model()->AddFiles(
-        {MakeProgram(m_folder / "a/chess").string(), MakeProgram(m_folder / "a/paint").string()});
-    page.PrepareContextMenu(page.Model()->index(1)); // chess
-    page.LimitMenu()->actions().at(1)->trigger();    // 15 minutes
-    page.PrepareContextMenu(page.Model()->index(2)); // paint
-    page.LearningAction()->trigger();
-
-    tagConfig config = CWarrowCoreInterface::Get()->GetWRControl()->GetConfig();
-    config.TimeStyle = 0;
-    config.PlayTime = 24 * 3600 * 1000;
-    config.CountTime = 0;
-    const std::vector<tagRunningProgram> chess{{"chess", "chess"}};
-    const std::vector<tagRunningProgram> paint{{"paint", "paint"}};
-
-    CMondayClock night(60);
-    EXPECT_TRUE(StartedKeeper(Db(), night)->Tick({}, config).OutsideSchedule) << "Monday 01:00";
-
-    CMondayClock day(9 * 60);
-    auto keeper = StartedKeeper(Db(), day);
-    EXPECT_FALSE(keeper->Tick(paint, config).CountPlay) << "a learning program alone";
-    EXPECT_TRUE(keeper->Tick({paint[0], chess[0]}, config).CountPlay) << "beside a game";
-    for (int minute = 1; minute <= 15; ++minute) {
-        day.Forward(60 * 1000);
-        EXPECT_TRUE(keeper->Tick(chess, config).UsedUp.empty()) << "minute " << minute;
-    }
-    day.Forward(1000);
-    EXPECT_EQ(keeper->Tick(chess, config).UsedUp, std::vector<std::string>{"chess"})
-        << "the second after its fifteen minutes";
 }
