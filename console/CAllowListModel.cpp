@@ -31,9 +31,25 @@ CAllowListModel::CAllowListModel(CWriteListMng* list, QObject* parent)
     Refresh();
 }
 
+void CAllowListModel::SetLimitsDataBase(CDataBase* db) {
+    m_pLimitsDb = db;
+    LoadLimits();
+    if (!m_rows.empty()) {
+        emit dataChanged(index(0), index(static_cast<int>(m_rows.size()) - 1),
+                         {Qt::DisplayRole, Qt::ToolTipRole, LimitTextRole});
+    }
+}
+
+void CAllowListModel::LoadLimits() {
+    if (m_pLimitsDb == nullptr || !core::LoadAppLimits(*m_pLimitsDb, m_limits)) {
+        m_limits.clear(); // the database's hook has reported it; nothing half-read is shown
+    }
+}
+
 void CAllowListModel::Refresh() {
     beginResetModel();
     m_rows.clear();
+    LoadLimits();
     if (m_pList != nullptr) {
         m_pList->ForEach([this](tagAppInfo& info) {
             if (info.Icon.empty()) {
@@ -91,6 +107,50 @@ bool CAllowListModel::RemoveRows(std::vector<int> rows) {
     return allGone;
 }
 
+core::tagAppLimit CAllowListModel::LimitOf(int row) const {
+    if (row < 0 || row >= static_cast<int>(m_rows.size())) {
+        return {};
+    }
+    const auto found = m_limits.find(m_rows[static_cast<std::size_t>(row)].appName);
+    return found != m_limits.end() ? found->second : core::tagAppLimit{};
+}
+
+bool CAllowListModel::ChangeLimits(const std::vector<int>& rows,
+                                   const std::function<void(core::tagAppLimit&)>& change) {
+    bool stored = true;
+    for (const int row : rows) {
+        if (row < 0 || row >= static_cast<int>(m_rows.size())) {
+            continue;
+        }
+        const std::string& name = m_rows[static_cast<std::size_t>(row)].appName;
+        core::tagAppLimit limit = LimitOf(row);
+        change(limit);
+        if (m_pLimitsDb == nullptr || !core::SaveAppLimit(*m_pLimitsDb, name, limit)) {
+            stored = false;
+            continue;
+        }
+        if (limit == core::tagAppLimit{}) {
+            m_limits.erase(name);
+        } else {
+            m_limits[name] = limit;
+        }
+        const QModelIndex changed = index(row);
+        emit dataChanged(changed, changed, {Qt::DisplayRole, Qt::ToolTipRole, LimitTextRole});
+    }
+    return stored;
+}
+
+QString CAllowListModel::LimitText(const core::tagAppLimit& limit) {
+    QStringList parts;
+    if (limit.Minutes >= 0) {
+        parts << QStringLiteral("限时%1分钟").arg(limit.Minutes);
+    }
+    if (limit.Learning) {
+        parts << QStringLiteral("学习");
+    }
+    return parts.join(QLatin1Char(' '));
+}
+
 bool CAllowListModel::IsAddRow(const QModelIndex& index) const {
     return index.isValid() && index.row() == static_cast<int>(m_rows.size());
 }
@@ -120,7 +180,23 @@ QVariant CAllowListModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
     case Qt::EditRole: {
         const tagAppInfo* info = m_pList != nullptr ? m_pList->Find(row.appName.c_str()) : nullptr;
-        return info != nullptr ? QString::fromStdString(info->Name) : QString();
+        const QString name = info != nullptr ? QString::fromStdString(info->Name) : QString();
+        // The limit shows under the name; renaming edits the name alone.
+        const QString limit = LimitText(LimitOf(index.row()));
+        return role == Qt::EditRole || limit.isEmpty() ? name : name + QLatin1Char('\n') + limit;
+    }
+    case LimitTextRole:
+        return LimitText(LimitOf(index.row()));
+    case Qt::ToolTipRole: {
+        const core::tagAppLimit limit = LimitOf(index.row());
+        QStringList lines;
+        if (limit.Minutes >= 0) {
+            lines << QStringLiteral("每天最多使用%1分钟").arg(limit.Minutes);
+        }
+        if (limit.Learning) {
+            lines << QStringLiteral("学习程序：单独使用时不计入娱乐时间");
+        }
+        return lines.isEmpty() ? QVariant() : QVariant(lines.join(QLatin1Char('\n')));
     }
     case Qt::DecorationRole:
         return row.icon;

@@ -3,14 +3,19 @@
 #include "console/CLogModel.h"
 #include "console/ConsoleMessageBox.h"
 #include "console/LogCsvExport.h"
+#include "console/UsageChartView.h"
+#include "core/COleDateTime.h"
 #include "core/CWarrowCoreInterface.h"
+#include "core/UsageReport.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QMenuBar>
 #include <QProgressDialog>
+#include <QTabWidget>
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -22,6 +27,10 @@ namespace {
 
 CDlgLogout* s_pInstance = nullptr;
 std::optional<QString> s_nextExportPath;
+std::optional<double> s_chartMoment;
+
+constexpr int kLogTab = 0;
+constexpr int kChartTab = 1;
 
 // Lines written per turn of the event loop while exporting: small enough
 // that the window answers between turns.
@@ -35,7 +44,7 @@ CWarrowLog* Log() {
 
 CDlgLogout::CDlgLogout(QWidget* parent)
     : QDialog(parent), m_pModel(new CLogModel(Log() != nullptr ? Log()->GetDataBase() : nullptr, this)),
-      m_pView(new QTreeView(this)) {
+      m_pView(new QTreeView(this)), m_pTabs(new QTabWidget(this)), m_pChart(new CUsageChartView(this)) {
     setWindowTitle(QStringLiteral("使 用 记 录"));
     auto* menu = new QMenuBar(this);
     connect(menu->addAction(QStringLiteral("清空日志")), &QAction::triggered, this, [this] { OnClearLog(); });
@@ -50,11 +59,21 @@ CDlgLogout::CDlgLogout(QWidget* parent)
     m_pView->setColumnWidth(CLogModel::DateColumn, 150);
     m_pView->setColumnWidth(CLogModel::TextColumn, 400);
 
+    m_pTabs->addTab(m_pView, QStringLiteral("日志"));
+    m_pTabs->addTab(m_pChart, QStringLiteral("图表"));
+    // The figures are worked out only when the parent looks at them, so the
+    // window opens on the log as fast as before.
+    connect(m_pTabs, &QTabWidget::currentChanged, this, [this](int tab) {
+        if (tab == kChartTab && !m_bChartKnown) {
+            RefreshChart();
+        }
+    });
+
     auto* layout = new QVBoxLayout(this);
     layout->setMenuBar(menu);
     layout->setContentsMargins(10, 11, 10, 11);
-    layout->addWidget(m_pView);
-    resize(592, 540);
+    layout->addWidget(m_pTabs);
+    resize(760, 540); // the chart's fourteen bars and its list side by side
     s_pInstance = this;
 }
 
@@ -76,6 +95,40 @@ void CDlgLogout::OnClearLog() {
     if (Log() == nullptr || !m_pModel->Clear(*Log())) {
         console::MessageBox(this, QStringLiteral("清空日志失败"));
     }
+    // The chart follows the log: at once when it is in view, else when next shown.
+    m_bChartKnown = false;
+    if (m_pTabs->currentIndex() == kChartTab) {
+        RefreshChart();
+    }
+}
+
+void CDlgLogout::ShowChart() {
+    if (m_pTabs->currentIndex() != kChartTab) {
+        m_pTabs->setCurrentIndex(kChartTab); // works the figures out through currentChanged
+    } else if (!m_bChartKnown) {
+        RefreshChart();
+    }
+}
+
+void CDlgLogout::SetChartMoment(std::optional<double> now) {
+    s_chartMoment = now;
+}
+
+void CDlgLogout::RefreshChart() {
+    const COleDateTime now = s_chartMoment ? COleDateTime(*s_chartMoment) : COleDateTime::GetCurrentTime();
+    const int today = now.GetYear() * 10000 + now.GetMonth() * 100 + now.GetDay();
+    core::tagUsageReport report;
+    CDataBase* db = Log() != nullptr ? Log()->GetDataBase() : nullptr;
+    // One query over the log's time index: its cost follows the lines of the
+    // fortnight, not the length of the log; a dense fortnight takes a moment.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_bChartKnown = db != nullptr && core::ComputeUsage(*db, today, kChartDays, now.m_dt, report);
+    QApplication::restoreOverrideCursor();
+    if (!m_bChartKnown) {
+        report = core::tagUsageReport{}; // asked again when the tab is next shown
+        console::MessageBox(this, QStringLiteral("使用统计读取失败，请稍后再试"));
+    }
+    m_pChart->SetReport(report);
 }
 
 void CDlgLogout::SetNextExportPath(const QString& path) {

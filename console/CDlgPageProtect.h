@@ -1,6 +1,7 @@
 #pragma once
 // The console page for protection: parent password, basic settings, usage
-// log and time control, as four tiles over the page's own picture.
+// log and time control, as four tiles over the page's own picture, and the
+// week schedule in a row of its own below them.
 
 #include "console/CDlgPageBase.h"
 #include "skin/CGlazeBitmap.h"
@@ -16,6 +17,7 @@ public:
     CGlazeButton* BaseSetupButton() const { return m_pBaseSetup; }
     CGlazeButton* UsageLogButton() const { return m_pUsageLog; }
     CGlazeButton* TimeControlButton() const { return m_pTimeControl; }
+    CGlazeButton* ScheduleButton() const { return m_pSchedule; }
 
 protected:
     // The page's picture goes over the plain background at (1, 1).
@@ -27,4 +29,5 @@ private:
     CGlazeButton* m_pBaseSetup;
     CGlazeButton* m_pUsageLog;
     CGlazeButton* m_pTimeControl;
+    CGlazeButton* m_pSchedule;
 };

@@ -4,8 +4,10 @@
 #include "console/CDlgLogout.h"
 #include "console/CDlgMessage.h"
 #include "console/CDlgPwdSetup.h"
+#include "console/CDlgSchedule.h"
 #include "console/CDlgTimeControl.h"
 #include "console/ConsoleMessageBox.h"
+#include "core/CDBManager.h"
 #include "core/CWarrowCoreInterface.h"
 
 namespace console {
@@ -47,6 +49,15 @@ void OpenUsageLog(QWidget* parent) {
 void OpenTimeControl(QWidget* parent) {
     CDlgTimeControl dialog(parent);
     dialog.DoModal();
+}
+
+void OpenSchedule(QWidget* parent) {
+    CDlgSchedule dialog(CDBManager::Instance().GetDataBase(kDataBasePath, kDataBasePassword), parent);
+    if (!dialog.OnInitDialog()) {
+        MessageBox(parent, QStringLiteral("作息时间读取失败，请稍后再试"));
+        return;
+    }
+    dialog.exec();
 }
 
 } // namespace console

@@ -1,6 +1,6 @@
 #pragma once
-// The four protection actions the security page and the setup guide's last
-// step both offer. Each opens its modal dialog over `parent`.
+// The protection actions the security page and the setup guide's last step
+// offer. Each opens its modal dialog over `parent`.
 
 class QWidget;
 
@@ -10,5 +10,7 @@ void ChangeParentPassword(QWidget* parent);
 void OpenBaseSetup(QWidget* parent);
 void OpenUsageLog(QWidget* parent);
 void OpenTimeControl(QWidget* parent);
+// The week schedule; says so instead when the stored schedule cannot be read.
+void OpenSchedule(QWidget* parent);
 
 } // namespace console

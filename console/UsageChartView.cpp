@@ -12,7 +12,11 @@ constexpr int kAxisWidth = 44;
 constexpr int kLegendHeight = 22;
 constexpr int kDayLabelHeight = 18;
 
-QString DayLabel(int day) {
+// The month only where it starts or changes, so fourteen labels fit under narrow bars.
+QString DayLabel(int day, int previousDay) {
+    if (previousDay / 100 == day / 100) {
+        return QString::number(day % 100);
+    }
     return QStringLiteral("%1/%2").arg(day / 100 % 100).arg(day % 100);
 }
 
@@ -96,7 +100,7 @@ void CUsageChartView::paintEvent(QPaintEvent*) {
         }
         p.setPen(Qt::darkGray);
         p.drawText(QRect(area.left() - 10, plot.bottom() + 2, area.width() + 20, kDayLabelHeight),
-                   Qt::AlignCenter, DayLabel(bar.Day));
+                   Qt::AlignCenter, DayLabel(bar.Day, d > 0 ? m_data.Bars[d - 1].Day : 0));
     }
 
     // The week's most used programs.

@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <functional>
 #include <initializer_list>
 #include <variant>
@@ -109,10 +110,10 @@ bool LoadSchedule(CDataBase& db, CWeekSchedule& schedule) {
     return read;
 }
 
-bool SaveScheduleDay(CDataBase& db, int weekday, const CWeekSchedule::Spans& spans) {
-    if (weekday < 0 || weekday >= CWeekSchedule::kDays || !EnsureTimeTables(db) || !Run(db, "BEGIN", {})) {
-        return false;
-    }
+namespace {
+
+// One day's rows, inside the caller's transaction.
+bool WriteScheduleDay(CDataBase& db, int weekday, const CWeekSchedule::Spans& spans) {
     bool ok = Run(db, "DELETE FROM [Schedule] WHERE [Day]=?", {weekday});
     if (ok && spans) {
         if (spans->empty()) {
@@ -121,6 +122,32 @@ bool SaveScheduleDay(CDataBase& db, int weekday, const CWeekSchedule::Spans& spa
         for (const auto& span : *spans) {
             ok = ok && Run(db, "INSERT INTO [Schedule] VALUES (?,?,?)", {weekday, span.Start, span.End});
         }
+    }
+    return ok;
+}
+
+bool IsWeekday(int weekday) {
+    return weekday >= 0 && weekday < CWeekSchedule::kDays;
+}
+
+} // namespace
+
+bool SaveScheduleDay(CDataBase& db, int weekday, const CWeekSchedule::Spans& spans) {
+    if (!IsWeekday(weekday) || !EnsureTimeTables(db) || !Run(db, "BEGIN", {})) {
+        return false;
+    }
+    const bool ok = WriteScheduleDay(db, weekday, spans);
+    return Run(db, ok ? "COMMIT" : "ROLLBACK", {}) && ok;
+}
+
+bool SaveScheduleDays(CDataBase& db, const CWeekSchedule& schedule, const std::vector<int>& weekdays) {
+    if (!std::all_of(weekdays.begin(), weekdays.end(), IsWeekday) || !EnsureTimeTables(db) ||
+        !Run(db, "BEGIN", {})) {
+        return false;
+    }
+    bool ok = true;
+    for (const int weekday : weekdays) {
+        ok = ok && WriteScheduleDay(db, weekday, schedule.Day(weekday));
     }
     return Run(db, ok ? "COMMIT" : "ROLLBACK", {}) && ok;
 }

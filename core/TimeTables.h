@@ -4,6 +4,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 class CDataBase;
 
@@ -28,6 +29,9 @@ bool LoadSchedule(CDataBase& db, CWeekSchedule& schedule);
 // Replaces one day's rows in one transaction (a day without spans is
 // stored as closed; Clear removes the day's rows).
 bool SaveScheduleDay(CDataBase& db, int weekday, const CWeekSchedule::Spans& spans);
+// Replaces the rows of the given days with those of `schedule`, all in one
+// transaction: either every day is stored or none is.
+bool SaveScheduleDays(CDataBase& db, const CWeekSchedule& schedule, const std::vector<int>& weekdays);
 
 bool LoadAppLimits(CDataBase& db, AppLimits& limits);
 // Stores the entry; an entry back at the defaults is removed.

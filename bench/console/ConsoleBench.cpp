@@ -8,7 +8,9 @@
 // what the activity log costs the console. For each size an installation
 // folder gets that many log lines, then over `runs` fresh processes:
 //  - start to the main window painted, and the peak memory (VmHWM) then;
-//  - the usage-log window: from its creation to its list painted with lines.
+//  - the usage-log window: from its creation to its list painted with lines;
+//  - its chart: from the window's creation, shown on the chart's tab, to the
+//    chart painted with the 14 days up to the log's last line.
 // The console runs on $QT_QPA_PLATFORM (offscreen when unset).
 
 #include "bench/console/ConsoleFolder.h"
@@ -17,6 +19,7 @@
 #include "console/CLogModel.h"
 #include "console/CWarrowTrayApp.h"
 #include "console/CWarrowTrayDlg.h"
+#include "console/UsageChartView.h"
 #include "core/CDBManager.h"
 #include "core/CDataBase.h"
 
@@ -115,6 +118,36 @@ void TimeUsageLog(QWidget* owner) {
     dialog->show();
 }
 
+// The last moment FillLog writes: the chart covers the fortnight before it.
+constexpr double kLogEnd = 45800 + 180 - 0.25;
+
+// Opens the usage-log window on its chart and prints the time from its
+// creation to the chart painted with the fortnight's figures.
+void TimeUsageChart(QWidget* owner) {
+    auto* shownAt = new double(0);
+    CDlgLogout::SetChartMoment(kLogEnd);
+    const double start = NowMs();
+    auto* dialog = new CDlgLogout(owner);
+    QWidget* chart = dialog->Chart();
+    auto* watch = new PaintWatch(
+        [shownAt, dialog] {
+            std::printf("result %.3f %zu\n", *shownAt, dialog->Chart()->Data().Series.size());
+            delete shownAt;
+            QCoreApplication::exit(0);
+        },
+        [chart, dialog, start, shownAt](QObject* object) {
+            if (object != chart || dialog->Chart()->Data().Bars.empty()) {
+                return false;
+            }
+            *shownAt = NowMs() - start;
+            return true;
+        });
+    watch->setParent(dialog);
+    qApp->installEventFilter(watch);
+    dialog->show();
+    dialog->ShowChart();
+}
+
 // The console in this process until `then` ends the loop; prints what it measured.
 int RunChild(int argc, char** argv, const std::string& mode) {
     CDataBase::SetTraceStream(nullptr);
@@ -131,6 +164,10 @@ int RunChild(int argc, char** argv, const std::string& mode) {
         }
         if (mode == "usagelog") {
             TimeUsageLog(console.MainWindow());
+            return;
+        }
+        if (mode == "usagechart") {
+            TimeUsageChart(console.MainWindow());
             return;
         }
         if (mode == "tray") {
@@ -241,7 +278,7 @@ int RunLogFigures(const std::string& self, int argc, char** argv) {
     struct Size {
         long rows;
         std::filesystem::path folder;
-        std::vector<double> starts, opens;
+        std::vector<double> starts, opens, charts;
         long peakKb = 0;
     };
     std::vector<Size> measured;
@@ -249,7 +286,7 @@ int RunLogFigures(const std::string& self, int argc, char** argv) {
         // Connections are kept by path, and every folder's database has the same relative one.
         CDBManager::Destroy();
         const std::string purpose = "console-bench-log-" + std::to_string(rows);
-        Size size{rows, MakeConsoleFolder(purpose.c_str(), true), {}, {}};
+        Size size{rows, MakeConsoleFolder(purpose.c_str(), true), {}, {}, {}};
         std::ofstream("Config.ini", std::ios::app) << "\n[Network]\nIp=127.0.0.1\nPort=1\n";
         if (!FillLog(rows)) {
             std::fprintf(stderr, "console_bench: cannot fill the log\n");
@@ -261,15 +298,17 @@ int RunLogFigures(const std::string& self, int argc, char** argv) {
     for (int i = 0; i < runs; ++i) {
         for (Size& size : measured) {
             std::filesystem::current_path(size.folder);
-            double started = 0, painted = 0, openStarted = 0, opened = 0;
+            double started = 0, painted = 0, openStarted = 0, opened = 0, chartStarted = 0, charted = 0;
             long peakKb = 0;
             if (!RunOnce(self.c_str(), "start", started, painted, &peakKb) ||
-                !RunOnce(self.c_str(), "usagelog", openStarted, opened)) {
+                !RunOnce(self.c_str(), "usagelog", openStarted, opened) ||
+                !RunOnce(self.c_str(), "usagechart", chartStarted, charted)) {
                 std::fprintf(stderr, "console_bench: a run failed\n");
                 return 1;
             }
             size.starts.push_back(painted - started);
             size.opens.push_back(opened);
+            size.charts.push_back(charted);
             size.peakKb = std::max(size.peakKb, peakKb);
         }
     }
@@ -278,6 +317,9 @@ int RunLogFigures(const std::string& self, int argc, char** argv) {
     }
     for (const Size& size : measured) {
         PrintSpread("usage log to its first lines shown", size.rows, size.opens, 0);
+    }
+    for (const Size& size : measured) {
+        PrintSpread("usage window to its chart shown", size.rows, size.charts, 0);
     }
     std::filesystem::current_path("/");
     for (const Size& size : measured) {

@@ -1,22 +1,28 @@
 // console_render <output folder>: pictures of the parent console's real
 // windows, drawn on the offscreen platform, for the documentation:
 // console-login.png (the first-run login), console.png (the main window
-// with its logo and a notice) and console-pages.png (the applications page,
+// with its logo and a notice), console-pages.png (the applications page,
 // the web-tree page and the setup guide's first step, over made-up programs
-// and sites).
+// and sites), console-schedule.png (the security page and its week
+// schedule) and console-usage.png (the usage window's chart of a made-up
+// fortnight).
 
 #include "bench/console/ConsoleFolder.h"
 
 #include "console/CDlgLogin.h"
 #include "console/CDlgLogo.h"
+#include "console/CDlgLogout.h"
 #include "console/CDlgMessage.h"
 #include "console/CDlgPageExplorer.h"
+#include "console/CDlgSchedule.h"
 #include "console/CDlgSetupGuide.h"
 #include "console/CDlgSetupGuideStep1.h"
 #include "console/CScrollTree.h"
 #include "console/CWarrowTrayDlg.h"
 #include "core/CDBManager.h"
+#include "core/COleDateTime.h"
 #include "core/CWarrowCoreInterface.h"
+#include "core/TimeTables.h"
 #include "core/WebKey.h"
 
 #include <QApplication>
@@ -105,6 +111,45 @@ void MakeFixture(const std::filesystem::path& folder) {
         tree->Insert("学习网站", page, CIEListMng::Tree::INSERT_LAST);
     }
     tree->Save();
+
+    // School days from seven to half past eight in the evening, longer at
+    // the weekend; a limit on the paint program, the maths one for learning.
+    CDataBase* db = CDBManager::Instance().GetDataBase(kDataBasePath, kDataBasePassword);
+    for (int day = 0; day < 7; ++day) {
+        const bool weekend = day >= 5;
+        core::SaveScheduleDay(
+            *db, day,
+            std::vector<core::tagTimeSpan>{{weekend ? 8 * 60 : 7 * 60, weekend ? 21 * 60 : 20 * 60 + 30}});
+    }
+    core::SaveAppLimit(*db, "tuxpaint", core::tagAppLimit{45, false});
+    core::SaveAppLimit(*db, "tuxmath", core::tagAppLimit{-1, true});
+}
+
+// A fortnight of starts and closes in the activity log, ending at `now`.
+void MakeUsageLog(double now) {
+    CDataBase* db = CDBManager::Instance().GetDataBase(kDataBasePath, kDataBasePassword);
+    const char* programs[] = {"泡泡龙", "儿童画板", "数学小精灵", "星空漫游", "猜字谜"};
+    db->Execute("BEGIN");
+    for (int back = 13; back >= 0; --back) {
+        const double midnight = static_cast<double>(static_cast<long long>(now)) - back;
+        double at = midnight + 16.0 / 24; // after school
+        for (int p = 0; p < 5; ++p) {
+            const int minutes = (back * 7 + p * 13) % 35 + 5 * (5 - p) + (back % 7 == 3 ? 0 : 10);
+            if ((back + p) % 6 == 5) {
+                continue; // not every program every day
+            }
+            for (const auto& [when, verb] :
+                 {std::pair{at, "启动了"}, std::pair{at + minutes / 1440.0, "关闭了"}}) {
+                char line[256];
+                std::snprintf(line, sizeof line,
+                              "INSERT INTO [AppLog]([DateTime],[Content],[Type]) VALUES (%.10f,'%s[%s].',0)",
+                              when, verb, programs[p]);
+                db->Execute(line);
+            }
+            at += (minutes + 5) / 1440.0;
+        }
+    }
+    db->Execute("COMMIT");
 }
 
 } // namespace
@@ -179,6 +224,40 @@ int main(int argc, char** argv) {
         }
         ok = Save(pages, out + "/console-pages.png") && ok;
         guide.hide();
+
+        // The security page with its schedule row, the week dialog beside it.
+        main.SelectPage(4);
+        QCoreApplication::processEvents();
+        const QImage security = Shot(*main.Page(4));
+        CDlgSchedule schedule(CDBManager::Instance().GetDataBase(kDataBasePath, kDataBasePassword), &main);
+        schedule.OnInitDialog();
+        schedule.show();
+        QCoreApplication::processEvents();
+        const QImage week = Shot(schedule);
+        QImage times = Canvas(40 + security.width() + 40 + week.width() + 40,
+                              std::max(security.height(), week.height()) + 80);
+        {
+            QPainter p(&times);
+            p.drawImage(40, 40, security);
+            p.drawImage(40 + security.width() + 40, 40, week);
+        }
+        ok = Save(times, out + "/console-schedule.png") && ok;
+        schedule.hide();
+
+        // The usage window on its chart.
+        COleDateTime now;
+        now.SetDateTime(2026, 12, 7, 19, 30, 0);
+        MakeUsageLog(now.m_dt);
+        CDlgLogout::SetChartMoment(now.m_dt);
+        CDlgLogout usage(&main);
+        usage.show();
+        usage.ShowChart();
+        QCoreApplication::processEvents();
+        const QImage chart = Shot(usage);
+        QImage usageCanvas = Canvas(chart.width() + 80, chart.height() + 80);
+        QPainter(&usageCanvas).drawImage(40, 40, chart);
+        ok = Save(usageCanvas, out + "/console-usage.png") && ok;
+        usage.hide();
         main.DestroyWindow();
     }
     CWarrowCoreInterface::Free();

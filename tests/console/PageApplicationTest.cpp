@@ -162,8 +162,10 @@ TEST_F(PageApplicationTest, RemovingTakesSelectedProgramsButNeverTheBrowserOrThe
     for (QAction* action : page.ContextMenu()->actions()) {
         actions << action->text();
     }
-    EXPECT_EQ(actions,
-              (QStringList{QStringLiteral("编  辑"), QStringLiteral("删  除"), QStringLiteral("排  序")}));
+    // After them, past a separator, the program's daily limit and learning flag.
+    EXPECT_EQ(actions, (QStringList{QStringLiteral("编  辑"), QStringLiteral("删  除"),
+                                    QStringLiteral("排  序"), QString(), QStringLiteral("每天限时"),
+                                    QStringLiteral("学习程序（单独使用时不计入娱乐时间）")}));
     page.List()->selectAll();
     page.ContextMenu()->actions().at(1)->trigger();
     page.ContextMenu()->actions().at(2)->trigger();
