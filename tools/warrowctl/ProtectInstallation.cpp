@@ -36,11 +36,13 @@ public:
         }
     }
     std::vector<Target>& List() { return m_list; }
+    // Optional files that were missing when the layout was checked.
+    const std::vector<Target>& Absent() const { return m_absent; }
 
     // Opens `name` below `parentFd` without following a link; a missing
     // optional file is skipped.
-    bool Add(int parentFd, const std::string& parentPath, const std::string& name, bool directory,
-             gid_t gid, mode_t mode, bool optional, std::string& error) {
+    bool Add(int parentFd, const std::string& parentPath, const std::string& name, bool directory, gid_t gid,
+             mode_t mode, bool optional, std::string& error) {
         Target t;
         t.path = parentPath.empty() ? name : parentPath + "/" + name;
         t.parentFd = parentFd;
@@ -52,11 +54,15 @@ public:
                           (parentFd == AT_FDCWD ? 0 : O_NOFOLLOW);
         t.fd = ::openat(parentFd, name.c_str(), flags);
         if (t.fd < 0) {
-            if (optional && errno == ENOENT) {
+            const int why = errno;
+            if (optional && why == ENOENT) {
+                m_absent.push_back(t);
                 return true;
             }
-            error = t.path + ": " + std::strerror(errno) +
-                    (errno == ENOENT ? " (run 'warrowctl init' first)" : errno == ELOOP ? " (a link)" : "");
+            error = t.path + ": " + std::strerror(why) +
+                    (why == ENOENT  ? " (run 'warrowctl init' first)"
+                     : why == ELOOP ? " (a link)"
+                                    : "");
             return false;
         }
         if (::fstat(t.fd, &t.st) != 0) {
@@ -76,6 +82,7 @@ public:
 
 private:
     std::vector<Target> m_list;
+    std::vector<Target> m_absent;
 };
 
 std::string UserName(uid_t uid) {
@@ -100,6 +107,11 @@ bool StillThere(const Target& t) {
     const int flags = t.parentFd == AT_FDCWD ? 0 : AT_SYMLINK_NOFOLLOW;
     return ::fstatat(t.parentFd, t.name.c_str(), &now, flags) == 0 && now.st_dev == t.st.st_dev &&
            now.st_ino == t.st.st_ino;
+}
+
+bool StillAbsent(const Target& t) {
+    struct stat now {};
+    return ::fstatat(t.parentFd, t.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT;
 }
 
 } // namespace
@@ -161,9 +173,18 @@ Result Apply(const std::string& folder) {
         result.changes.push_back("changed\t" + t.path + "\t" + Describe(t.uid, t.gid, t.mode) + "\twas " +
                                  Describe(t.st.st_uid, t.st.st_gid, t.st.st_mode));
     }
+    // Someone who could still write a folder before it became root's may
+    // have swapped or added a name since the check.
     for (const Target& t : targets.List()) {
         if (!StillThere(t)) {
             error = t.path + " was replaced while it was being protected; run 'warrowctl protect' again";
+            return result;
+        }
+    }
+    for (const Target& t : targets.Absent()) {
+        if (!StillAbsent(t)) {
+            error = t.path +
+                    " appeared while the installation was being protected; run 'warrowctl protect' again";
             return result;
         }
     }
