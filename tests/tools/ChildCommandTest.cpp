@@ -1,3 +1,5 @@
+#include "tests/tools/FreshInstallation.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -36,7 +38,7 @@ protected:
         ::unsetenv("SUDO_USER");
         CreateUser(m_user, "-G sudo");
         ASSERT_EQ(std::system(("passwd -d " + m_user + " >/dev/null").c_str()), 0);
-        ASSERT_EQ(Run("init").status, 0);
+        ASSERT_TRUE(CopyFreshInstallation(m_dir / "install"));
         ::setenv("WARROW_ACCOUNTSSERVICE_DIR", (m_dir / "accounts").c_str(), 1);
     }
     void TearDown() override {

@@ -1,3 +1,5 @@
+#include "tests/tools/FreshInstallation.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -45,7 +47,7 @@ protected:
         Write("root/etc/default/keyboard", "XKBOPTIONS=\"terminate:ctrl_alt_bksp\"\n");
         Write("root/etc/systemd/system/multi-user.target.wants/Warrow.service", "");
         fs::create_directories(Install());
-        ASSERT_EQ(Run("init").status, 0);
+        ASSERT_TRUE(CopyFreshInstallation(Install()));
         std::ofstream(Install() / "Config.ini", std::ios::app) << "[ChildAccounts]\nUsers=kid\n";
         Write("install/DataBase/ChildView.db", "");
         Protect(Install(), kParents, 02775);
