@@ -67,10 +67,33 @@ private:
     int m_fd;
 };
 
+// The temporary file takes the replaced file's owner and group. Only root can
+// give a file away; anyone else keeps the group when a member of it (the
+// parents' group of a child-account installation), else the file changes
+// group and loses its group-write bit so no other group gains write access.
+bool TakeOwnership(int fd, const struct stat& st, mode_t& mode) {
+    if (st.st_uid == ::geteuid() && st.st_gid == ::getegid()) {
+        return true;
+    }
+    if (::fchown(fd, st.st_uid, st.st_gid) == 0) {
+        return true;
+    }
+    if (::geteuid() == 0) {
+        return false;
+    }
+    if (::fchown(fd, static_cast<uid_t>(-1), st.st_gid) != 0) {
+        struct stat now {};
+        if (::fstat(fd, &now) != 0 || now.st_gid != st.st_gid) {
+            mode &= ~static_cast<mode_t>(S_IWGRP);
+        }
+    }
+    return true;
+}
+
 bool ReplaceFile(const std::string& path, const std::string& text) {
     struct stat st {};
     const bool existed = ::stat(path.c_str(), &st) == 0;
-    const mode_t mode = existed ? (st.st_mode & 07777) : 0644;
+    mode_t mode = existed ? (st.st_mode & 07777) : 0644;
     std::string temp = path + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) {
@@ -78,9 +101,7 @@ bool ReplaceFile(const std::string& path, const std::string& text) {
     }
     // A replaced file keeps its owner and group: root (the service) writing a
     // family user's settings must not leave them unwritable for that user.
-    // Only root can give a file away; anyone else keeps the group when allowed.
-    if (existed && (st.st_uid != ::geteuid() || st.st_gid != ::getegid()) &&
-        ::fchown(fd, st.st_uid, st.st_gid) != 0 && ::geteuid() == 0) {
+    if (existed && !TakeOwnership(fd, st, mode)) {
         ::close(fd);
         ::unlink(temp.c_str());
         return false;

@@ -6,10 +6,12 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <grp.h>
 #include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -195,6 +197,56 @@ TEST_F(CIniTest, AReplacedFileKeepsItsOwnerAndMode) {
     EXPECT_EQ(st.st_gid, 65534u);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     EXPECT_EQ(Read(), "[System]\nID=7\n");
+}
+
+// Writes ID=value as another user in a forked process; its exit status.
+int WriteAs(const std::string& path, uid_t uid, gid_t gid, const std::vector<gid_t>& groups, int value) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::setgroups(groups.size(), groups.data()) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0) {
+            ::_exit(3);
+        }
+        ltl::CIni ini(false, -1, "", path.c_str());
+        ::_exit(ini.SetInt("System", "ID", value) ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST_F(CIniTest, AWriterOtherThanRootKeepsTheGroupOnlyWhenAMember) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to plant a root-owned file and write it as another user";
+    }
+    constexpr gid_t kParents = 54321;
+    constexpr uid_t kWriter = 65534;
+    constexpr gid_t kWriterGroup = 65534;
+    ASSERT_EQ(::chmod(m_dir.c_str(), 0777), 0);
+    auto plant = [this] {
+        Write("[System]\nID=1\n");
+        ASSERT_EQ(::chown(m_path.c_str(), 0, kParents), 0);
+        ASSERT_EQ(::chmod(m_path.c_str(), 0664), 0);
+    };
+    struct stat st {};
+
+    // A parent, in the file's group: the file becomes the parent's but stays
+    // in the group, so the other parents can still change it.
+    plant();
+    ASSERT_EQ(WriteAs(m_path, kWriter, kWriterGroup, {kParents}, 7), 0);
+    ASSERT_EQ(::stat(m_path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, kWriter);
+    EXPECT_EQ(st.st_gid, kParents);
+    EXPECT_EQ(st.st_mode & 07777, 0664u);
+    EXPECT_EQ(Read(), "[System]\nID=7\n");
+
+    // Someone outside the group: the file takes the writer's group, which
+    // must not inherit the right to write it.
+    plant();
+    ASSERT_EQ(WriteAs(m_path, kWriter, kWriterGroup, {}, 8), 0);
+    ASSERT_EQ(::stat(m_path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_gid, kWriterGroup);
+    EXPECT_EQ(st.st_mode & 07777, 0644u);
+    EXPECT_EQ(Read(), "[System]\nID=8\n");
 }
 
 TEST(IniDocumentTest, KeepsByteOrderMarkAndMissingFinalLineBreak) {

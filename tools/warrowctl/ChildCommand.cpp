@@ -1,6 +1,9 @@
 #include "tools/warrowctl/ChildCommand.h"
 
 #include "core/ChildAccounts.h"
+#include "platform/Paths.h"
+#include "tools/warrowctl/ParentGroup.h"
+#include "tools/warrowctl/ProtectInstallation.h"
 
 #include <systemd/sd-bus.h>
 
@@ -98,6 +101,35 @@ void Warn(const passwd& pw) {
     }
 }
 
+// The administrator who ran `sudo warrowctl child add` becomes a parent, so
+// the console it starts may change the root-owned settings.
+int AddAdministrator() {
+    const char* sudoUser = std::getenv("SUDO_USER");
+    if (sudoUser == nullptr || *sudoUser == '\0') {
+        return kOk;
+    }
+    const std::string user = sudoUser;
+    const passwd* pw = ::getpwnam(user.c_str());
+    const std::string group = parent_group::Name();
+    if (pw == nullptr || pw->pw_uid == 0 || parent_group::IsMember(user, group)) {
+        return kOk;
+    }
+    if (child_accounts::Contains("Config.ini", user)) {
+        std::fprintf(stderr, "warrowctl: warning: %s is a child account and is not made a parent\n",
+                     user.c_str());
+        return kOk;
+    }
+    std::string error;
+    if (!parent_group::AddMember(user, error)) {
+        return Fail(kError, "child add: cannot add " + user + " to the group " + group + ": " + error);
+    }
+    std::printf("joined\t%s\t%s\n", user.c_str(), group.c_str());
+    std::fprintf(stderr,
+                 "warrowctl: %s must log out and in again before the console can change the settings\n",
+                 user.c_str());
+    return kOk;
+}
+
 } // namespace
 
 std::string WithSession(const std::string& text, const std::string& session) {
@@ -149,13 +181,26 @@ int ChildCommand(const std::vector<std::string>& a) {
     if (pw->pw_uid == 0) {
         return Fail(kRefused, "child: root cannot be a child account");
     }
-    if (!child_accounts::Mark("Config.ini", user, a[0] == "add")) {
-        return Fail(kError, "child: cannot write Config.ini");
+    const bool add = a[0] == "add";
+    if (add && ::geteuid() != 0) {
+        return Fail(kRefused, "child add: run as root (sudo warrowctl child add " + user +
+                                  "): the installation becomes root's");
     }
-    if (a[0] == "del") {
-        return kOk;
+    // A parent's account typed by mistake must not lose its desktop; a child
+    // in the parents' group could change its own limits. Either way the
+    // administrator decides, so nothing is marked.
+    if (add && parent_group::IsMember(user, parent_group::Name())) {
+        return Fail(kRefused, "child add: " + user + " is in the parents' group " + parent_group::Name() +
+                                  "; if it is a child's account: gpasswd -d " + user + " " +
+                                  parent_group::Name());
     }
     const passwd copy = *pw;
+    if (!child_accounts::Mark("Config.ini", user, add)) {
+        return Fail(kError, "child: cannot write Config.ini");
+    }
+    if (!add) {
+        return kOk;
+    }
     const char* folder = std::getenv("WARROW_ACCOUNTSSERVICE_DIR");
     const bool set = (folder == nullptr && SetSessionOverDBus(user)) ||
                      SetSessionInFile(folder != nullptr ? folder : "/var/lib/AccountsService/users", user);
@@ -164,5 +209,8 @@ int ChildCommand(const std::vector<std::string>& a) {
                      user.c_str());
     }
     Warn(copy);
-    return kOk;
+    if (const int status = protect::Report(protect::Apply(platform::CurrentDirectory())); status != kOk) {
+        return status;
+    }
+    return AddAdministrator();
 }

@@ -8,7 +8,9 @@
 // (AccountsService over D-Bus, or its user file when the service is not
 // running; $WARROW_ACCOUNTSSERVICE_DIR names another folder for that file and
 // skips D-Bus). Warns when a child account is an administrator or has no
-// password. Returns the tool's exit status.
+// password. `add` runs as root only: it makes the installation root's
+// (protect::Apply) and the administrator running sudo a parent, and refuses
+// an account in the parents' group. Returns the tool's exit status.
 int ChildCommand(const std::vector<std::string>& arguments);
 
 // The user file's text with [User] XSession= and Session= set to `session`,

@@ -1,8 +1,12 @@
 #include "tools/warrowctl/Doctor.h"
 
+#include "tools/warrowctl/ParentGroup.h"
+
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -183,27 +187,119 @@ void CheckXServer(const fs::path& root, std::vector<Finding>& out) {
     }
 }
 
-// Root's folder and files, writable by nobody else; the databases not even readable.
-void CheckInstallation(const fs::path& folder, std::vector<Finding>& out) {
-    auto check = [&out](const fs::path& path, bool secret) {
+// Who is who on this machine, from the account files below the root.
+struct Accounts {
+    std::map<uid_t, std::string> users;                      // uid -> name
+    std::map<std::string, gid_t> primaryGroups;              // user name -> primary gid
+    std::map<gid_t, std::string> groups;                     // gid -> name
+    std::map<std::string, std::vector<std::string>> members; // group name -> listed members
+};
+
+Accounts ReadAccounts(const fs::path& root) {
+    Accounts accounts;
+    for (const auto& line : Lines(root / "etc/passwd")) {
+        const auto fields = Split(line, ':');
+        if (fields.size() >= 4) {
+            accounts.users[static_cast<uid_t>(std::strtoul(fields[2].c_str(), nullptr, 10))] = fields[0];
+            accounts.primaryGroups[fields[0]] =
+                static_cast<gid_t>(std::strtoul(fields[3].c_str(), nullptr, 10));
+        }
+    }
+    for (const auto& line : Lines(root / "etc/group")) {
+        const auto fields = Split(line, ':');
+        if (fields.size() >= 3) {
+            accounts.groups[static_cast<gid_t>(std::strtoul(fields[2].c_str(), nullptr, 10))] = fields[0];
+            accounts.members[fields[0]] =
+                fields.size() >= 4 ? Split(fields[3], ',') : std::vector<std::string>{};
+        }
+    }
+    return accounts;
+}
+
+bool Contains(const std::vector<std::string>& list, const std::string& name) {
+    return std::find(list.begin(), list.end(), name) != list.end();
+}
+
+// A child in the parents' group may change its own limits.
+void CheckParentGroup(const Accounts& accounts, const std::vector<std::string>& children,
+                      std::vector<Finding>& out) {
+    const std::string parents = parent_group::Name();
+    const auto listed = accounts.members.find(parents);
+    for (const auto& child : children) {
+        const auto primary = accounts.primaryGroups.find(child);
+        const auto primaryName = primary == accounts.primaryGroups.end()
+                                     ? accounts.groups.end()
+                                     : accounts.groups.find(primary->second);
+        if (primaryName != accounts.groups.end() && primaryName->second == parents) {
+            out.push_back({"child-in-parent-group",
+                           "child account " + child + " has the parents' group " + parents + " as its own",
+                           "usermod -g users " + child});
+        } else if (listed != accounts.members.end() && Contains(listed->second, child)) {
+            out.push_back({"child-in-parent-group",
+                           "child account " + child + " is in the parents' group " + parents +
+                               " and can change the settings",
+                           "gpasswd -d " + child + " " + parents});
+        }
+    }
+}
+
+// The installation is root's; the parents' group may write the settings and
+// the databases, nobody else may write anything, and only the child's copy
+// of the databases (ChildView.db) may be read by others. Config.ini and the
+// databases' -wal/-shm/-journal files may belong to a parent: the console
+// replaces Config.ini and SQLite creates those files as whoever writes.
+void CheckInstallation(const fs::path& folder, const Accounts& accounts,
+                       const std::vector<std::string>& children, std::vector<Finding>& out) {
+    const std::string parents = parent_group::Name();
+    const std::string repair = "sudo warrowctl --dir '" + folder.string() + "' protect";
+    const auto groupName = [&accounts](gid_t gid) {
+        const auto found = accounts.groups.find(gid);
+        return found == accounts.groups.end() ? std::to_string(gid) : found->second;
+    };
+    auto check = [&](const fs::path& path, bool parentMayOwn, bool secret) {
         struct stat st {};
         if (::stat(path.c_str(), &st) != 0) {
             return;
         }
-        if (st.st_uid != 0 || (st.st_mode & 022) != 0) {
-            out.push_back({"writable-settings", path.string() + " can be changed by someone other than root",
-                           "chown root:root '" + path.string() + "' && chmod go-w '" + path.string() + "'"});
+        const auto owner = accounts.users.find(st.st_uid);
+        const bool ownerTrusted = st.st_uid == 0 || (parentMayOwn && owner != accounts.users.end() &&
+                                                     !Contains(children, owner->second));
+        const bool parentsGroup = groupName(st.st_gid) == parents;
+        const bool groupWrite = (st.st_mode & S_IWGRP) != 0 && !parentsGroup;
+        if (!ownerTrusted || groupWrite || (st.st_mode & S_IWOTH) != 0) {
+            out.push_back({"writable-settings",
+                           path.string() +
+                               " can be changed by someone other than root and the parents' group " + parents,
+                           repair});
         }
-        if (secret && (st.st_mode & 004) != 0) {
-            out.push_back({"readable-database", path.string() + " can be read by every user",
-                           "chmod o-rwx '" + path.string() + "'"});
+        const bool groupRead = (st.st_mode & S_IRGRP) != 0 && st.st_gid != 0 && !parentsGroup;
+        if (secret && ((st.st_mode & S_IROTH) != 0 || groupRead)) {
+            out.push_back(
+                {"readable-database",
+                 path.string() + " can be read by " +
+                     ((st.st_mode & S_IROTH) != 0 ? "every user" : "the group " + groupName(st.st_gid)),
+                 repair});
         }
     };
-    check(folder, false);
-    check(folder / "Config.ini", false);
-    check(folder / "DataBase", false);
-    for (const auto& file : Files(folder / "DataBase", ".db")) {
-        check(file, true);
+    check(folder, false, false);
+    check(folder / "Config.ini", true, false);
+    check(folder / "DataBase", false, false);
+    std::vector<fs::path> files;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder / "DataBase", error)) {
+        files.push_back(entry.path());
+    }
+    std::sort(files.begin(), files.end());
+    // Every other file there (a copy, a backup) is as secret as the databases.
+    const auto endsWith = [](const std::string& text, const std::string& tail) {
+        return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+    };
+    for (const auto& file : files) {
+        const std::string name = file.filename().string();
+        const bool companion =
+            endsWith(name, ".db-wal") || endsWith(name, ".db-shm") || endsWith(name, ".db-journal");
+        const bool childCopy = name == "ChildView.db" || name.rfind("ChildView.db-", 0) == 0;
+        check(file, companion, !childCopy);
     }
 }
 
@@ -241,7 +337,9 @@ std::vector<Finding> Diagnose(const std::string& root, const std::string& folder
     CheckSessions(root, children, findings);
     CheckAutologin(root, findings);
     CheckXServer(root, findings);
-    CheckInstallation(folder, findings);
+    const Accounts accounts = ReadAccounts(root);
+    CheckParentGroup(accounts, children, findings);
+    CheckInstallation(folder, accounts, children, findings);
     CheckService(root, findings);
     return findings;
 }

@@ -13,6 +13,7 @@
 #include "platform/ServiceChannel.h"
 #include "tools/warrowctl/ChildCommand.h"
 #include "tools/warrowctl/Doctor.h"
+#include "tools/warrowctl/ProtectInstallation.h"
 #include "tools/warrowctl/TimeCommands.h"
 
 #include <algorithm>
@@ -49,7 +50,10 @@ const char* const kUsage =
     "  changestyle 0|1                   ask the running service to start the child shell (0)\n"
     "                                    or the parent console (1)\n"
     "  child add USER | del USER | list  mark an account as a child account (its default session\n"
-    "                                    becomes Warrow) or no longer; list the child accounts\n"
+    "                                    becomes Warrow, the installation root's, and the administrator\n"
+    "                                    running sudo a parent) or no longer; list the child accounts\n"
+    "  protect                           make the installation root's again: the parents' group may\n"
+    "                                    change the settings, a child only reads them (root only)\n"
     "  doctor [--json] [--root DIR]      list what weakens this machine's setup, each with a fix;\n"
     "                                    exit 0 when nothing is found, 1 otherwise\n";
 
@@ -402,6 +406,9 @@ int main(int argc, char** argv) {
     }
     if (command == "child") {
         return ChildCommand(rest);
+    }
+    if (command == "protect") {
+        return ProtectCommand(rest, platform::CurrentDirectory());
     }
     if (command == "doctor") {
         return Doctor(rest);
