@@ -42,30 +42,58 @@ std::map<std::string, std::string> Environment(pid_t pid) {
     return variables;
 }
 
-pid_t ParentOf(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const size_t close = text.rfind(')');
-    if (close == std::string::npos) {
-        return -1;
-    }
-    std::istringstream rest(text.substr(close + 2));
+// State, parent and process group of /proc/<pid>/stat.
+struct tagStat {
     char state = 0;
     pid_t parent = -1;
-    rest >> state >> parent;
-    return parent;
+    pid_t group = -1;
+};
+
+tagStat StatOf(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    tagStat stat;
+    if (const size_t close = text.rfind(')'); close != std::string::npos) {
+        std::istringstream rest(text.substr(close + 2));
+        rest >> stat.state >> stat.parent >> stat.group;
+    }
+    return stat;
+}
+
+std::vector<pid_t> Processes() {
+    std::vector<pid_t> pids;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator("/proc", error)) {
+        const std::string name = entry.path().filename();
+        if (name.find_first_not_of("0123456789") == std::string::npos) {
+            pids.push_back(std::stoi(name));
+        }
+    }
+    return pids;
+}
+
+// Names of the processes of `group` that still run (zombies wait only for
+// whoever reaps them).
+std::string RunningInGroup(pid_t group) {
+    std::string names;
+    for (const pid_t pid : Processes()) {
+        const tagStat stat = StatOf(pid);
+        if (stat.group == group && stat.state != 'Z') {
+            std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
+            std::string name;
+            std::getline(comm, name);
+            names += name + " ";
+        }
+    }
+    return names;
 }
 
 // The child of `parent` running `program`, -1 when there is none.
 pid_t ChildRunning(pid_t parent, const fs::path& program) {
     std::error_code error;
-    for (const auto& entry : fs::directory_iterator("/proc", error)) {
-        const std::string name = entry.path().filename();
-        if (name.find_first_not_of("0123456789") != std::string::npos) {
-            continue;
-        }
-        const pid_t pid = std::stoi(name);
-        if (ParentOf(pid) == parent && fs::read_symlink(entry.path() / "exe", error) == program) {
+    for (const pid_t pid : Processes()) {
+        if (StatOf(pid).parent == parent &&
+            fs::read_symlink("/proc/" + std::to_string(pid) + "/exe", error) == program) {
             return pid;
         }
     }
@@ -96,7 +124,8 @@ protected:
         fs::copy(source / "resources/session/openbox", m_folder / "session/openbox");
         fs::create_directory_symlink(build / "Resource", m_folder / "Resource");
 
-        m_runtime = fs::temp_directory_path() / ("wss-" + std::to_string(::getpid())); // socket paths are short
+        m_runtime =
+            fs::temp_directory_path() / ("wss-" + std::to_string(::getpid())); // socket paths are short
         fs::remove_all(m_runtime);
         fs::create_directories(m_runtime);
         fs::permissions(m_runtime, fs::perms::owner_all);
@@ -111,6 +140,9 @@ protected:
         }
         if (m_pidfd >= 0) {
             ::close(m_pidfd);
+        }
+        if (m_errors >= 0) {
+            ::close(m_errors);
         }
         if (s_server == nullptr || s_server->Display().empty()) {
             return;
@@ -156,7 +188,12 @@ protected:
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        int errors[2];
+        ASSERT_EQ(::pipe2(errors, O_CLOEXEC), 0);
+        posix_spawn_file_actions_adddup2(&actions, errors[1], 2);
         ASSERT_EQ(posix_spawn(&m_session, program.c_str(), &actions, &attributes, argv, envp.data()), 0);
+        ::close(errors[1]);
+        m_errors = errors[0];
         posix_spawn_file_actions_destroy(&actions);
         posix_spawnattr_destroy(&attributes);
         m_pidfd = static_cast<int>(::syscall(SYS_pidfd_open, m_session, 0));
@@ -176,6 +213,26 @@ protected:
         }
         m_session = -1;
         return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+
+    // True once the session program wrote a line holding `text` to its
+    // standard error; false after 30 s without one (a guard, not a measure).
+    bool Said(const std::string& text) {
+        std::string line;
+        for (;;) {
+            pollfd pfd{m_errors, POLLIN, 0};
+            char ch = 0;
+            if (::poll(&pfd, 1, 30000) != 1 || ::read(m_errors, &ch, 1) != 1) {
+                return false;
+            }
+            if (ch != '\n') {
+                line += ch;
+            } else if (line.find(text) != std::string::npos) {
+                return true;
+            } else {
+                line.clear();
+            }
+        }
     }
 
     // Mapped full-screen windows titled "Warrow" (a window manager's frame
@@ -222,8 +279,9 @@ protected:
     pid_t StartAndWaitForDesktop() {
         StartSession();
         pid_t shell = -1;
-        EXPECT_TRUE(Until([&] { return (shell = ChildRunning(m_session, fs::canonical(m_folder / "Warrow"))) > 0; }))
-            << "the session program starts the shell from its own folder";
+        EXPECT_TRUE(Until([&] {
+            return (shell = ChildRunning(m_session, fs::canonical(m_folder / "Warrow"))) > 0;
+        })) << "the session program starts the shell from its own folder";
         EXPECT_TRUE(Until([&] { return DesktopWindows() == 1; })) << "the shell's desktop is mapped";
         if (GetParam()) {
             EXPECT_TRUE(Until([&] { return deskguard::FindWindowManager(*m_x) != XCB_WINDOW_NONE; }))
@@ -239,9 +297,7 @@ protected:
     // Nothing the session started is left: its process group is empty,
     // and no window manager claims the screen.
     void ExpectNothingLeft(pid_t group) {
-        errno = 0;
-        EXPECT_EQ(::kill(-group, 0), -1);
-        EXPECT_EQ(errno, ESRCH) << "a process of the session outlived it";
+        EXPECT_EQ(RunningInGroup(group), "") << "processes of the session outlived it";
         EXPECT_TRUE(Until([&] { return deskguard::FindWindowManager(*m_x) == XCB_WINDOW_NONE; }));
         EXPECT_TRUE(Until([&] { return DesktopWindows() == 0; }));
     }
@@ -251,6 +307,7 @@ protected:
     std::unique_ptr<deskguard::CXConnection> m_x;
     pid_t m_session = -1;
     int m_pidfd = -1;
+    int m_errors = -1;
 };
 
 TEST_P(SessionProgramTest, TheShellIsTheDesktopAndTheLoginEnvironmentStaysOut) {
@@ -292,10 +349,43 @@ TEST_P(SessionProgramTest, TheShellsRegularEndEndsTheSession) {
     ASSERT_GT(shell, 0);
     const pid_t group = m_session;
     // "/q" from root, as the service sends it: the shell's own way out.
-    const std::string quit = "cd '" + m_folder.string() + "' && XDG_RUNTIME_DIR='" + m_runtime.string() +
-                             "' ./Warrow /q";
+    const std::string quit =
+        "cd '" + m_folder.string() + "' && XDG_RUNTIME_DIR='" + m_runtime.string() + "' ./Warrow /q";
     ASSERT_EQ(std::system(quit.c_str()), 0);
     EXPECT_EQ(SessionStatus(), 0);
+    ExpectNothingLeft(group);
+}
+
+TEST_P(SessionProgramTest, AShellAlreadyOnTheDisplayHoldsTheSession) {
+    // A shell started for this user before the session's own one (as the
+    // service does at login), on the same display.
+    pid_t first = -1;
+    {
+        std::string program = (m_folder / "Warrow").string();
+        const std::string display = "DISPLAY=" + s_server->Display();
+        const std::string runtime = "XDG_RUNTIME_DIR=" + m_runtime.string();
+        const std::string socket = "WARROW_SERVICE_SOCKET=" + (m_runtime / "service.sock").string();
+        char* argv[] = {program.data(), nullptr};
+        char* envp[] = {const_cast<char*>(display.c_str()), const_cast<char*>(runtime.c_str()),
+                        const_cast<char*>(socket.c_str()), nullptr};
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        ASSERT_EQ(posix_spawn(&first, program.c_str(), &actions, nullptr, argv, envp), 0);
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ASSERT_TRUE(Until([&] { return DesktopWindows() == 1; }));
+
+    StartSession();
+    const pid_t group = m_session;
+    EXPECT_TRUE(Said("the shell " + std::to_string(first) + " holds the session"));
+    int status = 0;
+    EXPECT_EQ(::waitpid(m_session, &status, WNOHANG), 0) << "the session ended beside a running shell";
+    EXPECT_EQ(DesktopWindows(), 1) << "one desktop, not two";
+
+    ASSERT_EQ(::kill(first, SIGKILL), 0);
+    ::waitpid(first, nullptr, 0);
+    EXPECT_EQ(SessionStatus(), 0) << "the session ends with the shell that held it";
     ExpectNothingLeft(group);
 }
 
