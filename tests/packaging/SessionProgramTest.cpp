@@ -173,6 +173,7 @@ protected:
         if (!GetParam()) {
             variables.push_back("WARROW_SESSION_WINDOW_MANAGER=none");
         }
+        AddSanitizerOptions(variables);
         std::vector<char*> envp;
         for (std::string& variable : variables) {
             envp.push_back(variable.data());
@@ -213,6 +214,15 @@ protected:
         }
         m_session = -1;
         return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+
+    // The sanitizer build's options (its leak suppressions) reach the shell.
+    static void AddSanitizerOptions(std::vector<std::string>& variables) {
+        for (const char* name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"}) {
+            if (const char* value = std::getenv(name)) {
+                variables.push_back(std::string(name) + "=" + value);
+            }
+        }
     }
 
     // True once the session program wrote a line holding `text` to its
@@ -362,16 +372,20 @@ TEST_P(SessionProgramTest, AShellAlreadyOnTheDisplayHoldsTheSession) {
     pid_t first = -1;
     {
         std::string program = (m_folder / "Warrow").string();
-        const std::string display = "DISPLAY=" + s_server->Display();
-        const std::string runtime = "XDG_RUNTIME_DIR=" + m_runtime.string();
-        const std::string socket = "WARROW_SERVICE_SOCKET=" + (m_runtime / "service.sock").string();
+        std::vector<std::string> variables = {
+            "DISPLAY=" + s_server->Display(), "XDG_RUNTIME_DIR=" + m_runtime.string(),
+            "WARROW_SERVICE_SOCKET=" + (m_runtime / "service.sock").string()};
+        AddSanitizerOptions(variables);
+        std::vector<char*> envp;
+        for (std::string& variable : variables) {
+            envp.push_back(variable.data());
+        }
+        envp.push_back(nullptr);
         char* argv[] = {program.data(), nullptr};
-        char* envp[] = {const_cast<char*>(display.c_str()), const_cast<char*>(runtime.c_str()),
-                        const_cast<char*>(socket.c_str()), nullptr};
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        ASSERT_EQ(posix_spawn(&first, program.c_str(), &actions, nullptr, argv, envp), 0);
+        ASSERT_EQ(posix_spawn(&first, program.c_str(), &actions, nullptr, argv, envp.data()), 0);
         posix_spawn_file_actions_destroy(&actions);
     }
     ASSERT_TRUE(Until([&] { return DesktopWindows() == 1; }));
