@@ -86,6 +86,10 @@ grep -qxE "ExecStart=\"?$prefix/WarrowSvc\"?" "$units/Warrow.service" || {
   fail "the unit does not start $prefix/WarrowSvc"
 }
 if grep -q "$root" "$units/Warrow.service"; then fail "the unit names the throwaway root"; fi
+if [[ -f $folder/WarrowExplorer.desktop ]]; then
+  grep -qx "Exec=$prefix/WarrowExplorer %U" "$folder/WarrowExplorer.desktop" ||
+    fail "the browser's desktop entry does not name $prefix"
+fi
 
 echo "== Settings written, then an upgrade"
 "$folder/warrowctl" --dir "$folder" log add "before the upgrade" >/dev/null
