@@ -10,7 +10,13 @@
 #     with `warrowctl init` when they are missing) and the maker's reference
 #     servers (a family computer runs neither);
 #   - Update.ini, the update servers, comes from WARROW_UPDATE_SERVER when set;
-#   - a purge removes what the programs wrote (settings, database, downloads, logs).
+#   - a purge removes what the programs wrote (settings, database, downloads, logs);
+#   - outside the folder: the child's X session entry (/usr/share/xsessions)
+#     and a hook that keeps the child's ~/.xsessionrc out of that session
+#     (/etc/X11/Xsession.d), put into the package's tree after staging so
+#     that `cmake --install` to a folder never writes to the system;
+#   - the service's unit is written by `WarrowSvc /install` on configure and
+#     removed by `WarrowSvc /uninstall` on remove.
 set(WARROW_PACKAGE_PREFIX "/opt/warrow" CACHE STRING "Installation folder of the Debian package")
 set(WARROW_UPDATE_SERVER "" CACHE STRING
     "Base address (ending in '/') of the update server written to the package's Update.ini; empty: none")
@@ -23,10 +29,20 @@ if(WARROW_UPDATE_SERVER)
   install(FILES ${PROJECT_BINARY_DIR}/packaging/Update.ini DESTINATION .)
 endif()
 
+set(WARROW_INSTALL_FOLDER ${WARROW_PACKAGE_PREFIX})
+configure_file(${PROJECT_SOURCE_DIR}/resources/session/warrow.desktop.in ${PROJECT_BINARY_DIR}/packaging/warrow.desktop
+               @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/resources/session/xsession-hook.in
+               ${PROJECT_BINARY_DIR}/packaging/39warrow-session @ONLY)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/packaging/system-files.cmake.in ${PROJECT_BINARY_DIR}/packaging/system-files.cmake
+               @ONLY)
+
 configure_file(${CMAKE_CURRENT_LIST_DIR}/packaging/postinst.in ${PROJECT_BINARY_DIR}/packaging/postinst @ONLY)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/packaging/prerm.in ${PROJECT_BINARY_DIR}/packaging/prerm @ONLY)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/packaging/postrm.in ${PROJECT_BINARY_DIR}/packaging/postrm @ONLY)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/packaging/exclude.cmake.in ${PROJECT_BINARY_DIR}/packaging/exclude.cmake @ONLY)
-file(CHMOD ${PROJECT_BINARY_DIR}/packaging/postinst ${PROJECT_BINARY_DIR}/packaging/postrm
+file(CHMOD ${PROJECT_BINARY_DIR}/packaging/postinst ${PROJECT_BINARY_DIR}/packaging/prerm
+     ${PROJECT_BINARY_DIR}/packaging/postrm
      PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
 set(CPACK_GENERATOR DEB)
@@ -45,8 +61,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR} ${CMAKE_BINARY_DIR}/core ${CMAKE_BINARY_DIR}/skin
     ${CMAKE_BINARY_DIR}/platform/x11)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils, fonts-noto-cjk | fonts-wqy-zenhei")
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_BINARY_DIR}/packaging/postinst ${PROJECT_BINARY_DIR}/packaging/postrm)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "openbox")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_BINARY_DIR}/packaging/postinst ${PROJECT_BINARY_DIR}/packaging/prerm
+    ${PROJECT_BINARY_DIR}/packaging/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_BINARY_DIR}/packaging/exclude.cmake)
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_BINARY_DIR}/packaging/exclude.cmake ${PROJECT_BINARY_DIR}/packaging/system-files.cmake)
 set(CPACK_STRIP_FILES ON)
 include(CPack)
