@@ -139,6 +139,12 @@ bool CMainShell::Init() {
     if (m_systemInfo.ID == -1) {
         // No account yet: the parent has to set one up first.
         StartWarrowTray();
+    } else if (m_pConfig->IsAutoStart != 0 && m_pConfig->StartStyle == STYLE_CHILD &&
+               !child_accounts::List("Config.ini").empty()) {
+        // With child accounts the child's own session starts the shell at
+        // its login; one started here would come up beside it, or on a
+        // parent's desktop.
+        LogEvent("child accounts: their sessions start Warrow");
     } else if (m_pConfig->IsAutoStart != 0) {
         OnChangeStyle(m_pConfig->StartStyle);
     }

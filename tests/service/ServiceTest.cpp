@@ -124,6 +124,20 @@ TEST_F(ServiceTest, AutoStartStartsTheProgramOfTheStartStyle) {
     }
 }
 
+TEST_F(ServiceTest, WithChildAccountsAutoStartLeavesTheShellToTheirSessions) {
+    SetAccount(5);
+    SetSetup(1, 0);
+    ltl::CIni(false, -1, "", "Config.ini").SetString("ChildAccounts", "Users", "kid");
+    StartService();
+    EXPECT_NE(m_service->Out().find("child accounts: their sessions start Warrow\n"), std::string::npos)
+        << m_service->Out();
+    // A request still starts it: the parent may hand over the own desktop.
+    ASSERT_TRUE(platform::PostServiceMessage(platform::kChangeStyleMessage, 0));
+    ASSERT_TRUE(WaitForStarts(1));
+    EXPECT_EQ(Started(), std::vector<std::string>{Line("Warrow")}) << "nothing started before the request";
+    StopService();
+}
+
 TEST_F(ServiceTest, AutoStartOfAnUnknownStyleStartsNothing) {
     SetAccount(5);
     SetSetup(1, 2);

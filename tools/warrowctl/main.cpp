@@ -23,6 +23,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -382,6 +383,13 @@ int main(int argc, char** argv) {
             return Fail(kError, args[1] + ": " + std::strerror(errno));
         }
         args.erase(args.begin(), args.begin() + 2);
+    } else if (::access("Config.ini", F_OK) != 0 && (args.empty() || args[0] != "init")) {
+        // Run by its full path from elsewhere (sudo /opt/warrow/warrowctl ...):
+        // the installation it belongs to, not the current folder.
+        const std::string own = platform::ProgramDirectory();
+        if (::access(platform::JoinPath(own, "Config.ini").c_str(), F_OK) == 0) {
+            platform::ChangeDirectory(own);
+        }
     }
     if (args.empty() || args[0] == "--help" || args[0] == "-h") {
         std::fputs(kUsage, args.empty() ? stderr : stdout);
