@@ -10,6 +10,7 @@
 #include "platform/ServiceRequest.h"
 #include "tests/core/InstallationFolder.h"
 #include "tests/service/ServiceProcess.h"
+#include "tests/support/TestUser.h"
 
 #include <fcntl.h>
 #include <functional>
@@ -42,11 +43,9 @@ protected:
             GTEST_SKIP() << "needs root: a second, real user is created for the child";
         }
         InstallationFolder::SetUp();
-        m_user = "wkid" + std::to_string(::getpid() % 100000);
-        ASSERT_EQ(std::system(("useradd -M -s /usr/sbin/nologin " + m_user).c_str()), 0);
-        const passwd* pw = ::getpwnam(m_user.c_str());
-        ASSERT_NE(pw, nullptr);
-        m_uid = pw->pw_uid;
+        m_user = std::make_unique<TestUser>("wkid");
+        ASSERT_TRUE(m_user->Created());
+        m_uid = m_user->Uid();
 
         CWarrowCoreInterface::Get()->Init(kDataBasePath, kDataBasePassword, nullptr);
         auto& info = CWarrowCoreInterface::Get()->GetDBConfig()->GetInfo();
@@ -59,7 +58,7 @@ protected:
         ini.SetInt("Setup", "IsAutoStart", 0);
         ini.SetInt("Time", "TimeStyle", 0);
         ini.SetInt("Time", "CountTime", 60000);
-        ASSERT_TRUE(child_accounts::Mark("Config.ini", m_user, true));
+        ASSERT_TRUE(child_accounts::Mark("Config.ini", m_user->Name(), true));
         Protect();
 
         m_service = std::make_unique<ServiceProcess>(m_folder);
@@ -75,9 +74,7 @@ protected:
         }
         m_service.reset();
         ::unsetenv("WARROW_SERVICE_SOCKET");
-        if (!m_user.empty()) {
-            EXPECT_EQ(std::system(("userdel " + m_user + " 2>/dev/null").c_str()), 0);
-        }
+        m_user.reset();
         InstallationFolder::TearDown();
     }
 
@@ -104,7 +101,7 @@ protected:
     }
     static int Count() { return ltl::CIni(false, -1, "", "Config.ini").GetInt("Time", "CountTime"); }
 
-    std::string m_user;
+    std::unique_ptr<TestUser> m_user;
     uid_t m_uid = 0;
     std::unique_ptr<ServiceProcess> m_service;
 };

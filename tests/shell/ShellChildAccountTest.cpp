@@ -5,6 +5,7 @@
 
 #include "tests/core/InstallationFolder.h"
 #include "tests/service/ServiceProcess.h"
+#include "tests/support/TestUser.h"
 #include "tests/x11/TestWindowProcess.h"
 #include "tests/x11/XvfbServer.h"
 
@@ -34,12 +35,10 @@ protected:
             GTEST_SKIP() << "no Xvfb";
         }
         InstallationFolder::SetUp();
-        m_user = "wshk" + std::to_string(::getpid() % 100000);
-        ASSERT_EQ(std::system(("useradd -M -s /usr/sbin/nologin " + m_user).c_str()), 0);
-        const passwd* pw = ::getpwnam(m_user.c_str());
-        ASSERT_NE(pw, nullptr);
-        m_uid = pw->pw_uid;
-        m_gid = pw->pw_gid;
+        m_user = std::make_unique<TestUser>("wshk");
+        ASSERT_TRUE(m_user->Created());
+        m_uid = m_user->Uid();
+        m_gid = m_user->Gid();
 
         fs::copy_file(WARROW_SHELL, m_folder / "Warrow");
         fs::create_directory_symlink(fs::path(std::getenv("WARROW_BINARY_DIR")) / "Resource",
@@ -51,7 +50,7 @@ protected:
                                      {"Time", "TimeStyle", "0"},
                                      {"Time", "CountTime", "0"},
                                      {"Usage", "Day", today}}));
-        ASSERT_TRUE(child_accounts::Mark("Config.ini", m_user, true));
+        ASSERT_TRUE(child_accounts::Mark("Config.ini", m_user->Name(), true));
         for (const char* path : {".", "Config.ini", "DataBase", kDataBasePath, kCacheDataBasePath}) {
             ASSERT_EQ(::chown(path, 0, 0), 0) << path;
         }
@@ -80,9 +79,7 @@ protected:
         m_service.reset();
         ::unsetenv("WARROW_SERVICE_SOCKET");
         fs::remove_all(m_home);
-        if (!m_user.empty()) {
-            EXPECT_EQ(std::system(("userdel " + m_user + " 2>/dev/null").c_str()), 0);
-        }
+        m_user.reset();
         InstallationFolder::TearDown();
         m_server.reset();
     }
@@ -123,7 +120,7 @@ protected:
 
     std::unique_ptr<XvfbServer> m_server;
     std::unique_ptr<ServiceProcess> m_service;
-    std::string m_user;
+    std::unique_ptr<TestUser> m_user;
     uid_t m_uid = 0;
     gid_t m_gid = 0;
     fs::path m_home;
