@@ -170,11 +170,13 @@ private:
         // Everything the child needs is made before the fork: after it only
         // system calls run.
         const std::string log = (m_runtimeDir.parent_path() / "user-manager.log").string();
-        std::vector<std::string> environment{"XDG_RUNTIME_DIR=" + m_runtimeDir.string(),
-                                             "HOME=" + std::string(std::getenv("HOME") ? std::getenv("HOME")
-                                                                                       : "/root"),
-                                             "PATH=/usr/sbin:/usr/bin:/sbin:/bin", "LANG=C.UTF-8",
-                                             "SYSTEMD_LOG_TARGET=console", "SYSTEMD_LOG_LEVEL=info"};
+        std::vector<std::string> environment{
+            "XDG_RUNTIME_DIR=" + m_runtimeDir.string(),
+            "HOME=" + std::string(std::getenv("HOME") ? std::getenv("HOME") : "/root"),
+            "PATH=/usr/sbin:/usr/bin:/sbin:/bin",
+            "LANG=C.UTF-8",
+            "SYSTEMD_LOG_TARGET=console",
+            "SYSTEMD_LOG_LEVEL=info"};
         std::vector<char*> envp;
         for (std::string& variable : environment) {
             envp.push_back(variable.data());
@@ -276,8 +278,9 @@ private:
             sd_bus_error error = SD_BUS_ERROR_NULL;
             sd_bus_message* reply = nullptr;
             int has = 0;
-            if (sd_bus_call_method(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-                                   "NameHasOwner", &error, &reply, "s", "org.freedesktop.systemd1") >= 0 &&
+            if (sd_bus_call_method(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                   "org.freedesktop.DBus", "NameHasOwner", &error, &reply, "s",
+                                   "org.freedesktop.systemd1") >= 0 &&
                 sd_bus_message_read(reply, "b", &has) >= 0 && has) {
                 owned = true;
             }
