@@ -66,6 +66,7 @@ public:
             whyNot = "no systemd, or no named systemd cgroup hierarchy at " + kHybridRoot;
             return nullptr;
         }
+        RemoveLeftovers();
         std::unique_ptr<CPrivateUserManager> manager(new CPrivateUserManager(runtimeDir));
         if (!manager->Launch(whyNot) || !manager->WaitForBus(whyNot)) {
             return nullptr;
@@ -149,10 +150,35 @@ private:
         return groups;
     }
 
+    inline static const std::string kPrefix = "warrow-test-user-manager-";
+
+    // A test killed before it could clean up (a timeout) leaves its cgroups;
+    // its manager went with it (it ends with the test). Empty ones of tests
+    // no longer running are removed; anything still inside is left alone.
+    static void RemoveLeftovers() {
+        std::error_code error;
+        for (const std::string& root : {kHybridRoot, kUnifiedRoot}) {
+            for (std::filesystem::directory_iterator it(root, error), end; !error && it != end;
+                 it.increment(error)) {
+                const std::string name = it->path().filename().string();
+                if (name.rfind(kPrefix, 0) != 0) {
+                    continue;
+                }
+                const std::string owner =
+                    name.substr(kPrefix.size(), name.find('-', kPrefix.size()) - kPrefix.size());
+                if (!owner.empty() && !std::filesystem::exists("/proc/" + owner, error)) {
+                    for (const std::filesystem::path& group : Below(it->path())) {
+                        ::rmdir(group.c_str());
+                    }
+                }
+            }
+        }
+    }
+
     bool Launch(std::string& whyNot) {
         namespace fs = std::filesystem;
         std::error_code error;
-        const std::string name = "warrow-test-user-manager-" + std::to_string(::getpid()) + "-" +
+        const std::string name = kPrefix + std::to_string(::getpid()) + "-" +
                                  std::to_string(reinterpret_cast<std::uintptr_t>(this) & 0xffff);
         m_cgroups.push_back(fs::path(kHybridRoot) / name);
         // Beside the named hierarchy the manager also uses cgroup2 when it is there.
