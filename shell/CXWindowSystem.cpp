@@ -11,6 +11,7 @@
 
 #include <csignal>
 #include <memory>
+#include <set>
 #include <utility>
 
 std::vector<tagWindowLook> CXWindowSystem::Look(const std::vector<unsigned long>& windows) {
@@ -57,13 +58,15 @@ void CXWindowSystem::RefuseAll(const std::vector<std::pair<unsigned long, tagWin
     std::vector<deskguard::tagWindowOwner> owners;
     std::vector<std::pair<xcb_window_t, pid_t>> followUp;
     // Held now, while the process is the one judged: the follow-up must not
-    // hit a process that got the id after it ended.
+    // hit a process that got the id after it ended. One handle a process: a
+    // program refused with a burst of windows costs one, before the closes go.
     auto processes = std::make_shared<std::vector<platform::ProcessHandle>>();
+    std::set<pid_t> held;
     for (const auto& [window, look] : windows) {
         ids.push_back(static_cast<xcb_window_t>(window));
         owners.push_back({look.exists, look.showing, look.pid, look.canBeAsked});
         followUp.emplace_back(static_cast<xcb_window_t>(window), look.pid);
-        if (look.pid > 0 && look.pid != ::getpid()) {
+        if (look.pid > 0 && look.pid != ::getpid() && held.insert(look.pid).second) {
             platform::ProcessHandle process = platform::ProcessHandle::Open(look.pid, look.executable);
             if (process.Valid()) {
                 processes->push_back(std::move(process));

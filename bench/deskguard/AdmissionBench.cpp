@@ -1,4 +1,4 @@
-// deskguard_bench [windows]   (default 200)
+// deskguard_bench [windows] [--only TEXT]   (default 200 windows, every run)
 //
 // Admission latency of refused windows: from the moment a window is mapped
 // to the moment the close request reaches its program. The helper program
@@ -6,6 +6,9 @@
 // that they arrive as one burst; it records both moments for each window.
 // A stand-in for the shell has installed the hook on its own window and, for
 // every window reported created, refuses it in one of two ways:
+// - "close at once without the hook": no hook; the stand-in reads the
+//   server's map events itself and sends WM_DELETE_WINDOW at once (what the
+//   server and the helper cost whoever judges: the floor);
 // - "close at once": sends WM_DELETE_WINDOW as soon as the hook's message
 //   arrives (the hook's own latency);
 // - "shell check": first does what the shell does before it refuses a
@@ -29,7 +32,15 @@
 // windows. The helper destroys a window as soon as its close request
 // arrives, so the latency is also how long a refused window stays mapped.
 // For each run: p50 and p99 of the latency, and windows per second from the
-// first map to the last close request.
+// first map to the last close request. A line of stages says where the
+// burst's time goes, each from the first map: the last map event the
+// server sent (seen by an observer client of its own, as the hook sees
+// it), the last report (hook message, or map event without the hook) the
+// shell stand-in read, the end of its last
+// refusal (look, judging, close requests flushed), and the last close
+// request the helper read. --only runs the bursts whose name
+// contains TEXT (and the look alone when "look" does), so that one case can
+// be repeated on its own.
 
 #include "platform/x11/CXConnection.h"
 #include "platform/x11/DeskGuard.h"
@@ -49,6 +60,7 @@
 #include <memory>
 #include <poll.h>
 #include <string>
+#include <thread>
 #include <time.h>
 #include <unistd.h>
 #include <utility>
@@ -110,10 +122,67 @@ void RefuseLooked(const CXConnection& shell, const std::vector<xcb_window_t>& wi
     CloseAsLooked(shell, refused, refusedOwners);
 }
 
+long long NowNs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
+}
+
+// A client of its own that notes when the server sends each map event of
+// the root's children, as the hook receives them; runs until `count` maps
+// were seen or nothing happens for 5 s.
+class CMapObserver {
+public:
+    explicit CMapObserver(int count) : m_x(CXConnection::Open()), m_count(count) {
+        if (!m_x)
+            return;
+        const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+        xcb_change_window_attributes(m_x->Get(), m_x->Root(), XCB_CW_EVENT_MASK, &mask);
+        m_x->Sync();
+        m_thread = std::thread([this] { Run(); });
+    }
+    ~CMapObserver() {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    // After the burst: when the last map event arrived (0: not all did).
+    long long LastMap() {
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_seen == m_count ? m_last : 0;
+    }
+
+private:
+    void Run() {
+        const int fd = xcb_get_file_descriptor(m_x->Get());
+        while (m_seen < m_count) {
+            xcb_generic_event_t* event = xcb_poll_for_event(m_x->Get());
+            if (event == nullptr) {
+                pollfd pfd{fd, POLLIN, 0};
+                if (poll(&pfd, 1, 5000) <= 0 || xcb_connection_has_error(m_x->Get()))
+                    return;
+                continue;
+            }
+            if ((event->response_type & 0x7f) == XCB_MAP_NOTIFY) {
+                ++m_seen;
+                m_last = NowNs();
+            }
+            std::free(event);
+        }
+    }
+
+    std::unique_ptr<CXConnection> m_x;
+    const int m_count;
+    int m_seen = 0;
+    long long m_last = 0;
+    std::thread m_thread;
+};
+
 struct tagWay {
     std::string name;
     Refusal refuse;
     bool batched;
+    bool withoutHook = false; // the stand-in reads the server's map events itself
 };
 
 struct tagRecord {
@@ -146,7 +215,11 @@ bool Burst(const std::string& name, int programs, int windowsEach, const tagWay&
     xcb_create_window(shell->Get(), XCB_COPY_FROM_PARENT, shellWindow, shell->Root(), 0, 0, 100, 100, 0,
                       XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
     shell->Sync();
-    if (!DG_ShellHookInstall(shellWindow)) {
+    if (way.withoutHook) {
+        const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+        xcb_change_window_attributes(shell->Get(), shell->Root(), XCB_CW_EVENT_MASK, &mask);
+        shell->Sync();
+    } else if (!DG_ShellHookInstall(shellWindow)) {
         std::fprintf(stderr, "DG_ShellHookInstall failed\n");
         return false;
     }
@@ -172,27 +245,42 @@ bool Burst(const std::string& name, int programs, int windowsEach, const tagWay&
     close(go[0]);
     for (auto& helper : helpers)
         helper->Window();
+    CMapObserver observer(windows);
     close(go[1]);
 
     int refused = 0;
     const int xfd = xcb_get_file_descriptor(shell->Get());
     std::vector<xcb_window_t> batch;
+    long long lastMessage = 0;
+    long long refusalsDone = 0;
     for (int idle = 0; refused < windows && idle < 100;) { // 5 s without news: give up
         while (xcb_generic_event_t* event = xcb_poll_for_event(shell->Get())) {
             const auto* message = reinterpret_cast<const xcb_client_message_event_t*>(event);
-            if ((event->response_type & 0x7f) == XCB_CLIENT_MESSAGE &&
-                message->type == shell->Atom(enAtom::WarrowShellHook) &&
-                message->data.data32[0] == WM_DG_WINDOWCREATED) {
-                batch.push_back(message->data.data32[1]);
-                if (!way.batched)
+            const auto* map = reinterpret_cast<const xcb_map_notify_event_t*>(event);
+            const bool mapped = way.withoutHook && event->response_type == XCB_MAP_NOTIFY &&
+                                map->event == shell->Root() && map->window != shellWindow;
+            const bool reported = !way.withoutHook && (event->response_type & 0x7f) == XCB_CLIENT_MESSAGE &&
+                                  message->type == shell->Atom(enAtom::WarrowShellHook) &&
+                                  message->data.data32[0] == WM_DG_WINDOWCREATED;
+            if (mapped || reported) {
+                batch.push_back(mapped ? map->window : message->data.data32[1]);
+                lastMessage = NowNs();
+                if (!way.batched) {
                     way.refuse(*shell, std::exchange(batch, {}));
+                    refusalsDone = NowNs();
+                }
                 ++refused;
                 idle = 0;
             }
             std::free(event);
         }
-        if (!batch.empty())
+        if (!batch.empty()) {
             way.refuse(*shell, std::exchange(batch, {}));
+            refusalsDone = NowNs();
+            // Reading the look's replies may have queued more messages inside
+            // xcb, which poll on the socket would not see: take them first.
+            continue;
+        }
         pollfd pfd{xfd, POLLIN, 0};
         if (refused < windows && poll(&pfd, 1, 50) == 0)
             ++idle;
@@ -221,6 +309,11 @@ bool Burst(const std::string& name, int programs, int windowsEach, const tagWay&
                 records.size());
     std::printf("  latency map -> close request (time mapped): p50 %.3f ms, p99 %.3f ms, max %.3f ms\n",
                 Percentile(latencies, 0.50), Percentile(latencies, 0.99), latencies.back());
+    const long long lastMap = observer.LastMap();
+    const auto since = [first](long long when) { return static_cast<double>(when - first) / 1e6; };
+    std::printf("  stages from the first map: last map event %.3f ms, last report read %.3f ms, "
+                "refusals done %.3f ms, last close request read %.3f ms\n",
+                lastMap ? since(lastMap) : -1.0, since(lastMessage), since(refusalsDone), since(last));
     std::printf("  %.0f windows/s (first map to last close request %.3f ms)\n",
                 static_cast<double>(records.size()) / seconds, seconds * 1e3);
     return records.size() == static_cast<size_t>(windows);
@@ -267,11 +360,19 @@ void LookOnly(int count) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const int windows = argc > 1 ? std::atoi(argv[1]) : 200;
+    int windows = 200;
+    std::string only;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--only" && i + 1 < argc)
+            only = argv[++i];
+        else
+            windows = std::atoi(argv[i]);
+    }
     if (windows <= 0 || windows > 1000) {
-        std::fprintf(stderr, "usage: %s [windows 1..1000]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s [windows 1..1000] [--only TEXT]\n", argv[0]);
         return 1;
     }
+    const auto chosen = [&](const std::string& name) { return name.find(only) != std::string::npos; };
     XvfbServer xvfb({"-maxclients", "2048"});
     if (xvfb.Display().empty()) {
         std::fprintf(stderr, "Xvfb did not start\n");
@@ -297,17 +398,22 @@ int main(int argc, char** argv) {
 
     const std::string count = std::to_string(windows);
     bool complete = true;
+    const auto burst = [&](const std::string& name, int programs, int windowsEach, const tagWay& way,
+                           bool overrideRedirect = false) {
+        if (chosen(name))
+            complete = Burst(name, programs, windowsEach, way, overrideRedirect) && complete;
+    };
     for (const tagWay& way :
-         {tagWay{"close at once", CloseAtOnce, false}, tagWay{"shell check", ShellCheck, true},
+         {tagWay{"close at once without the hook", CloseAtOnce, false, true},
+          tagWay{"close at once", CloseAtOnce, false}, tagWay{"shell check", ShellCheck, true},
           tagWay{"shell check, manager apart", ShellCheckManagerApart, true}}) {
-        complete = Burst(way.name + ", one program with " + count + " windows", 1, windows, way) && complete;
-        complete = Burst(way.name + ", " + count + " programs with one window", windows, 1, way) && complete;
+        burst(way.name + ", one program with " + count + " windows", 1, windows, way);
+        burst(way.name + ", " + count + " programs with one window", windows, 1, way);
     }
-    const tagWay shellCheck{"shell check", ShellCheck, true};
-    complete = Burst("shell check, one program with " + count + " override-redirect windows", 1, windows,
-                     shellCheck, true) &&
-               complete;
-    LookOnly(windows);
+    burst("shell check, one program with " + count + " override-redirect windows", 1, windows,
+          tagWay{"shell check", ShellCheck, true}, true);
+    if (chosen("look"))
+        LookOnly(windows);
     DG_UnInit();
     return complete ? 0 : 1;
 }

@@ -3,6 +3,7 @@
 
 #include "platform/UserScope.h"
 #include "platform/ProcessLauncher.h"
+#include "tests/support/PrivateUserManager.h"
 #include "tests/support/Wait.h"
 #include "tests/x11/Spawn.h"
 
@@ -96,12 +97,22 @@ TEST_F(UserScopeTest, WithoutSystemdOnTheUserBusProcessGroupsAreUsed) {
     EXPECT_EQ(platform::UserManager::Connect(), nullptr) << "a bus without systemd is no user manager";
 }
 
-// Runs only where `systemd --user` answers on the user's bus (not in most
-// build containers).
+// Runs where `systemd --user` answers on the user's bus, or where the test
+// can start one of its own (a build container, as root).
 TEST_F(UserScopeTest, AScopeHoldsTheProgramAndWhatLeavesItsGroupUntilItIsEnded) {
-    const auto manager = platform::UserManager::Connect();
+    std::unique_ptr<testsupport::CPrivateUserManager> own;
+    auto manager = platform::UserManager::Connect();
     if (!manager) {
-        GTEST_SKIP() << "no systemd user manager runs on this user's bus; the shell uses process groups";
+        fs::create_directory(m_dir / "runtime");
+        fs::permissions(m_dir / "runtime", fs::perms::owner_all);
+        std::string whyNot;
+        own = testsupport::CPrivateUserManager::Start(m_dir / "runtime", whyNot);
+        if (!own) {
+            GTEST_SKIP() << "no systemd user manager on this user's bus, and none could be started ("
+                         << whyNot << "); the shell uses process groups";
+        }
+        manager = platform::UserManager::Connect();
+        ASSERT_NE(manager, nullptr) << "the test's own user manager answers on its bus";
     }
     // The program starts a child in a session of its own, out of its group.
     platform::LaunchRequest request;

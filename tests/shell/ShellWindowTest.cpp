@@ -186,8 +186,9 @@ TEST_F(ShellWindowTest, NoWayAroundTheGuardLeavesARefusedProgramRunning) {
     std::snprintf(parent, sizeof parent, "0x%lx", gameWindow);
     TestWindowProcess inside((m_outside / "other" / "Inside").string(),
                              {"--title", "inside", "--parent", parent, "--ignore-close"});
+    // Several windows of one program: the process is held once and still ended.
     TestWindowProcess again((m_outside / "other" / "Again").string(),
-                            {"--title", "again", "--ignore-close", "--reconnect"});
+                            {"--title", "again", "--ignore-close", "--reconnect", "--windows", "3"});
 
     ASSERT_TRUE(Until([&] { return early.Ended() && menu.Ended() && inside.Ended() && again.Ended(); }));
     EXPECT_EQ(early.ExitStatus(), 3) << "judged when the shell started";

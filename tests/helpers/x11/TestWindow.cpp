@@ -11,8 +11,9 @@
 //
 // A close request (WM_DELETE_WINDOW) destroys its window; the program ends
 // with status 0 when it has no window left. With --ignore-close requests
-// change nothing. With --record each request first appends the line
-// "<mapped> <close request arrived>" (CLOCK_MONOTONIC nanoseconds) to FILE.
+// change nothing. With --record each request appends the line
+// "<mapped> <close request arrived>" (CLOCK_MONOTONIC nanoseconds) to FILE,
+// before the helper waits for more.
 // Ends with status 3 when its X connection is closed (killed), 2 without an
 // X server, 1 on bad arguments. With --reconnect a closed connection is
 // opened again and the windows shown anew, as a program that tries to get
@@ -101,12 +102,20 @@ xcb_atom_t Intern(xcb_connection_t* c, const char* name) {
     return atom;
 }
 
-void Record(int fd, long long mapped, long long closed) {
+void Record(std::string& lines, long long mapped, long long closed) {
     char line[64];
     const int length = std::snprintf(line, sizeof line, "%lld %lld\n", mapped, closed);
+    lines.append(line, static_cast<size_t>(length));
+}
+
+// Written once the requests at hand are read, so that a burst of them costs
+// the helper one write, not one each (the next request's time stays true).
+void WriteRecords(int fd, std::string& lines) {
     // One write on an O_APPEND file: lines of many helpers never mix.
-    if (write(fd, line, static_cast<size_t>(length)) != length)
+    if (fd >= 0 && !lines.empty() &&
+        write(fd, lines.data(), lines.size()) != static_cast<ssize_t>(lines.size()))
         std::perror("record");
+    lines.clear();
 }
 
 struct tagWindowAtoms {
@@ -187,7 +196,17 @@ int Session(const tagOptions& options, int record) {
     if (!options.waitStdin)
         PrintIds(windows);
 
-    while (xcb_generic_event_t* event = xcb_wait_for_event(c)) {
+    std::string records; // not yet written
+    for (;;) {
+        xcb_generic_event_t* event = xcb_poll_for_queued_event(c);
+        if (event == nullptr) {
+            // Nothing more at hand: out with the records and the destroys.
+            WriteRecords(record, records);
+            xcb_flush(c);
+            event = xcb_wait_for_event(c);
+        }
+        if (event == nullptr)
+            break;
         const auto* message = reinterpret_cast<const xcb_client_message_event_t*>(event);
         const bool closeRequest = (event->response_type & 0x7f) == XCB_CLIENT_MESSAGE &&
                                   message->type == atoms.protocols &&
@@ -198,17 +217,18 @@ int Session(const tagOptions& options, int record) {
         if (!closeRequest || it == windows.end())
             continue;
         if (record >= 0)
-            Record(record, it->second, MonotonicNs());
+            Record(records, it->second, MonotonicNs());
         if (options.ignoreClose)
             continue;
         xcb_destroy_window(c, window);
         windows.erase(it);
         if (windows.empty()) {
+            WriteRecords(record, records);
             xcb_disconnect(c);
             return 0;
         }
-        xcb_flush(c);
     }
+    WriteRecords(record, records);
     xcb_disconnect(c);
     return 3;
 }
