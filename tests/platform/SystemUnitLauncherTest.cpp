@@ -1,8 +1,10 @@
 #include "platform/SystemUnitLauncher.h"
+#include "tests/support/PrivateUserManager.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -86,6 +88,45 @@ TEST_F(SystemUnitLauncherTest, AFailedStartIsReportedWithSystemdsReason) {
     ::setenv("WARROW_SYSTEMD_RUN", (m_dir / "missing").c_str(), 1);
     EXPECT_FALSE(platform::StartInSystemUnit({"/bin/true", {}, "", {}, false, 0, 0, {}}, &error));
     EXPECT_NE(error.find("missing"), std::string::npos) << error;
+}
+
+// The real systemd-run and systemctl, against a manager of the test's own
+// (the user manager standing in for the system's: the service's requests are
+// the same), where none runs: the program runs as the request's user, in the
+// user's slice, in the unit named, and its main pid is the one reported.
+TEST_F(SystemUnitLauncherTest, ARealManagerRunsTheProgramAsTheUserInItsUnit) {
+    fs::create_directory(m_dir / "runtime");
+    fs::permissions(m_dir / "runtime", fs::perms::owner_all);
+    std::string whyNot;
+    auto manager = testsupport::CPrivateUserManager::Start(m_dir / "runtime", whyNot);
+    if (!manager) {
+        GTEST_SKIP() << "no manager of the test's own could be started (" << whyNot << ")";
+    }
+    Script("systemd-run", "exec systemd-run --user \"$@\"\n");
+    Script("systemctl", "exec systemctl --user \"$@\"\n");
+    constexpr uid_t kNobody = 65534;
+    pid_t pid = 0;
+    std::string error;
+    ASSERT_TRUE(platform::StartInSystemUnit(
+        {"/bin/sleep", {"1000"}, "/", {"WARROW_MARK=1"}, true, kNobody, kNobody, {}}, &error, &pid))
+        << error;
+    ASSERT_GT(pid, 0);
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    bool asNobody = false;
+    while (std::getline(status, line)) {
+        asNobody |= line.rfind("Uid:\t65534\t65534", 0) == 0;
+    }
+    EXPECT_TRUE(asNobody) << "the main pid runs as the request's user";
+    std::ifstream cgroup("/proc/" + std::to_string(pid) + "/cgroup");
+    const std::string groups((std::istreambuf_iterator<char>(cgroup)), std::istreambuf_iterator<char>());
+    EXPECT_NE(groups.find("user-65534.slice/warrow-sleep-" + std::to_string(::getpid()) + "-"),
+              std::string::npos)
+        << groups;
+    std::ifstream environ("/proc/" + std::to_string(pid) + "/environ");
+    const std::string variables((std::istreambuf_iterator<char>(environ)), std::istreambuf_iterator<char>());
+    EXPECT_NE(variables.find("WARROW_MARK=1"), std::string::npos);
+    ::kill(pid, SIGKILL);
 }
 
 } // namespace
