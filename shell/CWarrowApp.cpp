@@ -1,6 +1,7 @@
 #include "shell/CWarrowApp.h"
 
 #include "core/CWarrowCoreInterface.h"
+#include "core/ChildAccounts.h"
 #include "platform/SingleInstance.h"
 #include "platform/x11/CXConnection.h"
 #include "platform/x11/DeskGuard.h"
@@ -89,7 +90,11 @@ int CWarrowApp::InitInstance() {
     QApplication::exec();
 
     shell->DestroyWindow();
-    CWarrowCoreInterface::Get()->GetWRControl()->ChangeStyle(STYLE_PARENT);
+    // In a child account the session ends with the shell, and the parent
+    // logs in to the own desktop; elsewhere the console takes over.
+    if (!child_accounts::RunsInChildAccount()) {
+        CWarrowCoreInterface::Get()->GetWRControl()->ChangeStyle(STYLE_PARENT);
+    }
     CTaskManager::Free();
     CWarrowCoreInterface::Free();
     DG_UnInit();

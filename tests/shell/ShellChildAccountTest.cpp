@@ -14,6 +14,7 @@
 #include "core/ChildView.h"
 #include "core/UsageClock.h"
 #include "ltl/CIni.h"
+#include "platform/ServiceRequest.h"
 #include "platform/SingleInstance.h"
 
 #include <grp.h>
@@ -151,12 +152,15 @@ TEST_F(ShellChildAccountTest, TheShellCountsAndLogsThroughTheService) {
     ASSERT_EQ(::stat("Config.ini", &st), 0);
     EXPECT_EQ(st.st_uid, 0u);
     EXPECT_TRUE(fs::exists(core::kChildViewPath));
-    // Root's "/q" ends it; on its way out the child's shell may not ask for
-    // the parent console.
+    // Root's "/q" ends it; the child's session ends with it, so the shell
+    // asks for no console on its way out.
     EXPECT_EQ(ShellAs(0, 0, {"/q"})->Wait(), 0);
     EXPECT_EQ(shell->Wait(), 0);
-    ASSERT_TRUE(m_service->WaitForOutput("a child account may not ask for the parent console"))
-        << m_service->Out();
+    // Requests are handled in order: once a later line is stored, an earlier
+    // console request would have been refused and logged.
+    ASSERT_TRUE(platform::PostServiceRequest(platform::kLogLineRequest, "after the shell"));
+    ASSERT_TRUE(Until([] { return Logged("after the shell"); })) << m_service->Out();
+    EXPECT_EQ(m_service->Out().find("ChangeStyle"), std::string::npos) << m_service->Out();
 }
 
 } // namespace
