@@ -17,6 +17,7 @@
 #include "platform/ServiceRequest.h"
 #include "platform/SingleInstance.h"
 
+#include <csignal>
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -131,6 +132,13 @@ TEST_F(ShellChildAccountTest, TheShellCountsAndLogsThroughTheService) {
     auto shell = ShellAs(m_uid, m_gid);
     ASSERT_TRUE(Until([] { return CountTime() >= 2000; })) << "the service stores the shell's count\n"
                                                            << m_service->Out();
+    // Killed, and back at the child's next login: the count goes on.
+    ::kill(shell->Pid(), SIGKILL);
+    shell->Wait();
+    const int before = CountTime();
+    shell = ShellAs(m_uid, m_gid);
+    ASSERT_TRUE(Until([before] { return CountTime() >= before + 2000; })) << m_service->Out();
+    EXPECT_EQ(m_service->Out().find("Refused"), std::string::npos) << m_service->Out();
     // Someone else's quit request is ignored, and the shell says so in the log.
     ASSERT_TRUE(Until([] { return fs::exists(platform::InstanceMailboxPath("Warrow")); }));
     fs::permissions(m_home / "run", fs::perms::owner_all | fs::perms::others_exec);
