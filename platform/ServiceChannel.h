@@ -23,8 +23,9 @@ std::string ServiceSocketPath();
 std::vector<std::string> ServiceSocketCandidates();
 
 constexpr const char* kChangeStyleMessage = "WRM_CHANGESTYLE";
-// The longest datagram the service reads: a request with its text.
-constexpr std::size_t kMaxServiceRequest = 4096;
+// The longest datagram the service reads: a request with its text (a
+// counter store names every program the child used today).
+constexpr std::size_t kMaxServiceRequest = 16384;
 
 // Sends one message to the first candidate socket a service listens on.
 // False with the reason when no service could be reached.
