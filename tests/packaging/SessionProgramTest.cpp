@@ -4,6 +4,7 @@
 // the shell, and the session ends with the shell, leaving nothing behind.
 
 #include "tests/core/InstallationFolder.h"
+#include "tests/x11/XWait.h"
 #include "tests/x11/XvfbServer.h"
 
 #include "platform/x11/CXConnection.h"
@@ -273,28 +274,17 @@ protected:
         return found;
     }
 
-    // Waits for `done`; false after 30 s (a guard, not a measure).
-    static bool Until(const std::function<bool()>& done) {
-        for (int i = 0; i < 3000; ++i) {
-            if (done()) {
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return false;
-    }
+    bool UntilX(const std::function<bool()>& done) { return testwait::ForXChange(*m_x, done); }
 
     // Starts the session and waits for the shell's desktop (and, with a
     // window manager, for openbox announcing itself); the shell's pid.
     pid_t StartAndWaitForDesktop() {
         StartSession();
-        pid_t shell = -1;
-        EXPECT_TRUE(Until([&] {
-            return (shell = ChildRunning(m_session, fs::canonical(m_folder / "Warrow"))) > 0;
-        })) << "the session program starts the shell from its own folder";
-        EXPECT_TRUE(Until([&] { return DesktopWindows() == 1; })) << "the shell's desktop is mapped";
+        EXPECT_TRUE(UntilX([&] { return DesktopWindows() == 1; })) << "the shell's desktop is mapped";
+        const pid_t shell = ChildRunning(m_session, fs::canonical(m_folder / "Warrow"));
+        EXPECT_GT(shell, 0) << "the session program starts the shell from its own folder";
         if (GetParam()) {
-            EXPECT_TRUE(Until([&] { return deskguard::FindWindowManager(*m_x) != XCB_WINDOW_NONE; }))
+            EXPECT_TRUE(UntilX([&] { return deskguard::FindWindowManager(*m_x) != XCB_WINDOW_NONE; }))
                 << "openbox runs beside the shell";
             EXPECT_GT(ChildRunning(m_session, "/usr/bin/openbox"), 0);
         } else {
@@ -308,8 +298,8 @@ protected:
     // and no window manager claims the screen.
     void ExpectNothingLeft(pid_t group) {
         EXPECT_EQ(RunningInGroup(group), "") << "processes of the session outlived it";
-        EXPECT_TRUE(Until([&] { return deskguard::FindWindowManager(*m_x) == XCB_WINDOW_NONE; }));
-        EXPECT_TRUE(Until([&] { return DesktopWindows() == 0; }));
+        EXPECT_TRUE(UntilX([&] { return deskguard::FindWindowManager(*m_x) == XCB_WINDOW_NONE; }));
+        EXPECT_TRUE(UntilX([&] { return DesktopWindows() == 0; }));
     }
 
     static inline XvfbServer* s_server = nullptr;
@@ -388,7 +378,7 @@ TEST_P(SessionProgramTest, AShellAlreadyOnTheDisplayHoldsTheSession) {
         ASSERT_EQ(posix_spawn(&first, program.c_str(), &actions, nullptr, argv, envp.data()), 0);
         posix_spawn_file_actions_destroy(&actions);
     }
-    ASSERT_TRUE(Until([&] { return DesktopWindows() == 1; }));
+    ASSERT_TRUE(UntilX([&] { return DesktopWindows() == 1; }));
 
     StartSession();
     const pid_t group = m_session;

@@ -6,6 +6,7 @@
 #include "tests/core/InstallationFolder.h"
 #include "tests/service/ServiceProcess.h"
 #include "tests/support/TestUser.h"
+#include "tests/support/Wait.h"
 #include "tests/x11/TestWindowProcess.h"
 #include "tests/x11/XvfbServer.h"
 
@@ -108,16 +109,15 @@ protected:
         CDBManager::Destroy();
         return found;
     }
-    // Waits for `done`; false after a minute (a guard for a loaded machine, not a measure).
-    static bool Until(const std::function<bool()>& done) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > deadline) {
-                return false;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        return true;
+    // The service replaces Config.ini for each store it accepts.
+    bool UntilCounted(int count) {
+        return testwait::ForChange(
+            m_folder, [count] { return CountTime() >= count; }, std::chrono::minutes(1));
+    }
+    // The service writes its lines into the database's log beside it.
+    bool UntilLogged(const std::string& line) {
+        return testwait::ForChange(
+            m_folder / "DataBase", [&line] { return Logged(line); }, std::chrono::minutes(1));
     }
 
     std::unique_ptr<XvfbServer> m_server;
@@ -130,17 +130,16 @@ protected:
 
 TEST_F(ShellChildAccountTest, TheShellCountsAndLogsThroughTheService) {
     auto shell = ShellAs(m_uid, m_gid);
-    ASSERT_TRUE(Until([] { return CountTime() >= 2000; })) << "the service stores the shell's count\n"
-                                                           << m_service->Out();
+    ASSERT_TRUE(UntilCounted(2000)) << "the service stores the shell's count\n" << m_service->Out();
     // Killed, and back at the child's next login: the count goes on.
     ::kill(shell->Pid(), SIGKILL);
     shell->Wait();
     const int before = CountTime();
     shell = ShellAs(m_uid, m_gid);
-    ASSERT_TRUE(Until([before] { return CountTime() >= before + 2000; })) << m_service->Out();
+    ASSERT_TRUE(UntilCounted(before + 2000)) << m_service->Out();
     EXPECT_EQ(m_service->Out().find("Refused"), std::string::npos) << m_service->Out();
     // Someone else's quit request is ignored, and the shell says so in the log.
-    ASSERT_TRUE(Until([] { return fs::exists(platform::InstanceMailboxPath("Warrow")); }));
+    ASSERT_TRUE(testwait::ForFile(platform::InstanceMailboxPath("Warrow")));
     fs::permissions(m_home / "run", fs::perms::owner_all | fs::perms::others_exec);
     constexpr uid_t kNobody = 65534;
     const pid_t sender = ::fork();
@@ -153,7 +152,7 @@ TEST_F(ShellChildAccountTest, TheShellCountsAndLogsThroughTheService) {
     ASSERT_EQ(::waitpid(sender, &status, 0), sender);
     ASSERT_EQ(status, 0) << "the request was sent";
     const std::string line = "忽略了退出请求(用户" + std::to_string(kNobody) + ").";
-    ASSERT_TRUE(Until([&] { return Logged(line); })) << m_service->Out();
+    ASSERT_TRUE(UntilLogged(line)) << m_service->Out();
 
     // The settings stayed root's; the child read its copy.
     struct stat st {};
@@ -167,7 +166,7 @@ TEST_F(ShellChildAccountTest, TheShellCountsAndLogsThroughTheService) {
     // Requests are handled in order: once a later line is stored, an earlier
     // console request would have been refused and logged.
     ASSERT_TRUE(platform::PostServiceRequest(platform::kLogLineRequest, "after the shell"));
-    ASSERT_TRUE(Until([] { return Logged("after the shell"); })) << m_service->Out();
+    ASSERT_TRUE(UntilLogged("after the shell")) << m_service->Out();
     EXPECT_EQ(m_service->Out().find("ChangeStyle"), std::string::npos) << m_service->Out();
 }
 

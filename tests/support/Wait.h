@@ -29,20 +29,23 @@ inline int MillisecondsUntil(std::chrono::steady_clock::time_point deadline) {
 
 } // namespace detail
 
-// True once `path` exists (created, renamed into place, or already there);
-// false when `limit` passes first. The folder holding it must exist.
-inline bool ForFile(const std::filesystem::path& path, std::chrono::milliseconds limit = 30s) {
+// True once `done()` holds; it is asked again whenever something in
+// `folder` is created, written, renamed into place or has its attributes
+// changed (a file replaced by a rename, a database's log written), never on a
+// timer; false when `limit` passes first. `folder` must exist.
+template <class Condition>
+bool ForChange(const std::filesystem::path& folder, Condition done, std::chrono::milliseconds limit = 30s) {
     const int fd = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
     if (fd < 0) {
         return false;
     }
-    const auto folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
     const bool watching =
-        ::inotify_add_watch(fd, folder.c_str(), IN_CREATE | IN_MOVED_TO | IN_CLOSE_WRITE | IN_ATTRIB) >= 0;
+        ::inotify_add_watch(fd, folder.c_str(),
+                            IN_CREATE | IN_MOVED_TO | IN_CLOSE_WRITE | IN_MODIFY | IN_ATTRIB) >= 0;
     const auto deadline = std::chrono::steady_clock::now() + limit;
-    std::error_code error;
-    // Looked at after the watch is set, so a file made in between is not missed.
-    while (watching && !std::filesystem::exists(path, error)) {
+    // Asked after the watch is set, so a change in between is not missed.
+    bool held = false;
+    while (watching && !(held = done())) {
         const int wait = detail::MillisecondsUntil(deadline);
         pollfd ready{fd, POLLIN, 0};
         if (wait == 0 || (::poll(&ready, 1, wait) < 0 && errno != EINTR)) {
@@ -53,7 +56,20 @@ inline bool ForFile(const std::filesystem::path& path, std::chrono::milliseconds
         }
     }
     ::close(fd);
-    return std::filesystem::exists(path, error);
+    return held || done();
+}
+
+// True once `path` exists (created, renamed into place, or already there);
+// false when `limit` passes first. The folder holding it must exist.
+inline bool ForFile(const std::filesystem::path& path, std::chrono::milliseconds limit = 30s) {
+    const auto folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+    return ForChange(
+        folder,
+        [&path] {
+            std::error_code error;
+            return std::filesystem::exists(path, error);
+        },
+        limit);
 }
 
 // True once process `pid` has ended (for a child of this process: once it is
