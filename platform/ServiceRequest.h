@@ -14,6 +14,8 @@ namespace platform {
 constexpr const char* kStoreTimeRequest = "WRM_STORETIME"; // Config.ini counters, "Section/Key=Value" lines
 constexpr const char* kLogLineRequest = "WRM_LOGLINE";     // one activity line
 constexpr const char* kCheckPasswordRequest = "WRM_CHECKPWD"; // the parent password typed; answer "1" or "0"
+constexpr const char* kGrantExtraRequest =
+    "WRM_GRANTEXTRA"; // "<minutes>\n<password>": extra time the parent grants; "1" or "0"
 constexpr const char* kChildViewRequest =
     "WRM_CHILDVIEW"; // write DataBase/ChildView.db afresh; answer "1" or "0"
 

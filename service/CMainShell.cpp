@@ -105,10 +105,13 @@ void CMainShell::RestartShellIfDue() {
     StartShell();
 }
 
-bool SeatUserIsChildAccount() {
-    const std::optional<uid_t> seat = platform::ActiveSeatUser();
-    const passwd* pw = seat ? ::getpwuid(*seat) : nullptr;
+bool IsChildAccount(std::optional<uid_t> user) {
+    const passwd* pw = user ? ::getpwuid(*user) : nullptr;
     return pw != nullptr && child_accounts::Contains("Config.ini", pw->pw_name);
+}
+
+bool SeatUserIsChildAccount() {
+    return IsChildAccount(platform::ActiveSeatUser());
 }
 
 bool CMainShell::Init() {

@@ -6,6 +6,8 @@
 #include "service/ShellWatch.h"
 
 #include <functional>
+#include <optional>
+#include <sys/types.h>
 
 // Decides at service start which program the person at the computer gets
 // (the child shell or the parent console), starts it in their graphical
@@ -50,3 +52,5 @@ void SetStopCheck(std::function<bool()> check);
 
 // True when the user at the computer is marked as a child account.
 bool SeatUserIsChildAccount();
+// Whether `user` is marked as a child account in Config.ini.
+bool IsChildAccount(std::optional<uid_t> user);

@@ -110,10 +110,9 @@ void CWarrowApp::HandleMessages() {
 void CWarrowApp::HandleRequest(const std::string& datagram, platform::DatagramSender& sender) {
     std::string name;
     std::string text;
+    const std::optional<uid_t> seat = platform::ActiveSeatUser();
     if (platform::ParseServiceRequest(datagram, name, text)) {
-        const std::optional<uid_t> seat = platform::ActiveSeatUser();
-        const bool seatIsChild = SeatUserIsChildAccount();
-        if (!MayAskForChild(sender.uid, seat, seatIsChild)) {
+        if (!MayAskForChild(sender.uid, seat, IsChildAccount(seat))) {
             m_refusals.Refused(sender.uid, sender.pid, name, "not the child at the computer");
             return;
         }
@@ -125,8 +124,7 @@ void CWarrowApp::HandleRequest(const std::string& datagram, platform::DatagramSe
         return;
     }
     if (name == platform::kChangeStyleMessage) {
-        const StyleVerdict verdict =
-            JudgeStyleRequest(sender.uid, wParam, platform::ActiveSeatUser(), SeatUserIsChildAccount());
+        const StyleVerdict verdict = JudgeStyleRequest(sender.uid, wParam, seat, IsChildAccount(seat));
         if (verdict != StyleVerdict::Allowed) {
             m_refusals.Refused(sender.uid, sender.pid, "ChangeStyle [" + std::to_string(wParam) + "]",
                                DescribeVerdict(verdict));

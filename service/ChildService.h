@@ -27,12 +27,21 @@ private:
     void StoreTime(const std::string& text, const platform::DatagramSender& sender);
     void StoreLogLine(const std::string& text, const platform::DatagramSender& sender);
     void CheckPassword(const std::string& text, platform::DatagramSender& sender);
+    void GrantExtra(const std::string& text, platform::DatagramSender& sender);
+    // Whether `typed` is the parent password, slowed down after failures;
+    // false also while a pause after failures lasts.
+    bool PasswordAccepted(const std::string& typed, const platform::DatagramSender& sender,
+                          const char* request);
     void RefreshChildView(platform::DatagramSender& sender);
     std::int64_t GrantAllowance(uid_t sender);
 
     RefusalLog& m_refusals;
     std::int64_t m_lastStoreMs;
-    std::map<uid_t, std::int64_t> m_grantUntilMs;
+    struct tagGrant {
+        std::int64_t untilMs = 0;
+        std::int64_t allowanceMs = 0;
+    };
+    std::map<uid_t, tagGrant> m_grants;
     int m_failures = 0;
     std::int64_t m_nextCheckMs = 0;
     std::int64_t m_lastViewMs = -1;

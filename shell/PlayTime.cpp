@@ -59,3 +59,12 @@ bool CheckExitPassword(const tagSystemInfo& system, const std::string& typed) {
     }
     return system.ID == -1 || typed == system.UserPwd;
 }
+
+bool CheckGrantPassword(const tagSystemInfo& system, const std::string& typed, int minutes) {
+    if (child_accounts::RunsInChildAccount()) {
+        return platform::AskService(platform::kGrantExtraRequest, std::to_string(minutes) + "\n" + typed,
+                                    kPasswordWaitMs)
+                   .value_or("0") == "1";
+    }
+    return CheckExitPassword(system, typed);
+}

@@ -25,3 +25,6 @@ std::string RestNoticeText(int remainingMs);
 // Whether the typed text unlocks the shell: anything when no account is set
 // up, otherwise exactly the parent password (case matters).
 bool CheckExitPassword(const tagSystemInfo& system, const std::string& typed);
+// The same for the parent granting `minutes` of extra time; in a child
+// account the service then takes a store of that much more extra time, once.
+bool CheckGrantPassword(const tagSystemInfo& system, const std::string& typed, int minutes);

@@ -86,7 +86,7 @@ std::vector<ltl::CIni::Entry> CShellTimeLimits::CounterEntries() const {
 }
 
 bool CShellTimeLimits::GrantExtraTime(const tagSystemInfo& system, const std::string& typed, int minutes) {
-    if (!IsOfferedGrant(minutes) || !CheckExitPassword(system, typed)) {
+    if (!IsOfferedGrant(minutes) || !CheckGrantPassword(system, typed, minutes)) {
         return false;
     }
     m_pKeeper->Grant(minutes);

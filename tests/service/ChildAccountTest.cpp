@@ -9,6 +9,7 @@
 #include "ltl/CIni.h"
 #include "platform/ServiceRequest.h"
 #include "tests/core/InstallationFolder.h"
+#include "tests/service/ChildInstallation.h"
 #include "tests/service/ServiceProcess.h"
 #include "tests/support/TestUser.h"
 
@@ -59,13 +60,12 @@ protected:
         ini.SetInt("Time", "TimeStyle", 0);
         ini.SetInt("Time", "CountTime", 60000);
         ASSERT_TRUE(child_accounts::Mark("Config.ini", m_user->Name(), true));
-        Protect();
+        ASSERT_NO_FATAL_FAILURE(ProtectFromChild());
 
         m_service = std::make_unique<ServiceProcess>(m_folder);
         ::setenv("WARROW_SERVICE_SOCKET", m_service->Socket().c_str(), 1);
-        ::setenv("WARROW_TEST_SEAT_UID", std::to_string(m_uid).c_str(), 1);
+        m_service->SetSeatUser(m_uid);
         m_service->Start();
-        ::unsetenv("WARROW_TEST_SEAT_UID");
         ASSERT_TRUE(m_service->WaitForOutput("Begin Run Msg\n")) << m_service->Out();
     }
     void TearDown() override {
@@ -76,18 +76,6 @@ protected:
         ::unsetenv("WARROW_SERVICE_SOCKET");
         m_user.reset();
         InstallationFolder::TearDown();
-    }
-
-    // Root's files: settings readable, databases not even that.
-    void Protect() {
-        for (const char* path : {".", "Config.ini", "DataBase", kDataBasePath, kCacheDataBasePath}) {
-            ASSERT_EQ(::chown(path, 0, 0), 0) << path;
-        }
-        ASSERT_EQ(::chmod(".", 0755), 0);
-        ASSERT_EQ(::chmod("Config.ini", 0644), 0);
-        ASSERT_EQ(::chmod("DataBase", 0755), 0);
-        ASSERT_EQ(::chmod(kDataBasePath, 0600), 0);
-        ASSERT_EQ(::chmod(kCacheDataBasePath, 0600), 0);
     }
 
     std::vector<std::string> LogLines() {
@@ -141,6 +129,38 @@ TEST_F(ChildAccountTest, TheChildsProgramsWriteOnlyThroughTheService) {
         // A store that gives play time back is refused.
         control.GetConfig().CountTime = 0;
         control.SaveTime(core::DailyCounterEntries(core::tagDailyCounters{}));
+        // Extra time only as much as the parent granted, once. The service
+        // handles requests in order: an answered question is a barrier.
+        auto store = [&control](int count, std::int64_t extraMs) {
+            control.GetConfig().CountTime = count;
+            core::tagDailyCounters daily;
+            daily.ExtraMs = extraMs;
+            control.SaveTime(core::DailyCounterEntries(daily));
+        };
+        auto storedExtra = [] {
+            platform::AskService(platform::kCheckPasswordRequest, "barrier", 10000);
+            return ltl::CIni(false, -1, "", "Config.ini").GetString("Usage", "Extra");
+        };
+        store(61000, 3600000);
+        if (storedExtra() != "0") {
+            return 7; // a password checked to end the shell grants nothing
+        }
+        if (platform::AskService(platform::kGrantExtraRequest, "45\nsecret", 10000) != std::string("0") ||
+            platform::AskService(platform::kGrantExtraRequest, "15\nsecret", 10000) != std::string("1")) {
+            return 8;
+        }
+        store(61000, 3600000);
+        if (storedExtra() != "0") {
+            return 9; // an hour when the parent granted a quarter
+        }
+        store(61000, 900000);
+        if (storedExtra() != "900000") {
+            return 10; // the quarter granted
+        }
+        store(61000, 1800000);
+        if (storedExtra() != "900000") {
+            return 11; // the grant was spent
+        }
         return 0;
     });
     ASSERT_EQ(checks, 0);

@@ -45,6 +45,9 @@ public:
             ::unsetenv("INVOCATION_ID");
             ::unsetenv("NOTIFY_SOCKET");
             ::setenv("WARROW_SERVICE_SOCKET", Socket().c_str(), 1);
+            if (m_seatUser >= 0) {
+                ::setenv("WARROW_TEST_SEAT_UID", std::to_string(m_seatUser).c_str(), 1);
+            }
             if (std::freopen(OutPath().c_str(), "w", stdout) == nullptr ||
                 std::freopen(ErrPath().c_str(), "w", stderr) == nullptr || ::chdir("/") != 0) {
                 ::_exit(126);
@@ -77,6 +80,9 @@ public:
         return Wait();
     }
     pid_t Pid() const { return m_pid; }
+    // The person at the computer as the service will see it (instead of
+    // asking logind), from the next Start on.
+    void SetSeatUser(uid_t uid) { m_seatUser = static_cast<long>(uid); }
 
     std::string Out() const { return Read(OutPath()); }
     std::string Err() const { return Read(ErrPath()); }
@@ -111,6 +117,7 @@ private:
     std::filesystem::path m_folder;
     std::string m_name;
     pid_t m_pid = -1;
+    long m_seatUser = -1;
 };
 
 inline void WriteScript(const std::filesystem::path& path, const std::string& body) {

@@ -243,9 +243,8 @@ TEST_F(ServiceTest, AChildAccountAtTheComputerMayNotAskForTheConsole) {
     }
     SetAccount(5);
     SetSetup(0, 0);
-    ::setenv("WARROW_TEST_SEAT_UID", std::to_string(kNobody).c_str(), 1);
+    m_service->SetSeatUser(kNobody);
     StartService();
-    ::unsetenv("WARROW_TEST_SEAT_UID");
     // As a parent's account the seat's user may ask for either program.
     ASSERT_TRUE(PostAs(kNobody, 1));
     ASSERT_TRUE(WaitForStarts(1));

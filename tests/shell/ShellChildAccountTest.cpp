@@ -4,6 +4,7 @@
 // lines, all through the service.
 
 #include "tests/core/InstallationFolder.h"
+#include "tests/service/ChildInstallation.h"
 #include "tests/service/ServiceProcess.h"
 #include "tests/support/TestUser.h"
 #include "tests/support/Wait.h"
@@ -54,11 +55,7 @@ protected:
                                      {"Time", "CountTime", "0"},
                                      {"Usage", "Day", today}}));
         ASSERT_TRUE(child_accounts::Mark("Config.ini", m_user->Name(), true));
-        for (const char* path : {".", "Config.ini", "DataBase", kDataBasePath, kCacheDataBasePath}) {
-            ASSERT_EQ(::chown(path, 0, 0), 0) << path;
-        }
-        ASSERT_EQ(::chmod(kDataBasePath, 0600), 0);
-        ASSERT_EQ(::chmod(kCacheDataBasePath, 0600), 0);
+        ASSERT_NO_FATAL_FAILURE(ProtectFromChild());
 
         // The child's own home and runtime folder, as its session has them.
         m_home = fs::temp_directory_path() / ("wshk-home-" + std::to_string(::getpid()));
@@ -69,9 +66,8 @@ protected:
 
         m_service = std::make_unique<ServiceProcess>(m_folder);
         ::setenv("WARROW_SERVICE_SOCKET", m_service->Socket().c_str(), 1);
-        ::setenv("WARROW_TEST_SEAT_UID", std::to_string(m_uid).c_str(), 1);
+        m_service->SetSeatUser(m_uid);
         m_service->Start();
-        ::unsetenv("WARROW_TEST_SEAT_UID");
         ASSERT_TRUE(m_service->WaitForOutput("Begin Run Msg\n")) << m_service->Out();
     }
 
