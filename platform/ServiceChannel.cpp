@@ -100,7 +100,33 @@ bool ParseServiceMessage(std::string_view datagram, std::string& name, long& wPa
     return true;
 }
 
-bool SendDatagram(const std::vector<std::string>& paths, const std::string& text, std::string* error) {
+namespace {
+
+// One datagram to `address`, with `descriptor` attached when it is one.
+bool SendTo(int fd, const sockaddr_un& address, const std::string& text, int descriptor) {
+    iovec io{const_cast<char*>(text.data()), text.size()};
+    msghdr message{};
+    message.msg_name = const_cast<sockaddr_un*>(&address);
+    message.msg_namelen = sizeof address;
+    message.msg_iov = &io;
+    message.msg_iovlen = 1;
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))] = {};
+    if (descriptor >= 0) {
+        message.msg_control = control;
+        message.msg_controllen = sizeof control;
+        cmsghdr* c = CMSG_FIRSTHDR(&message);
+        c->cmsg_level = SOL_SOCKET;
+        c->cmsg_type = SCM_RIGHTS;
+        c->cmsg_len = CMSG_LEN(sizeof(int));
+        std::memcpy(CMSG_DATA(c), &descriptor, sizeof descriptor);
+    }
+    return ::sendmsg(fd, &message, MSG_NOSIGNAL) == static_cast<ssize_t>(text.size());
+}
+
+} // namespace
+
+bool SendDatagram(const std::vector<std::string>& paths, const std::string& text, std::string* error,
+                  int descriptor) {
     const int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         if (error) {
@@ -112,9 +138,7 @@ bool SendDatagram(const std::vector<std::string>& paths, const std::string& text
     bool sent = false;
     for (const auto& path : paths) {
         sockaddr_un address{};
-        if (MakeAddress(path, address) &&
-            ::sendto(fd, text.data(), text.size(), 0, reinterpret_cast<const sockaddr*>(&address),
-                     sizeof address) == static_cast<ssize_t>(text.size())) {
+        if (MakeAddress(path, address) && SendTo(fd, address, text, descriptor)) {
             sent = true;
             break;
         }

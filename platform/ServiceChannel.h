@@ -31,9 +31,10 @@ constexpr std::size_t kMaxServiceRequest = 16384;
 // False with the reason when no service could be reached.
 bool PostServiceMessage(const char* name, long wParam, std::string* error = nullptr);
 
-// Sends one datagram to the first of `paths` where someone listens.
+// Sends one datagram to the first of `paths` where someone listens, with
+// `descriptor` attached (SCM_RIGHTS) when it is one.
 bool SendDatagram(const std::vector<std::string>& paths, const std::string& text,
-                  std::string* error = nullptr);
+                  std::string* error = nullptr, int descriptor = -1);
 
 // The calling user's private runtime folder: $XDG_RUNTIME_DIR, else a private
 // /tmp/warrow-<uid> (created when missing). Empty when neither can be had.

@@ -6,7 +6,6 @@
 #include <cstring>
 #include <poll.h>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 namespace platform {
@@ -37,39 +36,6 @@ private:
     int m_fd[2] = {-1, -1};
     bool m_ok = false;
 };
-
-bool SendWithDescriptor(const std::string& path, const std::string& text, int descriptor) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (path.empty() || path.size() >= sizeof address.sun_path) {
-        errno = ENAMETOOLONG;
-        return false;
-    }
-    std::memcpy(address.sun_path, path.data(), path.size());
-    const int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-        return false;
-    }
-    iovec io{const_cast<char*>(text.data()), text.size()};
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))] = {};
-    msghdr message{};
-    message.msg_name = &address;
-    message.msg_namelen = sizeof address;
-    message.msg_iov = &io;
-    message.msg_iovlen = 1;
-    message.msg_control = control;
-    message.msg_controllen = sizeof control;
-    cmsghdr* c = CMSG_FIRSTHDR(&message);
-    c->cmsg_level = SOL_SOCKET;
-    c->cmsg_type = SCM_RIGHTS;
-    c->cmsg_len = CMSG_LEN(sizeof(int));
-    std::memcpy(CMSG_DATA(c), &descriptor, sizeof descriptor);
-    const bool sent = ::sendmsg(fd, &message, MSG_NOSIGNAL) == static_cast<ssize_t>(text.size());
-    const int saved = errno;
-    ::close(fd);
-    errno = saved;
-    return sent;
-}
 
 bool ValidName(std::string_view name) {
     if (name.empty()) {
@@ -116,20 +82,7 @@ std::optional<std::string> AskService(std::string_view name, std::string_view te
         }
         return std::nullopt;
     }
-    const std::string request = FormatServiceRequest(name, text);
-    std::string reasons;
-    bool sent = false;
-    for (const auto& path : ServiceSocketCandidates()) {
-        if (SendWithDescriptor(path, request, pair.Theirs())) {
-            sent = true;
-            break;
-        }
-        reasons += (reasons.empty() ? "" : "; ") + path + ": " + std::strerror(errno);
-    }
-    if (!sent) {
-        if (error) {
-            *error = "nobody is listening (" + reasons + ")";
-        }
+    if (!SendDatagram(ServiceSocketCandidates(), FormatServiceRequest(name, text), error, pair.Theirs())) {
         return std::nullopt;
     }
     // Our copy of the service's end goes: when the service drops its copy
